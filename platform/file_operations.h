@@ -1,0 +1,51 @@
+#pragma once
+// File operations the engine relies on, behind an interface so that tests can refuse a move (a file in use
+// cannot be provoked on Linux). Every path is a local path; each operation resolves its components ignoring
+// letter case when the exact name is absent (see ResolvePathCase).
+#include <memory>
+#include <string>
+
+namespace maj::platform {
+
+class FileOperations {
+ public:
+  virtual ~FileOperations() = default;
+
+  // True when a plain file exists at `path`. Folders do not count.
+  virtual bool FileExists(const std::string& path) const = 0;
+
+  // True when a folder exists at `path`.
+  virtual bool FolderExists(const std::string& path) const = 0;
+
+  // Clears the file's read-only state and deletes it. Throws std::runtime_error naming the file on failure.
+  virtual void DeleteFile(const std::string& path) = 0;
+
+  // Moves a file. Fails (returns false, nothing changed) when the target exists or the move is refused.
+  // Across file systems the file is copied then the source deleted, as a move does.
+  virtual bool MoveFile(const std::string& from, const std::string& to) = 0;
+
+  // Records a move to perform at the next start: appends the pair to PendingFileRenameOperations
+  // (REG_MULTI_SZ of HKLM\SYSTEM\CurrentControlSet\Control\Session Manager) in the registry file. An empty
+  // `to` means delete `from` at the next start. Throws std::runtime_error when the registry cannot be written.
+  virtual void MoveFileAtNextStart(const std::string& from, const std::string& to) = 0;
+};
+
+// The process-wide provider: the Linux implementation unless a test installed another.
+FileOperations& CurrentFileOperations();
+
+// Installs `replacement` as the process-wide provider for the life of this object (tests only).
+class ScopedFileOperationsOverride {
+ public:
+  explicit ScopedFileOperationsOverride(FileOperations& replacement);
+  ~ScopedFileOperationsOverride();
+  ScopedFileOperationsOverride(const ScopedFileOperationsOverride&) = delete;
+  ScopedFileOperationsOverride& operator=(const ScopedFileOperationsOverride&) = delete;
+
+ private:
+  FileOperations* previous_;
+};
+
+// The Linux implementation, for fakes that refuse only some operations and forward the rest.
+std::unique_ptr<FileOperations> MakeLinuxFileOperations();
+
+}  // namespace maj::platform

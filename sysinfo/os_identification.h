@@ -1,0 +1,22 @@
+#pragma once
+// The running Windows version as an OS key, its address width and its system folder. On Linux the version
+// and width come from the registry file (see the README).
+#include <string>
+
+namespace maj::sysinfo {
+
+// "`win9x`", "`winME`", "`winNT4`", "`win2000`", "`winXP`", "`win2003`", "`vista`", "`win7`", "`win8`", or
+// empty when the version is unknown or cannot be read. The version is read once it has been read
+// successfully; until then every call asks again.
+std::string GetOSKey();
+
+// True on a 64-bit Windows. Asked once per process, then remembered.
+bool Is64Bit();
+
+// WINDIR + "/SYSTEM" on 9x/ME (without asking the width), else "/SYSWOW64" on 64-bit, else "/SYSTEM32".
+std::string OSSystemFolder();
+
+// Forgets what GetOSKey() and Is64Bit() remembered (tests only).
+void ResetOSIdentificationForTesting();
+
+}  // namespace maj::sysinfo
