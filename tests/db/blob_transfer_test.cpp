@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <fstream>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -104,6 +105,7 @@ TEST_F(BlobTransferTest, MovesA64MegabyteBlobWithoutHoldingIt) {
   EXPECT_EQ(SaveBlobToFile(SharedConnection(), {"Fichier64", "CLE_FICHIER", Value::Integer(key), "DATA"}, target),
             kSize);
   const long peakGrowthKb = StatusKilobytes("VmHWM") - baseline;
+  std::cout << "Peak memory growth while moving 64 MiB: " << peakGrowthKb << " kB\n";
 
   EXPECT_EQ(database_.QueryValue("SELECT LENGTH(DATA) FROM Fichier64"), std::to_string(kSize));
   EXPECT_TRUE(HoldsPattern(target, kSize));

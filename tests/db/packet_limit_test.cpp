@@ -8,18 +8,19 @@
 
 #include "db/connection.h"
 #include "db/database_error.h"
-#include "tests/support/temp_folder.h"
 #include "tests/support/test_database.h"
 
 namespace maj::db {
 namespace {
 
 // A second private server whose max_allowed_packet is 1 MB, as small as a site's server can be; stopped
-// when the object dies.
+// when the object dies. Its state folder is fixed, so that a run killed meanwhile is cleaned up by the next.
 class SmallPacketServer {
  public:
-  SmallPacketServer() : script_(std::string(MAJ_SOURCE_ROOT) + "/scripts/testdb") {
-    const std::string state = (folder_.path() / "state").string();
+  SmallPacketServer()
+      : script_(std::string(MAJ_SOURCE_ROOT) + "/scripts/testdb"),
+        state_(std::string(MAJ_BINARY_ROOT) + "/testdb-small-packets") {
+    const std::string& state = state_;
     started_ = std::system((script_ + " start " + state + " --max-allowed-packet=1M >/dev/null 2>&1").c_str()) == 0;
     std::ifstream description(state + "/database.env");
     std::string line;
@@ -28,14 +29,14 @@ class SmallPacketServer {
     }
   }
   ~SmallPacketServer() {
-    std::system((script_ + " stop " + (folder_.path() / "state").string() + " >/dev/null 2>&1").c_str());
+    std::system((script_ + " stop " + state_ + " >/dev/null 2>&1").c_str());
   }
   bool started() const { return started_ && !port_.empty(); }
   const std::string& port() const { return port_; }
 
  private:
-  testing::TempFolder folder_;
   std::string script_;
+  std::string state_;
   bool started_ = false;
   std::string port_;
 };
