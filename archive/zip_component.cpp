@@ -223,11 +223,14 @@ void ZipComponent::OpenArchive(const std::string& archivePath) {
   }
   opened_.reset(archive);
   openedPath_ = archivePath;
+  openedSplit_ = set.split;
 }
 
 void ZipComponent::ExtractArchive(const std::string& folder) {
   if (!opened_) throw ZipError("Aucune archive ouverte pour l'extraction vers « " + folder + " »");
-  ExtractEntries(opened_.get(), openedPath_, folder);
+  // Volumes carry no mark of their set: one taken from another set shows only as corrupt data.
+  ExtractEntries(opened_.get(), openedPath_, folder,
+                 openedSplit_ ? " : un volume est peut-être endommagé ou d'un autre ensemble" : "");
 }
 
 }  // namespace maj::archive

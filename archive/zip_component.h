@@ -67,6 +67,7 @@ class ZipComponent {
   double volumeSize_ = 0;
   std::unique_ptr<zip_t, ArchiveCloser> opened_;
   std::string openedPath_;
+  bool openedSplit_ = false;
 };
 
 }  // namespace maj::archive

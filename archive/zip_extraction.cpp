@@ -133,7 +133,7 @@ bool WriteAll(int fd, const char* data, size_t size) {
 }
 
 void ExtractFile(zip_t* archive, const PlannedEntry& entry, const fs::path& target,
-                 const std::string& archiveName, std::vector<char>& buffer) {
+                 const std::string& archiveName, const std::string& corruptionHint, std::vector<char>& buffer) {
   std::string failure = Prefix(archiveName) + "l'entrée « " + entry.name + " » ";
   struct stat existing {};
   if (lstat(target.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) {
@@ -153,7 +153,7 @@ void ExtractFile(zip_t* archive, const PlannedEntry& entry, const fs::path& targ
     // libzip checks the CRC when the end of the entry is read, so reading goes on until it reports the end.
     zip_int64_t got = zip_fread(input.get(), buffer.data(), buffer.size());
     if (got < 0) {
-      throw ZipError(failure + "est corrompue (" + zip_file_strerror(input.get()) + ")");
+      throw ZipError(failure + "est corrompue (" + zip_file_strerror(input.get()) + ")" + corruptionHint);
     }
     if (got == 0) break;
     if (!WriteAll(output.fd(), buffer.data(), static_cast<size_t>(got))) {
@@ -163,7 +163,7 @@ void ExtractFile(zip_t* archive, const PlannedEntry& entry, const fs::path& targ
   }
   if ((info.valid & ZIP_STAT_SIZE) && total != info.size) {
     throw ZipError(failure + "est corrompue (" + std::to_string(total) + " octets lus au lieu de " +
-                   std::to_string(info.size) + ")");
+                   std::to_string(info.size) + ")" + corruptionHint);
   }
 
   fchmod(output.fd(), 0644);
@@ -178,7 +178,8 @@ void ExtractFile(zip_t* archive, const PlannedEntry& entry, const fs::path& targ
 
 }  // namespace
 
-void ExtractEntries(zip_t* archive, const std::string& archiveName, const std::string& folder) {
+void ExtractEntries(zip_t* archive, const std::string& archiveName, const std::string& folder,
+                    const std::string& corruptionHint) {
   std::vector<PlannedEntry> plan = PlanEntries(archive, archiveName);
   std::error_code ec;
   fs::create_directories(folder, ec);
@@ -196,7 +197,7 @@ void ExtractEntries(zip_t* archive, const std::string& archiveName, const std::s
     if (relative.has_parent_path()) {
       MakeFolders(root, relative.parent_path().string(), archiveName, entry.name);
     }
-    ExtractFile(archive, entry, root / relative, archiveName, buffer);
+    ExtractFile(archive, entry, root / relative, archiveName, corruptionHint, buffer);
   }
 }
 

@@ -10,7 +10,9 @@ namespace maj::archive {
 // entry is checked: one whose name is absolute or holds "..", or which is a symbolic link, makes the whole
 // extraction fail. Each file is written to a temporary name beside its target and renamed into place once
 // complete and its CRC checked, so a failure never leaves a partial file (an older file of that name stays
-// as it was). Existing files are replaced. Throws ZipError naming `archiveName`, the entry and the problem.
-void ExtractEntries(zip_t* archive, const std::string& archiveName, const std::string& folder);
+// as it was). Existing files are replaced. Throws ZipError naming `archiveName`, the entry and the problem;
+// `corruptionHint`, when not empty, is added to the text of a corrupt entry (the likely cause).
+void ExtractEntries(zip_t* archive, const std::string& archiveName, const std::string& folder,
+                    const std::string& corruptionHint);
 
 }  // namespace maj::archive
