@@ -156,7 +156,20 @@ TEST_F(ZipBadInputTest, SymbolicLinksAreRefused) {
 
   EXPECT_NE(error.find(archive), std::string::npos) << error;
   EXPECT_NE(error.find("lien symbolique"), std::string::npos) << error;
-  EXPECT_FALSE(fs::exists(out()) && !ListTree(out()).empty());
+  EXPECT_TRUE(ListTree(out()).empty());
+}
+
+TEST_F(ZipBadInputTest, ALinkAlreadyInTheFolderIsNotFollowed) {
+  fs::create_directories(temp_.path() / "elsewhere");
+  fs::create_directories(out());
+  fs::create_symlink(temp_.path() / "elsewhere", temp_.path() / "out/bin");
+  const std::string archive = (temp_.path() / "through.zip").string();
+  testing::WriteRawZip(archive, {{"bin\\x.dll", "code"}});
+
+  const std::string error = ExtractError(archive);
+
+  EXPECT_NE(error.find("bin"), std::string::npos) << error;
+  EXPECT_TRUE(ListTree(temp_.path() / "elsewhere").empty());
 }
 
 TEST_F(ZipBadInputTest, MissingOrForeignFilesAreNamed) {
