@@ -1,0 +1,46 @@
+#pragma once
+// Shared pieces of the RAR tests: fixture paths and a listener that records every event of CRxUnrar.
+#include <string>
+#include <vector>
+
+#include "archive/rx_unrar.h"
+
+namespace maj::testing {
+
+// Path of a file of the shared RAR fixtures folder.
+std::string RarFixture(const std::string& name);
+
+// SHA-256 of a file, as lowercase hex ("" when it cannot be read).
+std::string Sha256OfFile(const std::string& path);
+
+// Records each event as one line ("ProcessingFile test.txt 20 2.9 ..."), and answers volume and password
+// questions with the values set in the public fields.
+class RecordingListener : public archive::CRxUnrarListener {
+ public:
+  std::vector<std::string> events;
+  std::vector<std::string> processedFiles;
+  std::vector<std::string> volumes;       // NextVolumne names, the first one included
+  std::vector<double> progressExtracted;  // dblExtracted of each Progress
+  std::vector<std::int32_t> processErrors;
+  bool continueVolumes = false;
+  std::vector<std::string> missingFileAnswers;  // answered in order; empty once used up
+  std::string passwordAnswer;
+  int passwordRequests = 0;
+
+  void OpenError(std::int32_t& lngErrorNo, std::string& strErrorMsg, std::string& strRarFile) override;
+  void ProcessError(std::int32_t& lngErrorNo, std::string& strErrorMsg, std::string& strFilename) override;
+  void CommentError(std::int32_t& lngErrorNo, std::string& strErrorMsg, std::string& strRarFile) override;
+  void CommentFound(std::string& strRarFile, std::string& strComment) override;
+  void ProcessingFile(std::string& strFilename, double& dblFileSize, std::chrono::system_clock::time_point& datFileTime,
+                      std::int16_t& intMajorVer, std::int16_t& intMinorVer, std::int32_t& lngPackingMethod,
+                      std::int32_t& lngFileAttr) override;
+  void NextVolumne(std::string& strFilename, bool& blnContinue) override;
+  void MissingFile(std::string& strFilename, std::string& strNewFilename) override;
+  void MissingPassword(std::string& strNewPassword) override;
+  void Progress(double& dblFileSize, double& dblExtracted) override;
+
+  // True when some recorded event line starts with `prefix`.
+  bool Has(const std::string& prefix) const;
+};
+
+}  // namespace maj::testing
