@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstring>
 
 namespace maj::archive {
@@ -108,7 +109,10 @@ void WalkRar4(const Fd& file, RarVolumeHeaders& result) {
   std::uint64_t offset = sizeof(kRar4Signature);
   for (int count = 0; count < kMaxHeaders; ++count) {
     unsigned char base[7];
-    if (!file.ReadAt(offset, base, sizeof(base))) return;
+    if (!file.ReadAt(offset, base, sizeof(base))) {
+      if (count == 0) result.mainHeaderBroken = true;
+      return;
+    }
     Cursor head(base, sizeof(base));
     head.Fixed(2);  // header CRC
     auto type = static_cast<unsigned>(head.Fixed(1));
@@ -127,6 +131,12 @@ void WalkRar4(const Fd& file, RarVolumeHeaders& result) {
       dataSize = header.Fixed(4);
     }
 
+    if (count == 0) {
+      // The first block must be a sound main header; libarchive accepts some broken ones and fails later.
+      const auto crc = static_cast<std::uint32_t>(base[0] | (base[1] << 8));
+      result.mainHeaderBroken = type != 0x73 || (Crc32(bytes.data() + 2, headSize - 2) & 0xFFFF) != crc;
+      if (result.mainHeaderBroken) return;
+    }
     if (type == 0x73) {  // main header
       result.isVolume = flags & 0x0001;
       result.solid = flags & 0x0008;
@@ -194,7 +204,10 @@ void WalkRar5(const Fd& file, RarVolumeHeaders& result) {
   for (int count = 0; count < kMaxHeaders; ++count) {
     // CRC32 then the header size as a vint of at most 3 bytes.
     unsigned char prefix[7];
-    if (!file.ReadAt(offset, prefix, 4)) return;
+    if (!file.ReadAt(offset, prefix, 4)) {
+      if (count == 0) result.mainHeaderBroken = true;
+      return;
+    }
     std::size_t prefixSize = 4;
     while (prefixSize < sizeof(prefix) && file.ReadAt(offset + prefixSize, &prefix[prefixSize], 1)) {
       ++prefixSize;
@@ -208,6 +221,15 @@ void WalkRar5(const Fd& file, RarVolumeHeaders& result) {
     if (!file.ReadAt(headStart, bytes.data(), bytes.size())) return;
     Cursor header(bytes.data(), bytes.size());
     std::uint64_t type = header.Vint();
+    if (count == 0) {
+      // The first header must be a sound main header (CRC over the size field and the header).
+      const auto crc = static_cast<std::uint32_t>(prefix[0] | (prefix[1] << 8) | (prefix[2] << 16) |
+                                                  (static_cast<std::uint32_t>(prefix[3]) << 24));
+      std::uint32_t actual = Crc32(prefix + 4, prefixSize - 4);
+      actual = Crc32(bytes.data(), bytes.size(), actual);
+      result.mainHeaderBroken = (type != 1 && type != 4) || actual != crc;
+      if (result.mainHeaderBroken) return;
+    }
     std::uint64_t headerFlags = header.Vint();
     std::uint64_t extraSize = (headerFlags & 0x0001) ? header.Vint() : 0;
     std::uint64_t dataSize = (headerFlags & 0x0002) ? header.Vint() : 0;
@@ -279,6 +301,22 @@ void WalkRar5(const Fd& file, RarVolumeHeaders& result) {
 }
 
 }  // namespace
+
+std::uint32_t Crc32(const void* data, std::size_t size, std::uint32_t crc) {
+  static const auto table = [] {
+    std::array<std::uint32_t, 256> values{};
+    for (std::uint32_t n = 0; n < 256; ++n) {
+      std::uint32_t c = n;
+      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+      values[n] = c;
+    }
+    return values;
+  }();
+  const auto* bytes = static_cast<const unsigned char*>(data);
+  crc = ~crc;
+  for (std::size_t i = 0; i < size; ++i) crc = table[(crc ^ bytes[i]) & 0xFF] ^ (crc >> 8);
+  return ~crc;
+}
 
 RarVolumeHeaders ReadRarVolumeHeaders(const std::string& path) {
   RarVolumeHeaders result;

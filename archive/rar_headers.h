@@ -32,6 +32,7 @@ struct RarVolumeHeaders {
   bool newNumbering = false;      // RAR4: volumes named name.partN.rar (always true for RAR 5)
   bool firstVolumeFlag = false;   // RAR4: the archive says it is the first volume
   bool headersEncrypted = false;  // nothing after the main header can be read without the password
+  bool mainHeaderBroken = false;  // the archive's first header is missing or fails its CRC
   bool solid = false;
   std::optional<std::uint32_t> volumeNumber;  // 0 for the first volume, when the archive records it
   bool endFound = false;          // the end-of-archive block was reached
@@ -40,6 +41,9 @@ struct RarVolumeHeaders {
   std::optional<std::string> comment;  // a stored (uncompressed) archive comment
   bool commentUnreadable = false;      // a comment exists but is compressed or damaged
 };
+
+// CRC-32 (the one RAR and zip use) of `size` bytes, continuing from `crc` (0 to start).
+std::uint32_t Crc32(const void* data, std::size_t size, std::uint32_t crc = 0);
 
 // Reads the headers of the volume at `path`. The format is kUnknown when the file does not start with a
 // RAR signature or cannot be read.

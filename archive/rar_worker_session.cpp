@@ -72,6 +72,7 @@ WorkerMessage RarWorkerSession::Open(const std::string& path, unsigned mode) {
 
   RarVolumeHeaders headers = ReadRarVolumeHeaders(archivePath_);
   if (headers.format == RarFormat::kUnknown) return result(kRarBadArchive);
+  if (headers.mainHeaderBroken) return result(kRarBadData);
   // A set must be read from its first volume: a later one alone gives truncated or wrong data.
   const bool laterVolume = headers.isVolume &&
                            ((headers.volumeNumber && *headers.volumeNumber != 0) ||

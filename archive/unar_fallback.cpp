@@ -1,5 +1,7 @@
 #include "archive/unar_fallback.h"
 
+#include "archive/rar_headers.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -7,7 +9,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -21,31 +22,18 @@ namespace {
 // Longest time the tool may take for one entry.
 constexpr std::chrono::seconds kUnarTimeLimit(60);
 
-std::array<std::uint32_t, 256> MakeCrcTable() {
-  std::array<std::uint32_t, 256> table{};
-  for (std::uint32_t n = 0; n < 256; ++n) {
-    std::uint32_t c = n;
-    for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-    table[n] = c;
-  }
-  return table;
-}
-
 }  // namespace
 
 std::optional<std::uint32_t> FileCrc32(const std::string& path) {
-  static const std::array<std::uint32_t, 256> table = MakeCrcTable();
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
   std::vector<unsigned char> buffer(64 * 1024);
-  std::uint32_t crc = 0xFFFFFFFFu;
+  std::uint32_t crc = 0;
   ssize_t got;
-  while ((got = read(fd, buffer.data(), buffer.size())) > 0) {
-    for (ssize_t i = 0; i < got; ++i) crc = table[(crc ^ buffer[i]) & 0xFF] ^ (crc >> 8);
-  }
+  while ((got = read(fd, buffer.data(), buffer.size())) > 0) crc = Crc32(buffer.data(), static_cast<std::size_t>(got), crc);
   close(fd);
   if (got < 0) return std::nullopt;
-  return crc ^ 0xFFFFFFFFu;
+  return crc;
 }
 
 std::string FindProgramOnPath(const std::string& program) {

@@ -1,6 +1,8 @@
 #include "tests/archive/rar_test_support.h"
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <filesystem>
 #include <memory>
 
@@ -27,6 +29,55 @@ std::string Sha256OfFile(const std::string& path) {
   char hex[65] = {};
   if (std::fread(hex, 1, 64, pipe.get()) != 64) return {};
   return hex;
+}
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+void CopyFixture(const std::string& name, const std::string& target) { WriteBytes(target, ReadBytes(RarFixture(name))); }
+
+static std::uint32_t Crc32(const std::string& bytes) {
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (unsigned char byte : bytes) {
+    crc ^= byte;
+    for (int k = 0; k < 8; ++k) crc = (crc & 1) ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
+  }
+  return ~crc;
+}
+
+static void PutLittleEndian(std::string& bytes, std::size_t at, std::uint32_t value, int count) {
+  for (int i = 0; i < count; ++i) bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+void PatchRar4Entry(std::string& archive, const std::string& oldName, const std::string& newName,
+                    const std::string& newData) {
+  // File header: 7 base bytes, then 25 bytes of fixed fields before the name.
+  std::size_t namePos = archive.find(oldName);
+  std::size_t start = namePos - 32;
+  std::size_t headSize = static_cast<unsigned char>(archive[start + 5]) |
+                         (static_cast<unsigned char>(archive[start + 6]) << 8);
+  archive.replace(namePos, oldName.size(), newName);
+  if (!newData.empty()) {
+    archive.replace(start + headSize, newData.size(), newData);
+    PutLittleEndian(archive, start + 16, Crc32(newData), 4);
+  }
+  PutLittleEndian(archive, start, Crc32(archive.substr(start + 2, headSize - 2)) & 0xFFFF, 2);
+}
+
+std::string EmptyRar4Archive() {
+  std::string archive("Rar!\x1a\x07\x00", 7);
+  std::string main("\0\0\x73\0\0\x0d\0\0\0\0\0\0\0", 13);
+  PutLittleEndian(main, 0, Crc32(main.substr(2)) & 0xFFFF, 2);
+  std::string end("\0\0\x7b\0\x40\x07\0", 7);
+  PutLittleEndian(end, 0, Crc32(end.substr(2)) & 0xFFFF, 2);
+  return archive + main + end;
 }
 
 void RecordingListener::OpenError(std::int32_t& lngErrorNo, std::string& strErrorMsg, std::string& strRarFile) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "archive/rx_unrar.h"
+#include "tests/support/temp_folder.h"
 
 namespace maj::testing {
 
@@ -12,6 +13,21 @@ std::string RarFixture(const std::string& name);
 
 // SHA-256 of a file, as lowercase hex ("" when it cannot be read).
 std::string Sha256OfFile(const std::string& path);
+
+// Whole content of a file, and a file written with `bytes`.
+std::string ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const std::string& bytes);
+
+// Copies fixture `name` to `target`.
+void CopyFixture(const std::string& name, const std::string& target);
+
+// Changes the name of the RAR 4 file header named `oldName` to `newName` (same length) and fixes the
+// header CRC. When `newData` is given, also replaces the entry's stored data (same length) and its CRC.
+void PatchRar4Entry(std::string& archive, const std::string& oldName, const std::string& newName,
+                    const std::string& newData = std::string());
+
+// A RAR 4 archive with no entries: signature, main header, end of archive.
+std::string EmptyRar4Archive();
 
 // Records each event as one line ("ProcessingFile test.txt 20 2.9 ..."), and answers volume and password
 // questions with the values set in the public fields.
