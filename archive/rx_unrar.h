@@ -18,24 +18,42 @@ class CRxUnrarListener {
  public:
   virtual ~CRxUnrarListener() = default;
   // The archive could not be opened.
-  virtual void OpenError([[maybe_unused]] std::int32_t& lngErrorNo, [[maybe_unused]] std::string& strErrorMsg, [[maybe_unused]] std::string& strRarFile) {}
+  virtual void OpenError(
+      [[maybe_unused]] std::int32_t& lngErrorNo,
+      [[maybe_unused]] std::string& strErrorMsg,
+      [[maybe_unused]] std::string& strRarFile) {}
   // An entry failed (or the names array is too small); `strFilename` is empty before the first entry.
-  virtual void ProcessError([[maybe_unused]] std::int32_t& lngErrorNo, [[maybe_unused]] std::string& strErrorMsg, [[maybe_unused]] std::string& strFilename) {}
+  virtual void ProcessError(
+      [[maybe_unused]] std::int32_t& lngErrorNo,
+      [[maybe_unused]] std::string& strErrorMsg,
+      [[maybe_unused]] std::string& strFilename) {}
   // The archive comment could not be read; the operation goes on.
-  virtual void CommentError([[maybe_unused]] std::int32_t& lngErrorNo, [[maybe_unused]] std::string& strErrorMsg, [[maybe_unused]] std::string& strRarFile) {}
+  virtual void CommentError(
+      [[maybe_unused]] std::int32_t& lngErrorNo,
+      [[maybe_unused]] std::string& strErrorMsg,
+      [[maybe_unused]] std::string& strRarFile) {}
   // The archive has a comment: the whole comment buffer, the text ending at its first NUL.
-  virtual void CommentFound([[maybe_unused]] std::string& strRarFile, [[maybe_unused]] std::string& strComment) {}
+  virtual void CommentFound(
+      [[maybe_unused]] std::string& strRarFile,
+      [[maybe_unused]] std::string& strComment) {}
   // A new entry starts. `datFileTime` is the time of the event; `intMajorVer`/`intMinorVer` the version
   // needed to unpack.
-  virtual void ProcessingFile([[maybe_unused]] std::string& strFilename, [[maybe_unused]] double& dblFileSize,
-                              [[maybe_unused]] std::chrono::system_clock::time_point& datFileTime, [[maybe_unused]] std::int16_t& intMajorVer,
-                              [[maybe_unused]] std::int16_t& intMinorVer, [[maybe_unused]] std::int32_t& lngPackingMethod, [[maybe_unused]] std::int32_t& lngFileAttr) {}
+  virtual void ProcessingFile(
+      [[maybe_unused]] std::string& strFilename,
+      [[maybe_unused]] double& dblFileSize,
+      [[maybe_unused]] std::chrono::system_clock::time_point& datFileTime,
+      [[maybe_unused]] std::int16_t& intMajorVer,
+      [[maybe_unused]] std::int16_t& intMinorVer,
+      [[maybe_unused]] std::int32_t& lngPackingMethod,
+      [[maybe_unused]] std::int32_t& lngFileAttr) {}
   // A volume: once at the start of each operation (answer ignored), then at each change of volume, where
   // the run goes on only when `blnContinue` is set to true.
   virtual void NextVolumne([[maybe_unused]] std::string& strFilename, [[maybe_unused]] bool& blnContinue) {}
   // The next volume `strFilename` does not exist: give another name in `strNewFilename`, or leave it empty
   // to stop.
-  virtual void MissingFile([[maybe_unused]] std::string& strFilename, [[maybe_unused]] std::string& strNewFilename) {}
+  virtual void MissingFile(
+      [[maybe_unused]] std::string& strFilename,
+      [[maybe_unused]] std::string& strNewFilename) {}
   // An entry is encrypted and no password was given.
   virtual void MissingPassword([[maybe_unused]] std::string& strNewPassword) {}
   // Progress of the current entry, at most once per processed-data report, in steps of intProgressSteps %.

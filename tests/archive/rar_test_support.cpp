@@ -71,6 +71,14 @@ void PatchRar4Entry(std::string& archive, const std::string& oldName, const std:
   PutLittleEndian(archive, start, Crc32(archive.substr(start + 2, headSize - 2)) & 0xFFFF, 2);
 }
 
+void SetRar4UnpackedSize(std::string& archive, const std::string& name, std::uint32_t size) {
+  std::size_t start = archive.find(name) - 32;
+  std::size_t headSize = static_cast<unsigned char>(archive[start + 5]) |
+                         (static_cast<unsigned char>(archive[start + 6]) << 8);
+  PutLittleEndian(archive, start + 11, size, 4);
+  PutLittleEndian(archive, start, Crc32(archive.substr(start + 2, headSize - 2)) & 0xFFFF, 2);
+}
+
 std::string EmptyRar4Archive() {
   std::string archive("Rar!\x1a\x07\x00", 7);
   std::string main("\0\0\x73\0\0\x0d\0\0\0\0\0\0\0", 13);

@@ -26,6 +26,9 @@ void CopyFixture(const std::string& name, const std::string& target);
 void PatchRar4Entry(std::string& archive, const std::string& oldName, const std::string& newName,
                     const std::string& newData = std::string());
 
+// Sets the unpacked size (low 32 bits) of the RAR 4 file header named `name` and fixes the header CRC.
+void SetRar4UnpackedSize(std::string& archive, const std::string& name, std::uint32_t size);
+
 // A RAR 4 archive with no entries: signature, main header, end of archive.
 std::string EmptyRar4Archive();
 
