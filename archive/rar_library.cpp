@@ -87,8 +87,9 @@ void RARSetCallback(RarArchiveHandle& archive, UNRARCALLBACK callback, std::intp
 
 void RARSetPassword(RarArchiveHandle& archive, const char* password) {
   if (!archive.worker_ || !password) return;
-  archive.worker_->Call(WorkerMessage{WorkerMessageKind::kSetPassword, {}, {password}},
-                        [&](const WorkerMessage& q) { return AnswerCallback(q, archive.callback_, archive.userData_); });
+  archive.worker_->Call(WorkerMessage{WorkerMessageKind::kSetPassword, {}, {password}}, [&](const WorkerMessage& q) {
+    return AnswerCallback(q, archive.callback_, archive.userData_);
+  });
 }
 
 int RARReadHeaderEx(RarArchiveHandle& archive, RARHeaderDataEx& header) {

@@ -18,7 +18,7 @@ enum class WorkerMessageKind : std::uint8_t {
   kProcess = 4,      // numbers: operation; texts: destination folder, destination name
   kClose = 5,
   kAnswer = 6,       // answer to a callback; numbers: callback result; texts: answer text
-  kResult = 20,      // end of a request; numbers[0]: result code, then request-specific values
+  kResult = 20,      // end of a request; numbers[0]: result code, then the values of that request
   kCallback = 21,    // numbers: message, second parameter; texts: first parameter text
   kHeartbeat = 22,   // the worker is alive and making progress; needs no answer
 };

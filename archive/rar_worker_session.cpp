@@ -191,12 +191,12 @@ WorkerMessage RarWorkerSession::Process(int operation, const std::string& destin
     }
   }
   if (isDirectory || type == AE_IFLNK || archive_entry_hardlink(entry_)) {
-    return result(ExtractSpecial(operation, target, destinationFolder.empty() ? "." : destinationFolder));
+    return result(ExtractFolderOrLink(operation, target, destinationFolder.empty() ? "." : destinationFolder));
   }
   return result(ReadFileData(operation, target, destinationFolder.empty() ? "." : destinationFolder));
 }
 
-int RarWorkerSession::ExtractSpecial(int operation, const std::string& target, const std::string& destination) {
+int RarWorkerSession::ExtractFolderOrLink(int operation, const std::string& target, const std::string& destination) {
   if (operation != kRarExtract) return kRarSuccess;
   if (archive_entry_filetype(entry_) == AE_IFDIR) {
     return MakeFolderBelow(destination, target) ? kRarSuccess : kRarCreateError;
@@ -264,7 +264,9 @@ int RarWorkerSession::ReadFileData(int operation, const std::string& target, con
     int code = kRarBadData;
     if (extracted) {
       code = kRarSuccess;
-      if (operation == kRarExtract && !writer.CommitFrom(*extracted, archive_entry_mode(entry_))) code = kRarCreateError;
+      if (operation == kRarExtract && !writer.CommitFrom(*extracted, archive_entry_mode(entry_))) {
+        code = kRarCreateError;
+      }
       if (code == kRarSuccess) {
         unreported = expected - reported;
         if (!report()) code = kRarUnknown;

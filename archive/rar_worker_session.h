@@ -35,7 +35,7 @@ class RarWorkerSession {
   int FailureCode(int fallback) const;
   bool AskPassword();
   int ReadFileData(int operation, const std::string& target, const std::string& destinationFolder);
-  int ExtractSpecial(int operation, const std::string& target, const std::string& destinationFolder);
+  int ExtractFolderOrLink(int operation, const std::string& target, const std::string& destinationFolder);
   std::optional<RarFileHeader> CurrentHeader() const;
 
   WorkerLink& link_;

@@ -30,7 +30,9 @@ std::optional<std::uint32_t> FileCrc32(const std::string& path) {
   std::vector<unsigned char> buffer(64 * 1024);
   std::uint32_t crc = 0;
   ssize_t got;
-  while ((got = read(fd, buffer.data(), buffer.size())) > 0) crc = Crc32(buffer.data(), static_cast<std::size_t>(got), crc);
+  while ((got = read(fd, buffer.data(), buffer.size())) > 0) {
+    crc = Crc32(buffer.data(), static_cast<std::size_t>(got), crc);
+  }
   close(fd);
   if (got < 0) return std::nullopt;
   return crc;

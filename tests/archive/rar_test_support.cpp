@@ -41,7 +41,9 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
   out << bytes;
 }
 
-void CopyFixture(const std::string& name, const std::string& target) { WriteBytes(target, ReadBytes(RarFixture(name))); }
+void CopyFixture(const std::string& name, const std::string& target) {
+  WriteBytes(target, ReadBytes(RarFixture(name)));
+}
 
 static std::uint32_t Crc32(const std::string& bytes) {
   std::uint32_t crc = 0xFFFFFFFFu;

@@ -86,7 +86,8 @@ TEST(RxUnrarErrors, Rar5EncryptedEntryIsDetectedAfterThePlainOnes) {
 }
 
 TEST(RxUnrarErrors, EncryptedHeadersAskForThePasswordAndEndWithoutEntries) {
-  for (const char* name : {"test_read_format_rar_encryption_header.rar", "test_read_format_rar5_encrypted_filenames.rar"}) {
+  for (const char* name :
+       {"test_read_format_rar_encryption_header.rar", "test_read_format_rar5_encrypted_filenames.rar"}) {
     RecordingListener listener;
     CRxUnrar unrar(&listener);
     std::vector<std::string> names(5);
@@ -113,8 +114,8 @@ TEST(RxUnrarErrors, BrokenAndHostileArchivesEndWithTheirResult) {
   {
     RecordingListener listener;
     CRxUnrar unrar(&listener);
-    EXPECT_FALSE(
-        unrar.ExtractRarFiles(RarFixture("hostile/test_read_format_rar5_bad_window_sz_in_mltarc_file.rar"), dest.str()));
+    const std::string hostile = RarFixture("hostile/test_read_format_rar5_bad_window_sz_in_mltarc_file.rar");
+    EXPECT_FALSE(unrar.ExtractRarFiles(hostile, dest.str()));
     ASSERT_EQ(listener.processErrors, (std::vector<std::int32_t>{12}));
   }
   // Whatever the hostile names were, nothing landed outside the destination.
