@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
+#include <thread>
 
 #include "archive/rx_unrar.h"
 #include "tests/archive/rar_test_support.h"
@@ -153,6 +154,28 @@ TEST(RxUnrarErrors, AReaderThatHangsOrDiesCostsAnOpenError) {
                                                          RarFixture("test_read_format_rar.rar")}))
         << script;
   }
+}
+
+// Stops at the first change of volume long enough for the reader to be gone when it answers.
+class SlowVolumeListener : public RecordingListener {
+ public:
+  void NextVolumne(std::string& strFilename, bool& blnContinue) override {
+    RecordingListener::NextVolumne(strFilename, blnContinue);
+    if (volumes.size() == 2) std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  }
+};
+
+TEST(RxUnrarErrors, AReaderThatDiesDuringAnEntryCostsAProcessError) {
+  TempFolder folder;
+  // The real reader, killed half a second after it starts: while the listener holds the volume question.
+  ReaderProgramOverride reader(folder, std::string("exec timeout -s KILL 0.5 ") + MAJ_BINARY_ROOT +
+                                           "/archive/maj-rar-worker");
+  SlowVolumeListener listener;
+  listener.continueVolumes = true;
+  CRxUnrar unrar(&listener);
+  EXPECT_FALSE(unrar.ExtractRarFiles(RarFixture("test_rar_multivolume_single_file.part1.rar"), folder.str() + "/out"));
+  EXPECT_EQ(listener.events.back(), "ProcessError 12 CRC error | LibarchiveAddingTest.html");
+  EXPECT_FALSE(fs::exists(folder.path() / "out/LibarchiveAddingTest.html"));
 }
 
 TEST(RxUnrarErrors, AMissingReaderProgramReachesTheCaller) {
