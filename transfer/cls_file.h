@@ -1,0 +1,83 @@
+#pragma once
+// One published file on its way between the local disk and table Fichier64: `Upload` stores a new version
+// (compressed, split into volumes when large) or updates the flags of a stored one; `Download` writes the
+// stored archive or volumes of one version into a folder.
+#include <cstdint>
+#include <string>
+
+namespace maj::transfer {
+
+// Events of cls_File, in declaration order, raised synchronously. `Filename` is the record's name.
+class cls_FileListener {
+ public:
+  virtual ~cls_FileListener() = default;
+  // Upload is about to write rows.
+  virtual void UploadInProgress(std::string& Filename) = 0;
+  // Upload is about to compress the file.
+  virtual void CompressInProgress(std::string& Filename) = 0;
+  // Download is about to read rows.
+  virtual void DownloadInProgress(std::string& Filename) = 0;
+};
+
+class cls_File {
+ public:
+  // Size of one volume of a split archive, in bytes.
+  static constexpr double VolumeSize = 819200;
+
+  // The listener receives the events; nullptr (the default) raises nothing. Not owned.
+  void SetListener(cls_FileListener* listener) { listener_ = listener; }
+
+  // Accessors store and return values unchanged.
+  const std::string& GetPath() const { return path_; }
+  void SetPath(std::string value) { path_ = std::move(value); }
+  const std::string& GetNom() const { return nom_; }
+  void SetNom(std::string value) { nom_ = std::move(value); }
+  std::int16_t GetTypeFichier() const { return typeFichier_; }
+  void SetTypeFichier(std::int16_t value) { typeFichier_ = value; }
+  const std::string& GetCurrentVersion() const { return currentVersion_; }
+  void SetCurrentVersion(std::string value) { currentVersion_ = std::move(value); }
+  bool GetW9x() const { return w9x_; }
+  void SetW9x(bool value) { w9x_ = value; }
+  bool GetWME() const { return wME_; }
+  void SetWME(bool value) { wME_ = value; }
+  bool GetWNT4() const { return wNT4_; }
+  void SetWNT4(bool value) { wNT4_ = value; }
+  bool GetW2k() const { return w2k_; }
+  void SetW2k(bool value) { w2k_ = value; }
+  bool GetWXP() const { return wXP_; }
+  void SetWXP(bool value) { wXP_ = value; }
+  bool GetW2k3() const { return w2k3_; }
+  void SetW2k3(bool value) { w2k3_ = value; }
+  bool GetWVista() const { return wVista_; }
+  void SetWVista(bool value) { wVista_ = value; }
+  bool GetW7() const { return w7_; }
+  void SetW7(bool value) { w7_ = value; }
+  bool Getw8() const { return w8_; }
+  void Setw8(bool value) { w8_ = value; }
+  bool GetCodeBase() const { return codeBase_; }
+  void SetCodeBase(bool value) { codeBase_ = value; }
+
+  // Stores the file at Path as version CurrentVersion of Nom through the shared connection, or, when that
+  // version is already stored, updates its Windows-version flags and TYPE on every row. Throws on failure
+  // with a description naming the file.
+  void Upload();
+
+  // Writes every stored archive or volume of (Name, version) that applies to the OS key `osVersion` into the
+  // folder `Path` (which ends with a separator), each under its Archive name (Name + ".zip" when NULL).
+  // Writes nothing when no row matches. Throws on failure with a description naming the file.
+  void Download(std::string Path, std::string Name, std::string version, std::string osVersion);
+
+ private:
+  static std::int16_t FlagToBit(bool flag);
+  bool ExistsInTable();
+
+  cls_FileListener* listener_ = nullptr;
+  std::string path_;
+  std::string nom_;
+  std::int16_t typeFichier_ = 0;
+  std::string currentVersion_;
+  bool w9x_ = false, wME_ = false, wNT4_ = false, w2k_ = false, wXP_ = false, w2k3_ = false, wVista_ = false,
+       w7_ = false, w8_ = false, codeBase_ = false;
+};
+
+}  // namespace maj::transfer
