@@ -54,8 +54,8 @@ void ConnectDataSource(std::string_view dataSourceName, const FatalErrorHandler&
   connection.Close();
   // An empty name means the default data source, as the Windows driver manager reads it; unixODBC would take
   // the first data source of odbc.ini instead.
-  const std::string source =
-      "DSN=" + (dataSourceName.empty() ? std::string(kDefaultDataSource) : std::string(dataSourceName));
+  const std::string effectiveName = dataSourceName.empty() ? kDefaultDataSource : std::string(dataSourceName);
+  const std::string source = "DSN=" + effectiveName;
   try {
     connection.Open(source + kFirstAccount);
   } catch (const DatabaseError& first) {
@@ -73,7 +73,7 @@ void ConnectDataSource(std::string_view dataSourceName, const FatalErrorHandler&
     }
   }
   DataSourceNameValue() = std::string(dataSourceName);
-  DriverIsOdbc351Value() = GetDriverOdbcVersion(dataSourceName) >= 3.51 ? 1 : 0;
+  DriverIsOdbc351Value() = GetDriverOdbcVersion(effectiveName) >= 3.51 ? 1 : 0;
 }
 
 void CloseDatabase() { SharedConnection().Close(); }

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -11,6 +10,7 @@
 #include "config/installation.h"
 #include "db/database_error.h"
 #include "platform/text.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_database.h"
 
@@ -36,14 +36,7 @@ std::string SharedConnectionUser() {
 
 class ConnectDatabaseTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    if (const char* home = std::getenv("HOME")) savedHome_ = home;
-    setenv("HOME", home_.str().c_str(), 1);
-  }
-  void TearDown() override {
-    if (savedHome_) setenv("HOME", savedHome_->c_str(), 1);
-    else unsetenv("HOME");
-  }
+  void SetUp() override { environment_.Set("HOME", home_.str()); }
 
   // Makes the settings file of the user's home folder the one ConnectDatabase reads.
   void UseSettings(const std::string& content) {
@@ -57,7 +50,7 @@ class ConnectDatabaseTest : public ::testing::Test {
 
   testing::TestDatabase database_;
   testing::TempFolder home_;
-  std::optional<std::string> savedHome_;
+  testing::ScopedEnvironment environment_;
   std::vector<std::string> failures_;
 };
 
