@@ -29,7 +29,7 @@ class PeImage {
  public:
   explicit PeImage(ByteView file) : file_(file) {}
 
-  // Reads the headers; false when the bytes are not a PE image.
+  // Reads the headers; false when the bytes are not a PE image or it has no resource directory.
   bool Parse() {
     if (file_.U16(0) != kDosSignature) return false;
     const auto peOffset = file_.U32(0x3C);

@@ -71,5 +71,17 @@ TEST(FileVersionInfoPathTest, PathsLongerThanWindowsLimitAreRead) {
   EXPECT_EQ(info.VerFile(), "13.01.0010");
 }
 
+TEST(FileVersionInfoPathTest, LargeFileIsReadWhereItsResourceLies) {
+  testing::TempFolder temp;
+  const fs::path file = temp.path() / "large.dll";
+  fs::copy_file(PeFixture("full.dll"), file);
+  // 768 MB of trailing zeros (a sparse file): only the headers and the resource section are looked at.
+  fs::resize_file(file, std::uintmax_t{768} << 20);
+  CFileVersionInfo info;
+  info.SetFullPathName(file.string());
+  EXPECT_TRUE(info.Available());
+  EXPECT_EQ(info.FileVersion(), "13, 1, 0, 10");
+}
+
 }  // namespace
 }  // namespace maj::sysinfo
