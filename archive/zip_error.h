@@ -1,0 +1,14 @@
+#pragma once
+// The failure reported by the zip component.
+#include <stdexcept>
+
+namespace maj::archive {
+
+// Thrown by every operation of the zip component. The text names the archive (or the file) concerned and
+// what went wrong, in French, so that it can be shown to the user as it stands.
+class ZipError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+}  // namespace maj::archive

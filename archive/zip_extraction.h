@@ -1,0 +1,18 @@
+#pragma once
+// Extraction of every entry of an open zip archive into a folder, refusing entries that would escape it.
+#include <zip.h>
+
+#include <string>
+
+namespace maj::archive {
+
+// Extracts every entry of `archive` under `folder` (created when missing). Before anything is written, every
+// entry is checked: one whose name is absolute or holds "..", or which is a symbolic link, makes the whole
+// extraction fail. Each file is written to a temporary name beside its target and renamed into place once
+// complete and its CRC checked, so a failure never leaves a partial file (an older file of that name stays
+// as it was). Existing files are replaced. Throws ZipError naming `archiveName`, the entry and the problem;
+// `corruptionHint`, when not empty, is added to the text of a corrupt entry (the likely cause).
+void ExtractEntries(zip_t* archive, const std::string& archiveName, const std::string& folder,
+                    const std::string& corruptionHint);
+
+}  // namespace maj::archive

@@ -1,0 +1,72 @@
+#pragma once
+// The update engine: the update check and the retrieval and installation run it starts, and the publishing
+// queue. Everything runs synchronously on the caller's thread; progress reaches the listener as events.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/download_manager_listener.h"
+#include "engine/fichier.h"
+#include "transfer/cls_file.h"
+
+namespace maj::engine {
+
+// What the screen lends the engine. Both may be left empty (tests, command-line use).
+struct EngineHost {
+  // Lets the screen handle its pending events; called between polls while a started program runs.
+  std::function<void()> ProcessPendingEvents;
+  // Shows a French message to the user (OK button) and returns once it is closed.
+  std::function<void(const std::string& message)> ShowMessage;
+};
+
+class cls_DownloadManager : private transfer::cls_FileListener, private FichierListener {
+ public:
+  // `listener` receives the events (nullptr: none); not owned, must outlive the engine.
+  explicit cls_DownloadManager(cls_DownloadManagerListener* listener = nullptr, EngineHost host = {});
+  ~cls_DownloadManager() override;
+  cls_DownloadManager(const cls_DownloadManager&) = delete;
+  cls_DownloadManager& operator=(const cls_DownloadManager&) = delete;
+
+  // Checks which conditional packages are missing and which plain files are newer than the installed
+  // copies (every plain file of this Windows version when `forcer` is true), then fetches and installs them.
+  // Returns when the whole run is over. Failures reach the caller as exceptions carrying the description.
+  void Test_Version(bool& forcer);
+
+  // Queues a record for publishing. The queue holds the record itself: later changes are stored.
+  void AddFileToUpload(std::shared_ptr<transfer::cls_File> File);
+
+  // Stores every queued record in queue order, relaying its compress and upload notices. A failure ends it
+  // at that record and reaches the caller.
+  void ProcessUpload();
+
+  // The collections, in insertion order.
+  const std::vector<std::string>& ConditionsList() const { return conditions_; }
+  const std::vector<std::shared_ptr<Fichier>>& UpdateList() const { return updateList_; }
+  const std::vector<std::shared_ptr<Fichier>>& InstallList() const { return installList_; }
+  const std::vector<std::shared_ptr<transfer::cls_File>>& UploadQueue() const { return uploadQueue_; }
+
+ private:
+  bool IsConditionMet(const std::string& condition, std::int16_t typeCondition);
+  void RunUpdate();
+  void RetrieveConditionalFiles();
+
+  // Relays of cFile's and cFichier's events to the listener, same text.
+  void UploadInProgress(std::string& Filename) override;
+  void CompressInProgress(std::string& Filename) override;
+  void DownloadInProgress(std::string& Filename) override;
+  void ProcessAction(const std::string& Filename) override;
+  void Register(const std::string& Filename) override;
+
+  cls_DownloadManagerListener* listener_;
+  EngineHost host_;
+  std::vector<std::string> conditions_;
+  std::vector<std::shared_ptr<Fichier>> updateList_;
+  std::vector<std::shared_ptr<Fichier>> installList_;
+  std::vector<std::shared_ptr<transfer::cls_File>> uploadQueue_;
+  std::shared_ptr<transfer::cls_File> cFile;   // the record being moved
+  std::shared_ptr<Fichier> cFichier;           // the file being checked or installed
+};
+
+}  // namespace maj::engine

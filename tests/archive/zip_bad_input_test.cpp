@@ -1,0 +1,205 @@
+// Damaged or hostile archives: each gives a ZipError naming the archive and the problem, and leaves neither a
+// partial entry nor anything outside the destination folder.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "archive/zip_component.h"
+#include "tests/archive/zip_test_support.h"
+#include "tests/support/temp_folder.h"
+
+namespace maj::archive {
+namespace {
+
+namespace fs = std::filesystem;
+using maj::testing::ReadFileText;
+using maj::testing::TempFolder;
+using testing::ListTree;
+using testing::RandomBytes;
+using testing::RunQuiet;
+using testing::ShellQuote;
+
+constexpr size_t kLargeSize = 2621440;
+
+// The message of the ZipError thrown by `action` ("" when it throws nothing).
+std::string ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const ZipError& error) {
+    return error.what();
+  }
+  return "";
+}
+
+class ZipBadInputTest : public ::testing::Test {
+ protected:
+  // Writes a four-volume set of a 2.5 MB random file named `name`, returns the archive path.
+  std::string WriteLargeSet(const std::string& name, unsigned seed) {
+    const std::string source = temp_.WriteFile("src/" + name, RandomBytes(kLargeSize, seed));
+    const std::string archive = (temp_.path() / (name + ".zip")).string();
+    ZipComponent zip;
+    zip.AddFile(source, "", "");
+    zip.SetVolumeSize(819200);
+    zip.WriteArchive(archive);
+    EXPECT_TRUE(fs::exists(archive + ".004"));
+    return archive;
+  }
+
+  // Opens and extracts `archive` into out/, returning the error message.
+  std::string ExtractError(const std::string& archive) {
+    return ErrorOf([&] {
+      ZipComponent zip;
+      zip.OpenArchive(archive);
+      zip.ExtractArchive(out());
+    });
+  }
+
+  std::string out() const { return (temp_.path() / "out").string(); }
+
+  TempFolder temp_;
+};
+
+TEST_F(ZipBadInputTest, MissingMiddleVolumeIsNamed) {
+  const std::string archive = WriteLargeSet("big.dat", 1);
+  fs::remove(archive + ".002");
+
+  const std::string error = ExtractError(archive + ".001");
+
+  EXPECT_NE(error.find(archive + ".001"), std::string::npos) << error;
+  EXPECT_NE(error.find("big.dat.zip.002"), std::string::npos) << error;
+  EXPECT_NE(error.find("manquant"), std::string::npos) << error;
+  EXPECT_TRUE(ListTree(out()).empty());
+}
+
+TEST_F(ZipBadInputTest, TruncatedVolumesAreRefused) {
+  const std::string archive = WriteLargeSet("big.dat", 2);
+  fs::resize_file(archive + ".004", fs::file_size(archive + ".004") / 2);
+
+  std::string error = ExtractError(archive + ".001");
+  EXPECT_NE(error.find(archive + ".001"), std::string::npos) << error;
+  EXPECT_NE(error.find("illisible"), std::string::npos) << error;
+  EXPECT_TRUE(ListTree(out()).empty());
+
+  // A shortened middle volume is caught by its size before anything is read.
+  fs::resize_file(archive + ".002", 1000);
+  error = ExtractError(archive + ".001");
+  EXPECT_NE(error.find("big.dat.zip.002"), std::string::npos) << error;
+  EXPECT_NE(error.find("1000 octets"), std::string::npos) << error;
+  EXPECT_TRUE(ListTree(out()).empty());
+}
+
+TEST_F(ZipBadInputTest, VolumeOfAnotherSetFailsWithoutLeavingTheEntry) {
+  const std::string archive = WriteLargeSet("big.dat", 3);
+  const std::string other = WriteLargeSet("other.dat", 4);
+  fs::copy_file(other + ".002", archive + ".002", fs::copy_options::overwrite_existing);
+
+  const std::string error = ExtractError(archive + ".001");
+
+  EXPECT_NE(error.find(archive + ".001"), std::string::npos) << error;
+  EXPECT_NE(error.find("big.dat"), std::string::npos) << error;
+  EXPECT_NE(error.find("autre ensemble"), std::string::npos) << error;
+  EXPECT_TRUE(ListTree(out()).empty()) << "partial entry left";
+  EXPECT_EQ(ListTree(temp_.path() / "src"), (std::vector<std::string>{"big.dat", "other.dat"}));
+}
+
+TEST_F(ZipBadInputTest, CrcMismatchRemovesTheEntryAndKeepsTheOlderFile) {
+  const std::string second = RandomBytes(200000, 5);
+  temp_.WriteFile("src/first.txt", "premier");
+  temp_.WriteFile("src/second.bin", second);
+  const std::string archive = (temp_.path() / "stored.zip").string();
+  ASSERT_EQ(RunQuiet("cd " + ShellQuote((temp_.path() / "src").string()) + " && 7zz a -tzip -mx0 " +
+                     ShellQuote(archive) + " first.txt second.bin"),
+            0);
+  testing::FlipByteAt(archive, second.substr(150000, 64));
+  temp_.WriteFile("out/second.bin", "version précédente");
+
+  const std::string error = ExtractError(archive);
+
+  EXPECT_NE(error.find(archive), std::string::npos) << error;
+  EXPECT_NE(error.find("second.bin"), std::string::npos) << error;
+  EXPECT_NE(error.find("CRC"), std::string::npos) << error;
+  EXPECT_EQ(ListTree(out()), (std::vector<std::string>{"first.txt", "second.bin"}));
+  EXPECT_EQ(ReadFileText(out() + "/first.txt"), "premier");
+  EXPECT_EQ(ReadFileText(out() + "/second.bin"), "version précédente");
+}
+
+TEST_F(ZipBadInputTest, EntriesReachingOutsideTheFolderAreRefusedBeforeAnyWrite) {
+  const std::string outsideFile = (temp_.path() / "evil.txt").string();
+  for (const std::string& name :
+       {std::string("../evil.txt"), std::string("sub/../../evil.txt"), std::string("..\\evil.txt"),
+        outsideFile, std::string("C:\\evil.txt")}) {
+    SCOPED_TRACE(name);
+    const std::string archive = (temp_.path() / "hostile.zip").string();
+    testing::WriteRawZip(archive, {{"ok.txt", "sain"}, {name, "mal"}});
+
+    const std::string error = ExtractError(archive);
+
+    EXPECT_NE(error.find(archive), std::string::npos) << error;
+    EXPECT_NE(error.find(name), std::string::npos) << error;
+    EXPECT_NE(error.find("refusée"), std::string::npos) << error;
+    EXPECT_TRUE(ListTree(out()).empty());
+    EXPECT_EQ(ListTree(temp_.path()), std::vector<std::string>{"hostile.zip"});
+  }
+}
+
+TEST_F(ZipBadInputTest, SymbolicLinksAreRefused) {
+  fs::create_directories(temp_.path() / "src");
+  fs::create_symlink("/etc", temp_.path() / "src/link");
+  temp_.WriteFile("src/plain.txt", "simple");
+  const std::string archive = (temp_.path() / "links.zip").string();
+  ASSERT_EQ(RunQuiet("cd " + ShellQuote((temp_.path() / "src").string()) + " && zip -q --symlinks " +
+                     ShellQuote(archive) + " plain.txt link"),
+            0);
+
+  const std::string error = ExtractError(archive);
+
+  EXPECT_NE(error.find(archive), std::string::npos) << error;
+  EXPECT_NE(error.find("lien symbolique"), std::string::npos) << error;
+  EXPECT_TRUE(ListTree(out()).empty());
+}
+
+TEST_F(ZipBadInputTest, ALinkAlreadyInTheFolderIsNotFollowed) {
+  fs::create_directories(temp_.path() / "elsewhere");
+  fs::create_directories(out());
+  fs::create_symlink(temp_.path() / "elsewhere", temp_.path() / "out/bin");
+  const std::string archive = (temp_.path() / "through.zip").string();
+  testing::WriteRawZip(archive, {{"bin\\x.dll", "code"}});
+
+  const std::string error = ExtractError(archive);
+
+  EXPECT_NE(error.find("bin"), std::string::npos) << error;
+  EXPECT_TRUE(ListTree(temp_.path() / "elsewhere").empty());
+}
+
+TEST_F(ZipBadInputTest, MissingOrForeignFilesAreNamed) {
+  const std::string missing = (temp_.path() / "absent.zip").string();
+  std::string error = ErrorOf([&] { ZipComponent().OpenArchive(missing); });
+  EXPECT_NE(error.find(missing), std::string::npos) << error;
+  EXPECT_NE(error.find("introuvable"), std::string::npos) << error;
+
+  const std::string notZip = temp_.WriteFile("texte.zip", RandomBytes(5000, 6));
+  error = ErrorOf([&] { ZipComponent().OpenArchive(notZip); });
+  EXPECT_NE(error.find(notZip), std::string::npos) << error;
+
+  error = ErrorOf([&] { ZipComponent().ExtractArchive(out()); });
+  EXPECT_NE(error.find("Aucune archive"), std::string::npos) << error;
+}
+
+TEST_F(ZipBadInputTest, FailedWriteLeavesNoArchiveFile) {
+  const std::string archive = (temp_.path() / "gone.zip").string();
+  EXPECT_NE(ErrorOf([&] { ZipComponent().AddFile((temp_.path() / "nothing").string(), "", ""); }), "");
+  EXPECT_NE(ErrorOf([&] { ZipComponent().WriteArchive(archive); }), "");
+
+  // The source disappears between AddFile and WriteArchive.
+  const std::string source = temp_.WriteFile("src/vanishing.bin", RandomBytes(3000, 7));
+  ZipComponent zip;
+  zip.AddFile(source, "", "");
+  fs::remove(source);
+  const std::string error = ErrorOf([&] { zip.WriteArchive(archive); });
+  EXPECT_NE(error.find(archive), std::string::npos) << error;
+  EXPECT_EQ(ListTree(temp_.path()), std::vector<std::string>{"src"});
+}
+
+}  // namespace
+}  // namespace maj::archive

@@ -1,0 +1,72 @@
+#include "tests/archive/zip_test_support.h"
+
+#include <sys/wait.h>
+#include <zip.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <stdexcept>
+
+#include "tests/support/temp_folder.h"
+
+namespace maj::archive::testing {
+
+std::string RandomBytes(size_t size, unsigned seed) {
+  std::mt19937 generator(seed);
+  std::string bytes(size, '\0');
+  for (char& c : bytes) c = static_cast<char>(generator() & 0xff);
+  return bytes;
+}
+
+std::vector<std::string> ListTree(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (auto it = std::filesystem::recursive_directory_iterator(folder, ec);
+       !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+    names.push_back(std::filesystem::relative(it->path(), folder).string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+int RunQuiet(const std::string& command) {
+  int status = std::system((command + " >/dev/null 2>&1").c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string ShellQuote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) {
+    if (c == '\'') {
+      quoted += "'\\''";
+    } else {
+      quoted += c;
+    }
+  }
+  return quoted + "'";
+}
+
+void WriteRawZip(const std::string& path, const std::vector<std::pair<std::string, std::string>>& entries) {
+  int code = 0;
+  zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+  if (archive == nullptr) throw std::runtime_error("zip_open failed for " + path);
+  for (const auto& [name, content] : entries) {
+    zip_source_t* source = zip_source_buffer(archive, content.data(), content.size(), 0);
+    zip_int64_t index = zip_file_add(archive, name.c_str(), source, 0);
+    if (index < 0) throw std::runtime_error("zip_file_add failed for " + name);
+    zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_STORE, 0);
+  }
+  if (zip_close(archive) != 0) throw std::runtime_error("zip_close failed for " + path);
+}
+
+void FlipByteAt(const std::string& path, const std::string& marker) {
+  std::string content = maj::testing::ReadFileText(path);
+  size_t at = content.find(marker);
+  if (at == std::string::npos) throw std::runtime_error("marker not found in " + path);
+  content[at] = static_cast<char>(content[at] ^ 0x55);
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
+}
+
+}  // namespace maj::archive::testing
