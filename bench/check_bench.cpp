@@ -1,0 +1,123 @@
+// Update check over many up-to-date names: the engine's check against the same queries sent by the mariadb
+// client in one connection, and one batched query as the floor.
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+#include "bench/bench_context.h"
+#include "bench/bench_server.h"
+#include "bench/child_run.h"
+#include "bench/engine_tasks.h"
+#include "platform/paths.h"
+
+namespace maj::bench {
+namespace {
+
+// The published version of every name: that of the installed PE file (FILEVERSION 13,1,0,10).
+constexpr const char* kVersion = "013.001.000.010";
+
+std::string NameOf(int index) {
+  char name[32];
+  std::snprintf(name, sizeof name, "composant%05d.dll", index);
+  return name;
+}
+
+// Publishes names first..last (one small row each) and installs a copy of the PE file under each name.
+void AddNames(const BenchContext& context, int first, int last, const std::string& peFile, const std::string& bin) {
+  std::filesystem::create_directories(bin);
+  std::string sql;
+  for (int index = first; index <= last; ++index) {
+    if ((index - first) % 1000 == 0) {
+      if (!sql.empty()) sql += ";\n";
+      sql += "INSERT INTO Fichier64 (VERSION, DATA, NOM, Archive) VALUES ";
+    } else {
+      sql += ", ";
+    }
+    sql += "('" + std::string(kVersion) + "', 'PK', '" + NameOf(index) + "', '" + NameOf(index) + ".zip')";
+    std::filesystem::copy_file(peFile, platform::JoinPath(bin, NameOf(index)),
+                               std::filesystem::copy_options::overwrite_existing);
+  }
+  if (!sql.empty()) context.Sql(sql + ";\n");
+}
+
+// Wall time of the mariadb client running `sql` in one connection, its output written to a file.
+double TimeClient(const BenchContext& context, const std::string& name, const std::string& sql) {
+  const std::string input = platform::JoinPath(context.workFolder(), name + ".sql");
+  {
+    std::ofstream out(input, std::ios::trunc);
+    out << sql;
+    if (!out) throw std::runtime_error("cannot write " + input);
+  }
+  ChildSpec spec;
+  spec.arguments = context.client().Command();
+  spec.arguments.insert(spec.arguments.end(), {"--batch", "--skip-column-names"});
+  spec.standardInput = input;
+  spec.standardOutput = platform::JoinPath(context.workFolder(), name + ".out");
+  return RunChecked(spec, "mariadb client (" + name + ")").seconds;
+}
+
+// The statements of the engine's check for Windows XP, as it sends them, in order.
+std::string PerNameQueries(int names) {
+  std::string sql =
+      " select distinct `condition`, typeCondition from Fichier64 where typeCondition <> 0 and `winXP` <> 0;\n"
+      "select distinct nom from Fichier64 where typeCondition = 0 and `winXP` <> 0 order by cle_fichier;\n";
+  for (int index = 1; index <= names; ++index) {
+    sql += "select version, nom, type from Fichier64 where typecondition = 0 and nom = " + SqlText(NameOf(index)) +
+           " order by version desc limit 1;\n";
+  }
+  return sql;
+}
+
+}  // namespace
+
+void RunCheck(BenchContext& context) {
+  const BenchOptions& options = context.options();
+  if (std::find(options.parts.begin(), options.parts.end(), "check") == options.parts.end()) return;
+
+  const std::string peFile = platform::JoinPath(MAJ_PE_FIXTURE_DIR, "full.dll");
+  if (!std::filesystem::exists(peFile)) throw std::runtime_error(peFile + " is missing: build the PE fixtures");
+  const std::string application = context.Folder("application-check");
+  context.ClearApplicationFolder(application);
+  WriteXPRegistry(application);
+  const std::string bin = platform::JoinPath(application, "bin");
+
+  context.ResetUpdateTable();
+  int published = 0;
+  for (int names : options.checkNames) {
+    if (names <= published) continue;
+    AddNames(context, published + 1, names, peFile, bin);
+    published = names;
+    const std::string queries = PerNameQueries(names);
+    const std::string batched =
+        "SELECT nom, MAX(version) FROM Fichier64 WHERE typeCondition = 0 AND `winXP` <> 0 GROUP BY nom;\n";
+
+    std::vector<double> engineTimes, rawTimes, floorTimes, startTimes;
+    for (int round = 0; round < options.repeat; ++round) {
+      if (EngineTasksAvailable()) {
+        const EngineRun run = context.engine().Update(application, 1);
+        if (run.Count("updates") != 0 || run.Count("installed") != 0) {
+          throw std::runtime_error("the check found " + std::to_string(run.Count("updates")) +
+                                   " names to update among up-to-date ones");
+        }
+        engineTimes.push_back(run.EngineSeconds());
+      }
+      rawTimes.push_back(TimeClient(context, "check-per-name", queries));
+      floorTimes.push_back(TimeClient(context, "check-batched", batched));
+      startTimes.push_back(TimeClient(context, "check-start", "SELECT 1;\n"));
+    }
+    char line[200];
+    std::snprintf(line, sizeof line,
+                  "check of %d names: engine %.3f s, client %.3f s, batched query %.3f s (client start and "
+                  "connection alone %.3f s)",
+                  names, Median(engineTimes), Median(rawTimes), Median(floorTimes), Median(startTimes));
+    Progress(line);
+    context.summary().check.push_back({std::to_string(names) + " names",
+                                       EngineTasksAvailable() ? Median(engineTimes) : -1, Median(rawTimes),
+                                       Median(floorTimes), 0});
+    context.summary().clientStartSeconds = Median(startTimes);
+  }
+}
+
+}  // namespace maj::bench

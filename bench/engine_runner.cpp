@@ -1,0 +1,84 @@
+#include "bench/engine_runner.h"
+
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+#include "platform/paths.h"
+
+namespace maj::bench {
+namespace {
+
+std::map<std::string, std::string> ReadResult(const std::string& path) {
+  std::ifstream in(path);
+  if (!in) throw std::runtime_error("no result in " + path);
+  std::map<std::string, std::string> result;
+  std::string line;
+  while (std::getline(in, line)) {
+    const std::size_t equal = line.find('=');
+    if (equal != std::string::npos) result[line.substr(0, equal)] = line.substr(equal + 1);
+  }
+  return result;
+}
+
+std::string RegistryPath(const std::string& applicationFolder) {
+  return platform::JoinPath(applicationFolder, "registry.reg");
+}
+
+}  // namespace
+
+double EngineRun::EngineSeconds() const {
+  const auto found = result.find("seconds");
+  return found == result.end() ? 0 : std::stod(found->second);
+}
+
+long EngineRun::Count(const std::string& name) const {
+  const auto found = result.find(name);
+  return found == result.end() ? -1 : std::stol(found->second);
+}
+
+EngineRunner::EngineRunner(std::string program, std::string dataSource, std::string scratchFolder)
+    : program_(std::move(program)), dataSource_(std::move(dataSource)), scratchFolder_(std::move(scratchFolder)) {}
+
+EngineRun EngineRunner::Publish(const std::string& applicationFolder, const std::string& version,
+                                const std::vector<std::string>& files) const {
+  std::vector<std::string> extra = {version};
+  extra.insert(extra.end(), files.begin(), files.end());
+  return Run("publish", applicationFolder, extra);
+}
+
+EngineRun EngineRunner::Update(const std::string& applicationFolder, int runs) const {
+  return Run("update", applicationFolder, {std::to_string(runs)});
+}
+
+EngineRun EngineRunner::Connect(const std::string& applicationFolder) const {
+  return Run("connect", applicationFolder, {});
+}
+
+EngineRun EngineRunner::Run(const std::string& task, const std::string& applicationFolder,
+                            const std::vector<std::string>& extra) const {
+  const std::string resultFile = platform::JoinPath(scratchFolder_, "engine-result.txt");
+  std::filesystem::remove(resultFile);
+  ChildSpec spec;
+  spec.arguments = {program_, "--engine", task, resultFile, dataSource_, applicationFolder};
+  spec.arguments.insert(spec.arguments.end(), extra.begin(), extra.end());
+  spec.environment = {"MAJ_REGISTRY=" + RegistryPath(applicationFolder)};
+  EngineRun run;
+  run.process = RunChecked(spec, "engine task " + task);
+  run.result = ReadResult(resultFile);
+  return run;
+}
+
+void WriteXPRegistry(const std::string& applicationFolder) {
+  std::filesystem::create_directories(applicationFolder);
+  std::ofstream out(RegistryPath(applicationFolder), std::ios::trunc);
+  out << "REGEDIT4\n\n"
+         "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion]\n"
+         "\"CurrentVersion\"=\"5.1\"\n\n"
+         "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment]\n"
+         "\"PROCESSOR_ARCHITECTURE\"=\"x86\"\n";
+  out.close();
+  if (!out) throw std::runtime_error("cannot write the registry file in " + applicationFolder);
+}
+
+}  // namespace maj::bench
