@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "db/blob_transfer.h"
 #include "db/connection.h"
 #include "db/database.h"
 #include "db/result_set.h"
@@ -72,16 +73,27 @@ void InsertArchiveRow(const std::string& version, std::int16_t type, const std::
 
 void SaveStoredArchives(const std::string& nom, const std::string& version, const std::string& flagColumn,
                         const std::function<std::string(const std::optional<std::string>& archive)>& targetFor) {
-  db::ResultSet rows = db::SharedConnection().Execute(std::string(" SELECT nom, archive, data ") + " FROM Fichier64 " +
-                                                      " WHERE " + " Nom = ? " + " AND Version = ? " + " AND " +
-                                                      flagColumn + " <> 0 " + " ORDER By Cle_Fichier ",
-                                                  NameAndVersion(nom, version));
+  // The rows are listed first and each DATA is then fetched in pieces cut by the server: the driver would
+  // otherwise hold whole rows (or the whole result) in memory, however large the stored values are.
+  db::ResultSet rows = db::SharedConnection().Execute(std::string(" SELECT cle_fichier, nom, archive ") +
+                                                          " FROM Fichier64 " + " WHERE " + " Nom = ? " +
+                                                          " AND Version = ? " + " AND " + flagColumn + " <> 0 " +
+                                                          " ORDER By Cle_Fichier ",
+                                                      NameAndVersion(nom, version));
+  struct StoredArchive {
+    db::Value key;
+    std::optional<std::string> archive;
+  };
+  std::vector<StoredArchive> archives;
   for (; !rows.AtEnd(); rows.MoveNext()) {
     const db::Value archive = rows.Field("archive");
-    const std::string target = targetFor(archive.IsNull() ? std::nullopt : std::optional(archive.AsText()));
-    rows.SaveFieldToFile("data", target);
+    archives.push_back({rows.Field("cle_fichier"), archive.IsNull() ? std::nullopt : std::optional(archive.AsText())});
   }
   rows.Close();
+  for (const StoredArchive& stored : archives) {
+    const std::string target = targetFor(stored.archive);
+    db::SaveBlobToFile(db::SharedConnection(), {"Fichier64", "Cle_Fichier", stored.key, "data"}, target);
+  }
 }
 
 }  // namespace maj::transfer::internal

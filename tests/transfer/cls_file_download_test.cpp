@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "archive/zip_component.h"
 #include "tests/transfer/fichier64_test_support.h"
@@ -142,6 +144,23 @@ TEST_F(DownloadTest, StoredArchiveNameLeavingTheFolderIsRefused) {
   // Files written before the failure stay; nothing lands outside the folder.
   EXPECT_EQ(FileNames(destination), std::vector<std::string>{"a.dll.zip"});
   EXPECT_FALSE(fs::exists(folder_.path() / "evade.zip"));
+}
+
+TEST_F(DownloadTest, LargeStoredValueIsWrittenWithoutBeingHeldInMemory) {
+  constexpr std::size_t kSize = 48 << 20;
+  const std::string source = (folder_.path() / "gros.bin").string();
+  testing::WriteRandomFile(source, kSize, 21);
+  testing::InsertRowFromFile("gros.bin", "001.000.000", "gros.bin.zip", source);
+  const std::string destination = Destination();
+
+  cls_File fetcher;
+  const std::size_t growth = testing::PeakMemoryGrowthOf(
+      [&] { fetcher.Download(destination, "gros.bin", "001.000.000", "`winXP`"); });
+
+  EXPECT_LT(growth, kSize / 3);
+  ASSERT_EQ(fs::file_size(destination + "gros.bin.zip"), kSize);
+  std::ifstream written(destination + "gros.bin.zip", std::ios::binary), original(source, std::ios::binary);
+  EXPECT_TRUE(std::equal(std::istreambuf_iterator<char>(written), {}, std::istreambuf_iterator<char>(original), {}));
 }
 
 TEST_F(DownloadTest, UnwritableFolderFailsNamingTheFile) {

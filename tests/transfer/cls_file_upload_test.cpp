@@ -46,7 +46,9 @@ TEST_F(UploadTest, LargeFileIsStoredAsAscendingVolumeRowsAndLeavesOnlyTheSource)
     EXPECT_EQ(rows[i].archive, "report.ocx.zip.00" + std::to_string(i + 1));
     EXPECT_EQ(rows[i].type, 2);
     EXPECT_EQ(rows[i].flags, kInsertedFlags);
-    if (i > 0) EXPECT_GT(rows[i].key, rows[i - 1].key);
+    if (i > 0) {
+      EXPECT_GT(rows[i].key, rows[i - 1].key);
+    }
   }
   EXPECT_EQ(rows[0].dataLength, 819200);
   EXPECT_EQ(rows[1].dataLength, 819200);

@@ -53,6 +53,16 @@ void ConnectToOwnDatabase() {
   });
 }
 
+// A "Vm...:" line of /proc/self/status, in bytes.
+std::size_t StatusBytes(const std::string& field) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind(field, 0) == 0) return std::stoull(line.substr(field.size())) * 1024;
+  }
+  throw std::runtime_error("no " + field + " in /proc/self/status");
+}
+
 }  // namespace
 
 std::vector<StoredRow> ReadRows() {
@@ -90,6 +100,34 @@ void InsertRow(const std::string& nom, const std::string& version, const std::op
       {db::Parameter::Text(nom), db::Parameter::Text(version),
        archive ? db::Parameter::Text(*archive) : db::Parameter::Null(),
        db::Parameter::Binary(db::Bytes(data.begin(), data.end()))});
+}
+
+void InsertRowFromFile(const std::string& nom, const std::string& version, const std::string& archive,
+                       const std::string& dataFile) {
+  db::SharedConnection().ExecuteUpdate(
+      "INSERT INTO Fichier64 (NOM, VERSION, Archive, DATA, WIN9X, WINNT4, WIN2000, WINXP, WIN2003, WINME) "
+      "VALUES (?, ?, ?, ?, 0, 0, 0, -1, 0, 0)",
+      {db::Parameter::Text(nom), db::Parameter::Text(version), db::Parameter::Text(archive),
+       db::Parameter::FileContent(dataFile)});
+}
+
+void WriteRandomFile(const std::string& path, std::size_t size, unsigned seed) {
+  std::ofstream out(path, std::ios::binary);
+  for (std::size_t written = 0; written < size;) {
+    const std::size_t piece = std::min<std::size_t>(1 << 20, size - written);
+    out << RandomBytes(piece, seed++);
+    written += piece;
+  }
+  if (!out.flush()) throw std::runtime_error("cannot write " + path);
+}
+
+std::size_t PeakMemoryGrowthOf(const std::function<void()>& work) {
+  // "5" resets the peak resident set size (VmHWM) to the current one (VmRSS).
+  std::ofstream("/proc/self/clear_refs") << "5";
+  const std::size_t before = StatusBytes("VmHWM:");
+  work();
+  const std::size_t after = StatusBytes("VmHWM:");
+  return after > before ? after - before : 0;
 }
 
 std::string RandomBytes(std::size_t size, unsigned seed) {

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,6 +35,16 @@ std::string StoredData(std::int64_t key);
 // Inserts a row holding `data` directly, applying to Windows XP only, with `archive` (NULL when nullopt).
 void InsertRow(const std::string& nom, const std::string& version, const std::optional<std::string>& archive,
                const std::string& data);
+
+// Same, with the content of the local file `dataFile` sent in pieces.
+void InsertRowFromFile(const std::string& nom, const std::string& version, const std::string& archive,
+                       const std::string& dataFile);
+
+// Writes `size` pseudo-random bytes to `path` in pieces, without holding them in memory.
+void WriteRandomFile(const std::string& path, std::size_t size, unsigned seed);
+
+// How far the process's resident memory rose above its level at the start while `work` ran, in bytes.
+std::size_t PeakMemoryGrowthOf(const std::function<void()>& work);
 
 // `size` pseudo-random (incompressible) bytes, the same for the same seed.
 std::string RandomBytes(std::size_t size, unsigned seed);
