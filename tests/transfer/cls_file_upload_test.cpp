@@ -201,6 +201,28 @@ TEST_F(UploadTest, FailedDeletionOfAStoredVolumeStopsWithEarlierRowsKeptAndLater
             (std::vector<std::string>{"report.ocx", "report.ocx.zip.002", "report.ocx.zip.003"}));
 }
 
+// Sees no archive file at all, as when the compression left nothing behind.
+class SeeingNoArchive : public RefusingSecondVolume {
+ public:
+  bool FileExists(const std::string& path) const override {
+    return path.find(".zip") == std::string::npos && RefusingSecondVolume::FileExists(path);
+  }
+};
+
+TEST_F(UploadTest, CompressionLeavingNoArchiveIsAFailureNotASilentSuccess) {
+  cls_File record = MakeRecord("notes.txt", "contenu", "001.000.000");
+  SeeingNoArchive files;
+  platform::ScopedFileOperationsOverride override(files);
+
+  try {
+    record.Upload();
+    FAIL() << "no error";
+  } catch (const std::exception& error) {
+    EXPECT_NE(std::string(error.what()).find("notes.txt"), std::string::npos) << error.what();
+  }
+  EXPECT_TRUE(ReadRows().empty());
+}
+
 TEST_F(UploadTest, WindowsStylePathIsTurnedIntoALocalPath) {
   cls_File record = MakeRecord("setup.exe", "MZ programme", "004.000.000");
   std::string windowsPath = record.GetPath();
