@@ -95,7 +95,7 @@ void RunCheck(BenchContext& context) {
 
     std::vector<double> engineTimes, rawTimes, floorTimes, startTimes;
     for (int round = 0; round < options.repeat; ++round) {
-      if (EngineTasksAvailable()) {
+      if (UpdateEngineAvailable()) {
         const EngineRun run = context.engine().Update(application, 1);
         if (run.Count("updates") != 0 || run.Count("installed") != 0) {
           throw std::runtime_error("the check found " + std::to_string(run.Count("updates")) +
@@ -114,7 +114,7 @@ void RunCheck(BenchContext& context) {
                   names, Median(engineTimes), Median(rawTimes), Median(floorTimes), Median(startTimes));
     Progress(line);
     context.summary().check.push_back({std::to_string(names) + " names",
-                                       EngineTasksAvailable() ? Median(engineTimes) : -1, Median(rawTimes),
+                                       UpdateEngineAvailable() ? Median(engineTimes) : -1, Median(rawTimes),
                                        Median(floorTimes), 0});
     context.summary().clientStartSeconds = Median(startTimes);
   }

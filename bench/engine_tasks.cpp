@@ -1,4 +1,5 @@
 #include "bench/engine_tasks.h"
+#include "bench/engine_update_task.h"
 
 #include <chrono>
 #include <exception>
@@ -9,7 +10,6 @@
 #include <stdexcept>
 
 #include "db/database.h"
-#include "db/update_table.h"
 #include "engine/cls_download_manager.h"
 #include "platform/paths.h"
 #include "transfer/cls_file.h"
@@ -52,26 +52,7 @@ std::map<std::string, std::string> Publish(const std::string& version, const std
   return {{"seconds", std::to_string(SecondsSince(start))}};
 }
 
-std::map<std::string, std::string> Update(int runs) {
-  db::EnsureUpdateTable();
-  std::map<std::string, std::string> result;
-  double seconds = 0;
-  for (int run = 0; run < runs; ++run) {
-    engine::cls_DownloadManager manager;
-    bool forcer = false;
-    const auto start = Clock::now();
-    manager.Test_Version(forcer);
-    seconds += SecondsSince(start);
-    result["installed"] = std::to_string(manager.InstallList().size());
-    result["updates"] = std::to_string(manager.UpdateList().size());
-  }
-  result["seconds"] = std::to_string(seconds);
-  return result;
-}
-
 }  // namespace
-
-bool EngineTasksAvailable() { return true; }
 
 int RunEngineTask(const std::vector<std::string>& arguments) {
   try {
@@ -86,7 +67,7 @@ int RunEngineTask(const std::vector<std::string>& arguments) {
     if (task == "publish" && arguments.size() >= 5) {
       result = Publish(arguments[4], std::vector<std::string>(arguments.begin() + 5, arguments.end()));
     } else if (task == "update" && arguments.size() == 5) {
-      result = Update(std::stoi(arguments[4]));
+      result = RunUpdateTask(std::stoi(arguments[4]));
     } else if (task != "connect") {
       throw std::runtime_error("unknown task " + task);
     }

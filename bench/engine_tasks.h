@@ -20,8 +20,8 @@ namespace maj::bench {
 // Runs one task from its arguments (those after --engine); returns the exit code.
 int RunEngineTask(const std::vector<std::string>& arguments);
 
-// False while the tree does not build the update engine and the publishing record yet: the benchmarks then
-// measure the raw pipelines alone.
-bool EngineTasksAvailable();
+// False while the tree does not build the update check and run yet: the update, check and memory figures of
+// the engine are then left out.
+bool UpdateEngineAvailable();
 
 }  // namespace maj::bench

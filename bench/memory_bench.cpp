@@ -15,7 +15,7 @@ namespace maj::bench {
 void RunMemory(BenchContext& context) {
   const BenchOptions& options = context.options();
   if (std::find(options.parts.begin(), options.parts.end(), "memory") == options.parts.end()) return;
-  if (!EngineTasksAvailable()) {
+  if (!UpdateEngineAvailable()) {
     Progress("memory: left out, the update engine is not built in this tree");
     return;
   }

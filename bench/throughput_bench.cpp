@@ -81,32 +81,26 @@ void RunPublishAndUpdate(BenchContext& context) {
     for (std::size_t i = 0; i < files.paths.size(); ++i) sources.push_back({files.paths[i], files.names[i], kVersion});
     const std::string publishScript = RawPublishScript(context.admin(), sources, false);
 
-    // Publishing, each measurement on an empty table; the last rows stored stay for the update run (the
-    // engine's when it is built).
-    const bool engine = EngineTasksAvailable();
+    // Publishing, each measurement on an empty table; the engine's rows stay for the update run.
     std::vector<double> rawTimes, engineTimes;
     long rawRows = 0, engineRows = 0;
     const int publishRounds = publish ? options.repeat : 1;
     for (int round = 0; round < publishRounds; ++round) {
-      if (publish || !engine) {
+      if (publish) {
         context.ResetUpdateTable();
         rawTimes.push_back(context.RunScript("raw-publish", publishScript));
         rawRows = CheckPublished(context, files, "raw publishing");
       }
-      if (engine) {
-        context.ResetUpdateTable();
-        const EngineRun run =
-            context.engine().Publish(context.Folder("application-publish"), kVersion, files.paths);
-        engineTimes.push_back(run.process.seconds);
-        engineRows = CheckPublished(context, files, "the publishing queue");
-      }
+      context.ResetUpdateTable();
+      const EngineRun run = context.engine().Publish(context.Folder("application-publish"), kVersion, files.paths);
+      engineTimes.push_back(run.process.seconds);
+      engineRows = CheckPublished(context, files, "the publishing queue");
     }
     if (publish) {
       Progress("publishing " + label + ": engine " + Seconds(Median(engineTimes)) + " (" +
                std::to_string(engineRows) + " rows), raw " + Seconds(Median(rawTimes)) + " (" +
                std::to_string(rawRows) + " rows)");
-      context.summary().publish.push_back(
-          {label, engine ? Median(engineTimes) : -1, Median(rawTimes), -1, files.bytes});
+      context.summary().publish.push_back({label, Median(engineTimes), Median(rawTimes), -1, files.bytes});
     }
     if (!update) continue;
 
@@ -116,6 +110,7 @@ void RunPublishAndUpdate(BenchContext& context) {
     const std::string bin = platform::JoinPath(application, "bin");
     const std::string updateScript =
         RawUpdateScript(context.client(), platform::JoinPath(application, "MAJ"), bin);
+    const bool engine = UpdateEngineAvailable();
     rawTimes.clear();
     engineTimes.clear();
     for (int round = 0; round < options.repeat; ++round) {
