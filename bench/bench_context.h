@@ -3,6 +3,7 @@
 // folder, and the figures gathered for the summary.
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bench/bench_server.h"
@@ -28,12 +29,16 @@ struct Comparison {
   double rawSeconds = 0;
   double floorSeconds = -1;  // the check's batched query; -1 when none
   std::uint64_t bytes = 0;   // data moved, for a throughput; 0 when none
+  // Where the time goes: parts measured apart, printed under the figure.
+  std::vector<std::pair<std::string, double>> breakdown;
 };
 
 struct MemoryFigure {
   std::uint64_t fileBytes = 0;  // each of the two files
   long idleKiB = 0;             // a process that only connects
   long peakKiB = 0;             // the run that fetches both files
+  long conditionalKiB = 0;      // a run that fetches the conditional file alone
+  long plainKiB = 0;            // a run that fetches the plain file alone
   double seconds = 0;
 };
 

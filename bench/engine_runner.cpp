@@ -37,6 +37,11 @@ long EngineRun::Count(const std::string& name) const {
   return found == result.end() ? -1 : std::stol(found->second);
 }
 
+double EngineRun::Figure(const std::string& name) const {
+  const auto found = result.find(name);
+  return found == result.end() ? -1 : std::stod(found->second);
+}
+
 EngineRunner::EngineRunner(std::string program, std::string dataSource, std::string scratchFolder)
     : program_(std::move(program)), dataSource_(std::move(dataSource)), scratchFolder_(std::move(scratchFolder)) {}
 
@@ -53,6 +58,14 @@ EngineRun EngineRunner::Update(const std::string& applicationFolder, int runs) c
 
 EngineRun EngineRunner::Connect(const std::string& applicationFolder) const {
   return Run("connect", applicationFolder, {});
+}
+
+EngineRun EngineRunner::Compress(const std::string& applicationFolder, const std::vector<std::string>& files) const {
+  return Run("compress", applicationFolder, files);
+}
+
+EngineRun EngineRunner::CheckParts(const std::string& applicationFolder) const {
+  return Run("check-parts", applicationFolder, {});
 }
 
 EngineRun EngineRunner::Run(const std::string& task, const std::string& applicationFolder,

@@ -17,6 +17,8 @@ struct EngineRun {
   double EngineSeconds() const;
   // A count of the result (installed, updates); -1 when absent.
   long Count(const std::string& name) const;
+  // A figure of the result (querySeconds...); -1 when absent.
+  double Figure(const std::string& name) const;
 };
 
 class EngineRunner {
@@ -31,6 +33,10 @@ class EngineRunner {
   EngineRun Update(const std::string& applicationFolder, int runs) const;
   // Connects and ends.
   EngineRun Connect(const std::string& applicationFolder) const;
+  // Compresses `files` as publishing does (no database).
+  EngineRun Compress(const std::string& applicationFolder, const std::vector<std::string>& files) const;
+  // Times the check's per-name queries and its version tests apart.
+  EngineRun CheckParts(const std::string& applicationFolder) const;
 
  private:
   EngineRun Run(const std::string& task, const std::string& applicationFolder,

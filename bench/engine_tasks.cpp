@@ -1,23 +1,30 @@
 #include "bench/engine_tasks.h"
-#include "bench/engine_update_task.h"
 
 #include <chrono>
 #include <exception>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
 #include <memory>
 #include <stdexcept>
 
+#include "archive/zip_component.h"
+#include "bench/engine_update_task.h"
 #include "db/database.h"
+#include "db/query_helpers.h"
+#include "db/result_set.h"
 #include "engine/cls_download_manager.h"
+#include "engine/fichier.h"
 #include "platform/paths.h"
+#include "sysinfo/os_identification.h"
 #include "transfer/cls_file.h"
 
 namespace maj::bench {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using Result = std::map<std::string, std::string>;
 
 double SecondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
@@ -29,7 +36,7 @@ void Connect(const std::string& dataSource) {
   if (!db::SharedConnection().IsOpen()) throw std::runtime_error("connection failed: " + failure);
 }
 
-std::map<std::string, std::string> Publish(const std::string& version, const std::vector<std::string>& files) {
+Result Publish(const std::string& version, const std::vector<std::string>& files) {
   engine::cls_DownloadManager manager;
   for (const std::string& path : files) {
     auto record = std::make_shared<transfer::cls_File>();
@@ -52,6 +59,61 @@ std::map<std::string, std::string> Publish(const std::string& version, const std
   return {{"seconds", std::to_string(SecondsSince(start))}};
 }
 
+// The compression step of publishing alone: the zip component as Upload calls it, its files then removed.
+Result Compress(const std::vector<std::string>& files) {
+  double seconds = 0;
+  for (const std::string& path : files) {
+    const auto start = Clock::now();
+    archive::ZipComponent zip;
+    zip.AddFile(path, "", "");
+    zip.SetVolumeSize(transfer::cls_File::VolumeSize);
+    zip.WriteArchive(path + ".zip");
+    seconds += SecondsSince(start);
+    std::filesystem::remove(path + ".zip");
+    for (int n = 1;; ++n) {
+      char suffix[16];
+      std::snprintf(suffix, sizeof suffix, ".zip.%03d", n);
+      if (!std::filesystem::remove(path + suffix)) break;
+    }
+  }
+  return {{"seconds", std::to_string(seconds)}};
+}
+
+// The two halves of the check of plain names, timed apart: the per-name queries alone, then the version
+// tests of the installed files alone (the same calls as the check makes).
+Result CheckParts() {
+  const std::string key = sysinfo::GetOSKey();
+  std::vector<std::string> names;
+  {
+    db::ResultSet rows = db::OpenQuery(
+        "select distinct nom from Fichier64 where typeCondition = 0 and " + key + " <> 0 order by cle_fichier",
+        db::kCursorDynamic);
+    for (; rows.IsOpen() && !rows.AtEnd(); rows.MoveNext()) names.push_back(rows.Field("nom").AsText());
+  }
+  std::vector<std::string> versions;
+  auto start = Clock::now();
+  for (const std::string& name : names) {
+    db::ResultSet row = db::OpenQuery("select version, nom, type from Fichier64 where typecondition = 0 and nom = '" +
+                                          db::QuoteSqlText(name) + "' order by version desc limit 1",
+                                      db::kCursorDynamic);
+    versions.push_back(row.Field("version").AsText());
+    row.Field("type").AsInteger();
+  }
+  const double querySeconds = SecondsSince(start);
+  long newer = 0;
+  start = Clock::now();
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    engine::Fichier fichier;
+    fichier.Nom = names[i];
+    fichier.Version = versions[i];
+    if (fichier.TestVersion() == 1) ++newer;
+  }
+  return {{"querySeconds", std::to_string(querySeconds)},
+          {"versionSeconds", std::to_string(SecondsSince(start))},
+          {"names", std::to_string(names.size())},
+          {"updates", std::to_string(newer)}};
+}
+
 }  // namespace
 
 int RunEngineTask(const std::vector<std::string>& arguments) {
@@ -60,18 +122,25 @@ int RunEngineTask(const std::vector<std::string>& arguments) {
     const std::string& task = arguments[0];
     const std::string& resultFile = arguments[1];
     const std::string& dataSource = arguments[2];
+    const std::vector<std::string> extra(arguments.begin() + 4, arguments.end());
     platform::SetApplicationFolderForTesting(arguments[3]);
-    Connect(dataSource);
 
-    std::map<std::string, std::string> result;
-    if (task == "publish" && arguments.size() >= 5) {
-      result = Publish(arguments[4], std::vector<std::string>(arguments.begin() + 5, arguments.end()));
-    } else if (task == "update" && arguments.size() == 5) {
-      result = RunUpdateTask(std::stoi(arguments[4]));
-    } else if (task != "connect") {
-      throw std::runtime_error("unknown task " + task);
+    Result result;
+    if (task == "compress") {
+      result = Compress(extra);
+    } else {
+      Connect(dataSource);
+      if (task == "publish" && !extra.empty()) {
+        result = Publish(extra[0], std::vector<std::string>(extra.begin() + 1, extra.end()));
+      } else if (task == "update" && extra.size() == 1) {
+        result = RunUpdateTask(std::stoi(extra[0]));
+      } else if (task == "check-parts" && extra.empty()) {
+        result = CheckParts();
+      } else if (task != "connect") {
+        throw std::runtime_error("unknown task " + task);
+      }
+      db::CloseDatabase();
     }
-    db::CloseDatabase();
 
     std::ofstream out(resultFile, std::ios::trunc);
     for (const auto& [name, value] : result) out << name << '=' << value << '\n';

@@ -9,9 +9,14 @@
 //       runs the update check and run `runs` times, each with a new engine object
 //   maj-bench --engine connect <result file> <data source> <application folder>
 //       connects and does nothing else (the memory of an idle engine process)
+//   maj-bench --engine compress <result file> <data source> <application folder> <file>...
+//       compresses each file as publishing does, without connecting, and removes the archive files
+//   maj-bench --engine check-parts <result file> <data source> <application folder>
+//       the check's per-name queries alone, then its version tests of the installed files alone
 //
 // The result file receives "name=value" lines: seconds (the engine's calls only, connection excluded),
-// installed and updates (entries of the last run's install and update lists).
+// installed and updates (entries of the last run's install and update lists), querySeconds and
+// versionSeconds (check-parts).
 #include <string>
 #include <vector>
 

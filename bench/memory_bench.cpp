@@ -46,7 +46,10 @@ void RunMemory(BenchContext& context) {
   MemoryFigure figure;
   figure.fileBytes = size;
   figure.idleKiB = context.engine().Connect(application).process.peakResidentKiB;
-  Progress("memory: fetching them");
+  Progress("memory: fetching them, one run each, then both in one process");
+  figure.conditionalKiB = context.engine().Update(application, 1).process.peakResidentKiB;
+  figure.plainKiB = context.engine().Update(application, 1).process.peakResidentKiB;
+  context.ClearApplicationFolder(application);
   const EngineRun run = context.engine().Update(application, 2);
   if (!SameContent(conditional, platform::JoinPath(bin, "conditionnel.bin")) ||
       !SameContent(plain, platform::JoinPath(bin, "volumineux.dat"))) {

@@ -9,6 +9,10 @@ namespace {
 
 const char* Verdict(bool met) { return met ? "met" : "MISSED"; }
 
+void PrintBreakdown(const Comparison& row) {
+  for (const auto& [part, seconds] : row.breakdown) std::printf("      %-52s %8.3f s\n", part.c_str(), seconds);
+}
+
 void PrintThroughput(const char* title, const std::vector<Comparison>& rows) {
   if (rows.empty()) return;
   std::printf("%s\n", title);
@@ -23,6 +27,7 @@ void PrintThroughput(const char* title, const std::vector<Comparison>& rows) {
     std::printf("  %-32s %8.3f s %8.3f s %12.2f %5.0f MB/s  %s\n", row.label.c_str(), row.engineSeconds,
                 row.rawSeconds, ratio, static_cast<double>(row.bytes) / 1e6 / row.engineSeconds,
                 Verdict(ratio >= 1.0));
+    PrintBreakdown(row);
   }
 }
 
@@ -53,12 +58,14 @@ void PrintSummary(const BenchContext& context) {
       if (row.engineSeconds < 0) {
         std::printf("  %-14s %10s %8.3f s %14s %14.3f s  %s\n", row.label.c_str(), "n/a", row.rawSeconds, "n/a",
                     row.floorSeconds, "not measured");
+        PrintBreakdown(row);
         continue;
       }
       const double ratio = row.engineSeconds / row.rawSeconds;
       const bool judged = row.label == "10000 names";
       std::printf("  %-14s %8.3f s %8.3f s %14.2f %14.3f s  %s\n", row.label.c_str(), row.engineSeconds,
                   row.rawSeconds, ratio, row.floorSeconds, judged ? Verdict(ratio <= 1.5) : "-");
+      PrintBreakdown(row);
     }
     if (summary.clientStartSeconds >= 0) {
       std::printf("  (the client's figures include its start and connection: %.3f s for SELECT 1 alone)\n",
@@ -74,6 +81,8 @@ void PrintSummary(const BenchContext& context) {
     std::printf("  peak resident %.1f MiB (%.3f of one file, %.3f of both); a process that only connects: %.1f MiB;"
                 " %.1f s\n",
                 peakMiB, peakMiB / fileMiB, peakMiB / (2 * fileMiB), figure.idleKiB / 1024.0, figure.seconds);
+    std::printf("  peak of a run fetching the conditional file alone: %.1f MiB; the plain file alone: %.1f MiB\n",
+                figure.conditionalKiB / 1024.0, figure.plainKiB / 1024.0);
     std::printf("  target < 64 MiB: %s\n\n", Verdict(peakMiB < 64));
   }
 }
