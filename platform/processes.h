@@ -21,15 +21,18 @@ std::vector<ProcessEntry> ListProcesses();
 // True when a process with this pid runs (a zombie does not).
 bool ProcessExists(int pid);
 
-// Splits a Windows command line into arguments with the rules of CommandLineToArgvW (quotes group blanks,
-// backslashes escape quotes only before a quote).
+// Splits a Windows command line into arguments with the argument rules of CommandLineToArgvW (quotes group
+// blanks, backslashes escape quotes only before a quote). Every word follows these rules: the first one is not
+// read as a program name.
 std::vector<std::string> SplitCommandLine(std::string_view commandLine);
 
-// A started program. The handle does not stop the program when destroyed.
+// A started program. The handle does not stop the program when destroyed; a program still running then is
+// waited for in the background so that it leaves no zombie.
 class ChildProcess {
  public:
   // Starts `program` with `parameters` split by SplitCommandLine, in `workingFolder` (empty: the current
-  // folder). nullopt when it cannot be started (missing file, not executable).
+  // folder). Both paths may be in Windows form and resolve ignoring case; a program without a folder is
+  // looked for on PATH. nullopt when it cannot be started (missing file or folder, not executable).
   static std::optional<ChildProcess> Start(const std::string& program, std::string_view parameters,
                                            const std::string& workingFolder);
 
@@ -55,8 +58,9 @@ class ChildProcess {
   std::optional<int> exitCode_;
 };
 
-// Starts a command line (program then parameters, split by SplitCommandLine) without waiting for it.
-// Returns false when it cannot be started.
+// Starts a command line without waiting for it: the program is the first word or the quoted text up to the
+// next quote (as Windows reads a program name), the rest are its parameters (SplitCommandLine). Returns false
+// when it cannot be started.
 bool StartDetached(std::string_view commandLine, const std::string& workingFolder = {});
 
 }  // namespace maj::platform

@@ -6,8 +6,11 @@
 //   [HKEY_LOCAL_MACHINE\SOFTWARE\ODBC\ODBC.INI\ODBC Data Sources]
 //   "proscenia"="MariaDB Unicode"
 //   "Count"=dword:00000002
-//   "Pending"=hex(7):61,00,62,00,00,00,00
+//   "Pending"=hex(7):61,00,62,00,00
 //
+// REG_MULTI_SZ data (hex(7)) holds narrow UTF-8 bytes, each text followed by a NUL and the list by one more
+// NUL, as regedit writes REGEDIT4 files. "hex(1):" data reads as a text value, "hex(4):" as a number; other
+// hex types read as RegistryValueType::Other. A text holding a line break is written as "hex(1):".
 // Key paths and value names compare ignoring letter case. Each call reads the file anew, so that values
 // written by another process are seen. A missing file is an empty registry. Lines that cannot be parsed are
 // absent for reading, and a write keeps every line it does not understand exactly as it was. Writes go to a
@@ -52,6 +55,11 @@ class RegistryFile {
   void WriteString(RegistryRoot root, std::string_view key, std::string_view name, std::string_view text);
   void WriteMultiString(RegistryRoot root, std::string_view key, std::string_view name,
                         const std::vector<std::string>& strings);
+
+  // Appends `strings` to a REG_MULTI_SZ value in one locked read-and-write, creating the value (or replacing a
+  // value of another type) when needed. Throws std::runtime_error when the file cannot be written.
+  void AppendMultiString(RegistryRoot root, std::string_view key, std::string_view name,
+                         const std::vector<std::string>& strings);
 
   // Removes a value; nothing happens when it is absent.
   void DeleteValue(RegistryRoot root, std::string_view key, std::string_view name);

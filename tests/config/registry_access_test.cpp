@@ -1,0 +1,77 @@
+#include "config/registry_access.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/processes.h"
+#include "tests/support/scoped_environment.h"
+#include "tests/support/temp_folder.h"
+
+namespace maj::config {
+namespace {
+
+using maj::testing::ReadFileText;
+using maj::testing::TempFolder;
+
+constexpr RegistryRoot HKLM = RegistryRoot::LocalMachine;
+
+class RegistryAccessTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path_ = temp_.WriteFile("registry.reg",
+                            "REGEDIT4\n\n"
+                            "[HKEY_LOCAL_MACHINE\\SOFTWARE\\ODBC\\ODBCINST.INI\\MariaDB Unicode]\n"
+                            "\"Driver\"=\"libmaodbc.so\"\n"
+                            "\"UsageCount\"=dword:00000001\n"
+                            "\"DriverODBCVer\"=\"\"\n"
+                            "\"List\"=hex(7):61,00,00\n"
+                            "\n"
+                            "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\.NETFramework\\policy\\v2.0]\n"
+                            "\n"
+                            "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\.NETFramework\\policy\\v4.0]\n"
+                            "\"30319\"=\"30319-30319\"\n"
+                            "\"1\"=\"1\"\n");
+    env_.Set("MAJ_REGISTRY", path_);
+  }
+  TempFolder temp_;
+  maj::testing::ScopedEnvironment env_;
+  std::string path_;
+};
+
+TEST_F(RegistryAccessTest, OnlyTextValuesAreText) {
+  const std::string key = "SOFTWARE\\ODBC\\ODBCINST.INI\\MariaDB Unicode";
+  EXPECT_EQ(ReadRegistryText(HKLM, key, "Driver"), "libmaodbc.so");
+  // An empty text is a text; a number, a list or nothing at all is nothing.
+  EXPECT_EQ(ReadRegistryText(HKLM, key, "DriverODBCVer"), std::optional<std::string>(""));
+  EXPECT_EQ(ReadRegistryText(HKLM, key, "UsageCount"), std::nullopt);
+  EXPECT_EQ(ReadRegistryText(HKLM, key, "List"), std::nullopt);
+  EXPECT_EQ(ReadRegistryText(HKLM, key, "Absent"), std::nullopt);
+  EXPECT_EQ(ReadRegistryText(HKLM, "SOFTWARE\\Absent", "Driver"), std::nullopt);
+  EXPECT_EQ(ReadRegistryText(RegistryRoot::CurrentUser, key, "Driver"), std::nullopt);
+}
+
+TEST_F(RegistryAccessTest, ListsValueNamesOrNothing) {
+  EXPECT_EQ(ListRegistryValueNames(HKLM, "SOFTWARE\\Microsoft\\.NETFramework\\policy\\v4.0"),
+            (std::vector<std::string>{"30319", "1"}));
+  EXPECT_TRUE(ListRegistryValueNames(HKLM, "SOFTWARE\\Microsoft\\.NETFramework\\policy\\v2.0").empty());
+  EXPECT_TRUE(ListRegistryValueNames(HKLM, "SOFTWARE\\Microsoft\\.NETFramework\\policy\\v1.1").empty());
+}
+
+TEST_F(RegistryAccessTest, AMissingRegistryFileHoldsNothing) {
+  env_.Set("MAJ_REGISTRY", temp_.str() + "/absent.reg");
+  EXPECT_EQ(ReadRegistryText(HKLM, "SOFTWARE\\ODBC\\ODBCINST.INI\\MariaDB Unicode", "Driver"), std::nullopt);
+  EXPECT_TRUE(ListRegistryValueNames(HKLM, "SOFTWARE\\Microsoft\\.NETFramework\\policy\\v4.0").empty());
+}
+
+// Another process reads what this one wrote: the value lives in the file, not in this process.
+TEST_F(RegistryAccessTest, AWrittenValueIsReadByAFreshProcess) {
+  platform::SystemRegistry().WriteString(HKLM, "SOFTWARE\\Proscenia\\MAJ", "Dernière version", "13.1.10 \"x\\y\"");
+  const std::string output = temp_.str() + "/probe.txt";
+  auto probe = platform::ChildProcess::Start(MAJ_REGISTRY_PROBE,
+                                             "\"SOFTWARE\\Proscenia\\MAJ\" \"Dernière version\" \"" + output + "\"", "");
+  ASSERT_TRUE(probe);
+  EXPECT_EQ(probe->WaitForExit(nullptr), 0);
+  EXPECT_EQ(ReadFileText(output), "text:13.1.10 \"x\\y\"");
+}
+
+}  // namespace
+}  // namespace maj::config

@@ -1,0 +1,87 @@
+#include "platform/paths.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/environment.h"
+#include "tests/support/scoped_environment.h"
+#include "tests/support/temp_folder.h"
+
+namespace maj::platform {
+namespace {
+
+using maj::testing::ScopedEnvironment;
+using maj::testing::TempFolder;
+
+TEST(EnvironmentTest, FindsExactNameFirstThenIgnoringCase) {
+  ScopedEnvironment env;
+  env.Set("MAJ_TEST_Windir", "/exact").Set("MAJ_TEST_WINDIR", "/upper").Set("MAJ_TEST_ONLY_UPPER", "/only");
+  EXPECT_EQ(GetEnvironmentVariable("MAJ_TEST_Windir"), "/exact");
+  EXPECT_EQ(GetEnvironmentVariable("MAJ_TEST_WINDIR"), "/upper");
+  EXPECT_EQ(GetEnvironmentVariable("maj_test_only_upper"), "/only");
+  EXPECT_EQ(GetEnvironmentVariable("MAJ_TEST_ABSENT"), std::nullopt);
+  EXPECT_EQ(GetEnvironmentText("MAJ_TEST_ABSENT"), "");
+  env.Set("MAJ_TEST_EMPTY", "");
+  EXPECT_EQ(GetEnvironmentVariable("maj_test_empty"), "");
+}
+
+TEST(PathsTest, ConvertsWindowsPathsThroughTheWinePrefix) {
+  ScopedEnvironment env;
+  env.Set("WINEPREFIX", "/opt/wine").Set("HOME", "/home/régie");
+  EXPECT_EQ(ToLocalPath("C:\\Program Files\\Proscenia\\Orv_Spec.exe"),
+            "/opt/wine/dosdevices/c:/Program Files/Proscenia/Orv_Spec.exe");
+  EXPECT_EQ(ToLocalPath("D:"), "/opt/wine/dosdevices/d:");
+  EXPECT_EQ(ToLocalPath("bin\\report.ocx"), "bin/report.ocx");
+  EXPECT_EQ(ToLocalPath("/usr/share/maj/a.txt"), "/usr/share/maj/a.txt");
+  env.Set("WINEPREFIX", std::nullopt);
+  EXPECT_EQ(ToLocalPath("c:\\windows"), "/home/régie/.wine/dosdevices/c:/windows");
+}
+
+TEST(PathsTest, TellsFullPaths) {
+  EXPECT_TRUE(IsFullPath("/home/x"));
+  EXPECT_TRUE(IsFullPath("C:\\Windows"));
+  EXPECT_TRUE(IsFullPath("c:relative"));
+  EXPECT_FALSE(IsFullPath("Orv_Spec.ini"));
+  EXPECT_FALSE(IsFullPath("home/x/Orv_Spec.ini"));
+  EXPECT_FALSE(IsFullPath(""));
+}
+
+TEST(PathsTest, ResolvesEachComponentIgnoringCase) {
+  TempFolder temp;
+  temp.WriteFile("Proscenia/Bin/Report.OCX", "x");
+  temp.WriteFile("Proscenia/bin.txt", "x");
+  const std::string root = temp.str();
+  EXPECT_EQ(ResolvePathCase(root + "/proscenia/BIN/report.ocx"), root + "/Proscenia/Bin/Report.OCX");
+  // A missing component and everything after it stay as written.
+  EXPECT_EQ(ResolvePathCase(root + "/PROSCENIA/bin/New/Sub.dll"), root + "/Proscenia/Bin/New/Sub.dll");
+  EXPECT_EQ(ResolvePathCase(root + "/proscenia/"), root + "/Proscenia/");
+  // The exact name wins over a name that differs only in case.
+  temp.WriteFile("Proscenia/Bin/report.ocx", "y");
+  EXPECT_EQ(ResolvePathCase(root + "/proscenia/bin/report.ocx"), root + "/Proscenia/Bin/report.ocx");
+  EXPECT_EQ(ResolvePathCase(root + "/Proscenia/Bin/REPORT.ocx"), root + "/Proscenia/Bin/Report.OCX");
+}
+
+TEST(PathsTest, JoinsAndSplitsLocalPaths) {
+  EXPECT_EQ(JoinPath("/app", "bin"), "/app/bin");
+  EXPECT_EQ(JoinPath("/app/", "/bin"), "/app/bin");
+  EXPECT_EQ(JoinPath("", "Orv_Spec.ini"), "Orv_Spec.ini");
+  EXPECT_EQ(ParentFolder("a/b/c.txt"), "a/b");
+  EXPECT_EQ(ParentFolder("/c.txt"), "/");
+  EXPECT_EQ(ParentFolder("c.txt"), "");
+  EXPECT_EQ(FileName("a/b/c.txt"), "c.txt");
+  EXPECT_EQ(FileName("c.txt"), "c.txt");
+}
+
+TEST(PathsTest, ApplicationFolderIsTheExecutablesFolderUnlessOverridden) {
+  TempFolder temp;
+  const std::string real = ApplicationFolder();
+  ASSERT_FALSE(real.empty());
+  EXPECT_NE(real.back(), '/');
+  EXPECT_TRUE(std::filesystem::is_regular_file(real + "/platform_tests"));
+  SetApplicationFolderForTesting(temp.str());
+  EXPECT_EQ(ApplicationFolder(), temp.str());
+  SetApplicationFolderForTesting(std::nullopt);
+  EXPECT_EQ(ApplicationFolder(), real);
+}
+
+}  // namespace
+}  // namespace maj::platform

@@ -1,0 +1,151 @@
+#include "platform/processes.h"
+
+#include <signal.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <thread>
+
+#include "tests/support/temp_folder.h"
+
+namespace maj::platform {
+namespace {
+
+using maj::testing::ReadFileText;
+using maj::testing::TempFolder;
+using Args = std::vector<std::string>;
+
+TEST(SplitCommandLineTest, FollowsTheWindowsArgumentRules) {
+  EXPECT_EQ(SplitCommandLine(""), Args{});
+  EXPECT_EQ(SplitCommandLine("  \t "), Args{});
+  EXPECT_EQ(SplitCommandLine("/s  report.ocx\t/u"), (Args{"/s", "report.ocx", "/u"}));
+  EXPECT_EQ(SplitCommandLine("/s \"C:\\Program Files\\a.ocx\""), (Args{"/s", "C:\\Program Files\\a.ocx"}));
+  EXPECT_EQ(SplitCommandLine("a\\\\b c\\d"), (Args{"a\\\\b", "c\\d"}));
+  EXPECT_EQ(SplitCommandLine("a\\\"b"), (Args{"a\"b"}));
+  EXPECT_EQ(SplitCommandLine("a\\\\\"b c\""), (Args{"a\\b c"}));
+  EXPECT_EQ(SplitCommandLine("a\\\\\\\"b"), (Args{"a\\\"b"}));
+  EXPECT_EQ(SplitCommandLine("\"\" x"), (Args{"", "x"}));
+  // A doubled quote inside quotes is a literal quote that also ends the quoted part.
+  EXPECT_EQ(SplitCommandLine("\"a\"\"b\" c"), (Args{"a\"b c"}));
+  EXPECT_EQ(SplitCommandLine("\"a\"\"b c"), (Args{"a\"b", "c"}));
+  EXPECT_EQ(SplitCommandLine("\"\"\"a\"\"\" b"), (Args{"\"a\"", "b"}));
+  EXPECT_EQ(SplitCommandLine("x\"y z\"w v"), (Args{"xy zw", "v"}));
+  EXPECT_EQ(SplitCommandLine("\"unterminated arg"), (Args{"unterminated arg"}));
+}
+
+TEST(ChildProcessTest, RunsInItsFolderAndReportsTheExitCode) {
+  TempFolder temp;
+  std::filesystem::create_directories(temp.path() / "Work Folder");
+  auto child = ChildProcess::Start("/bin/sh", "-c \"pwd > out.txt; echo \\\"$1\\\" >> out.txt; exit 3\" sh \"a b\"",
+                                   temp.str() + "/work folder");
+  ASSERT_TRUE(child);
+  int polls = 0;
+  EXPECT_EQ(child->WaitForExit([&] { ++polls; }, std::chrono::milliseconds(1)), 3);
+  EXPECT_GE(polls, 1);
+  EXPECT_FALSE(child->IsRunning());
+  EXPECT_EQ(ReadFileText(temp.path() / "Work Folder/out.txt"), (temp.path() / "Work Folder").string() + "\na b\n");
+}
+
+TEST(ChildProcessTest, ReportsASignalAs128PlusItsNumber) {
+  auto child = ChildProcess::Start("sleep", "30", "");
+  ASSERT_TRUE(child);
+  EXPECT_TRUE(child->IsRunning());
+  EXPECT_TRUE(ProcessExists(child->pid()));
+  kill(child->pid(), SIGKILL);
+  EXPECT_EQ(child->WaitForExit(nullptr), 128 + SIGKILL);
+  EXPECT_FALSE(ProcessExists(child->pid()));
+}
+
+TEST(ChildProcessTest, FailsToStartWhatCannotRun) {
+  TempFolder temp;
+  const std::string script = temp.WriteFile("not_executable.sh", "#!/bin/sh\n");
+  EXPECT_FALSE(ChildProcess::Start(temp.str() + "/missing", "", ""));
+  EXPECT_FALSE(ChildProcess::Start(script, "", ""));
+  EXPECT_FALSE(ChildProcess::Start("/bin/true", "", temp.str() + "/no such folder"));
+  EXPECT_FALSE(StartDetached(""));
+  EXPECT_FALSE(StartDetached("\"" + temp.str() + "/missing program\" x"));
+}
+
+TEST(ChildProcessTest, StartsDetachedWithAQuotedProgram) {
+  TempFolder temp;
+  std::filesystem::create_directories(temp.path() / "my tools");
+  std::filesystem::copy_file("/bin/sh", temp.path() / "my tools/run sh");
+  ASSERT_TRUE(StartDetached("\"" + temp.str() + "/my tools/run sh\" -c \"echo done > out.txt\"", temp.str()));
+  // The program runs on its own: wait for its output without holding it.
+  for (int i = 0; i < 1000 && ReadFileText(temp.path() / "out.txt") != "done\n"; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_EQ(ReadFileText(temp.path() / "out.txt"), "done\n");
+}
+
+bool IsZombie(int pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.starts_with("State:")) return line.find('Z') != std::string::npos;
+  }
+  return false;
+}
+
+TEST(ProcessTableTest, ListsLiveProcessesInPidOrderByArgumentZeroName) {
+  auto child = ChildProcess::Start("/bin/bash", "-c \"exec -a 'C:\\Program Files\\Orv Test.EXE' sleep 30\"", "");
+  ASSERT_TRUE(child);
+  // Until bash has replaced itself, the child's argv[0] is still /bin/bash.
+  std::vector<ProcessEntry> processes;
+  for (int i = 0; i < 1000; ++i) {
+    processes = ListProcesses();
+    const auto it = std::find_if(processes.begin(), processes.end(),
+                                 [&](const ProcessEntry& p) { return p.pid == child->pid(); });
+    if (it != processes.end() && it->imageName == "Orv Test.EXE") break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  kill(child->pid(), SIGKILL);
+  child->WaitForExit(nullptr);
+
+  bool foundChild = false, foundSelf = false;
+  for (std::size_t i = 0; i < processes.size(); ++i) {
+    if (i > 0) {
+      EXPECT_LT(processes[i - 1].pid, processes[i].pid);
+    }
+    foundChild = foundChild || (processes[i].pid == child->pid() && processes[i].imageName == "Orv Test.EXE");
+    foundSelf = foundSelf || (processes[i].pid == getpid() && processes[i].imageName == "platform_tests");
+  }
+  EXPECT_TRUE(foundChild);
+  EXPECT_TRUE(foundSelf);
+  // A process without an argv[0] (a kernel thread) is listed by its kernel name.
+  EXPECT_TRUE(ProcessExists(2) == false || std::any_of(processes.begin(), processes.end(), [](const ProcessEntry& p) {
+                return p.pid == 2 && p.imageName == "kthreadd";
+              }));
+}
+
+TEST(ProcessTableTest, AZombieAndAThreadAreNotProcesses) {
+  auto child = ChildProcess::Start("/bin/true", "", "");
+  ASSERT_TRUE(child);
+  for (int i = 0; i < 1000 && !IsZombie(child->pid()); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  ASSERT_TRUE(IsZombie(child->pid()));
+  EXPECT_FALSE(ProcessExists(child->pid()));
+  const auto processes = ListProcesses();
+  EXPECT_TRUE(std::none_of(processes.begin(), processes.end(),
+                           [&](const ProcessEntry& p) { return p.pid == child->pid(); }));
+  EXPECT_EQ(child->WaitForExit(nullptr), 0);
+
+  int threadId = 0;
+  bool exists = true;
+  std::thread thread([&] {
+    threadId = static_cast<int>(syscall(SYS_gettid));
+    exists = ProcessExists(threadId);
+  });
+  thread.join();
+  EXPECT_NE(threadId, getpid());
+  EXPECT_FALSE(exists);
+  EXPECT_TRUE(ProcessExists(getpid()));
+  EXPECT_FALSE(ProcessExists(0));
+  EXPECT_FALSE(ProcessExists(-1));
+}
+
+}  // namespace
+}  // namespace maj::platform

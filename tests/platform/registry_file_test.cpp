@@ -1,0 +1,230 @@
+#include "platform/registry_file.h"
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+#include "platform/paths.h"
+#include "tests/support/scoped_environment.h"
+#include "tests/support/temp_folder.h"
+
+namespace maj::platform {
+namespace {
+
+using maj::testing::ReadFileText;
+using maj::testing::TempFolder;
+
+constexpr RegistryRoot HKLM = RegistryRoot::LocalMachine;
+constexpr RegistryRoot HKCU = RegistryRoot::CurrentUser;
+
+// A file as regedit exports it, with lines of kinds MAJ does not understand among them.
+const std::string kExported =
+    "REGEDIT4\r\n"
+    "\r\n"
+    "; exported by hand\r\n"
+    "[HKEY_LOCAL_MACHINE\\SOFTWARE\\ODBC\\ODBC.INI\\proscenia]\r\n"
+    "\"Driver\"=\"C:\\\\Windows\\\\libmaodbc.dll\"\r\n"
+    "@=\"default \\\"quoted\\\"\"\r\n"
+    "\"Port\"=dword:00000cea\r\n"
+    "\"Binary\"=hex:01,02,ff\r\n"
+    "\"Expand\"=hex(2):25,00\r\n"
+    "\"Pending\"=hex(7):61,00,62,\\\r\n"
+    "  00,00\r\n"
+    "\"Broken\"=\"unterminated\r\n"
+    "\"Deleted\"=-\r\n"
+    "this is not a registry line\r\n"
+    "\"Empty\"=\"\"\r\n"
+    "\r\n"
+    "[HKEY_CLASSES_ROOT\\.ocx]\r\n"
+    "@=\"ocxfile\"\r\n"
+    "\r\n"
+    "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Gone]\r\n"
+    "\r\n"
+    "[HKEY_CURRENT_USER\\Software\\Proscenia\\Sub]\r\n"
+    "\"Late\"=\"1\"\r\n"
+    "\r\n"
+    "[HKEY_LOCAL_MACHINE\\SOFTWARE\\ODBC\\ODBC.INI\\proscenia]\r\n"
+    "\"Port\"=dword:00000ceb\r\n"
+    "\"Later\"=\"2\"\r\n";
+
+class RegistryFileTest : public ::testing::Test {
+ protected:
+  std::string Write(const std::string& content) { return temp_.WriteFile("registry.reg", content); }
+  std::string PathInTemp() const { return (temp_.path() / "registry.reg").string(); }
+  TempFolder temp_;
+};
+
+TEST_F(RegistryFileTest, ReadsEveryKindOfValueRegeditWrites) {
+  const RegistryFile registry(Write(kExported));
+  const std::string key = "SOFTWARE\\ODBC\\ODBC.INI\\proscenia";
+
+  auto driver = registry.ReadValue(HKLM, key, "Driver");
+  ASSERT_TRUE(driver);
+  EXPECT_EQ(driver->type, RegistryValueType::String);
+  EXPECT_EQ(driver->text, "C:\\Windows\\libmaodbc.dll");
+  EXPECT_EQ(registry.ReadValue(HKLM, key, "")->text, "default \"quoted\"");
+  EXPECT_EQ(registry.ReadValue(HKLM, key, "Empty")->text, "");
+  EXPECT_EQ(registry.ReadValue(HKLM, key, "Empty")->type, RegistryValueType::String);
+
+  // Key and value names ignore case; a value given twice takes the later one.
+  auto port = registry.ReadValue(HKLM, "software\\odbc\\odbc.ini\\PROSCENIA", "port");
+  ASSERT_TRUE(port);
+  EXPECT_EQ(port->type, RegistryValueType::Dword);
+  EXPECT_EQ(port->number, 0xcebu);
+
+  auto pending = registry.ReadValue(HKLM, key, "Pending");
+  ASSERT_TRUE(pending);
+  EXPECT_EQ(pending->type, RegistryValueType::MultiString);
+  EXPECT_EQ(pending->strings, (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(registry.ReadValue(HKLM, key, "Binary")->type, RegistryValueType::Other);
+  EXPECT_EQ(registry.ReadValue(HKLM, key, "Expand")->type, RegistryValueType::Other);
+
+  // Lines that are not understood are absent.
+  EXPECT_FALSE(registry.ReadValue(HKLM, key, "Broken"));
+  EXPECT_FALSE(registry.ReadValue(HKLM, key, "Deleted"));
+  // Values under a root MAJ does not know do not leak into the key above them.
+  EXPECT_FALSE(registry.ReadValue(HKLM, key, "Late"));
+  EXPECT_EQ(registry.ReadValue(HKCU, "Software\\Proscenia\\Sub", "Late")->text, "1");
+  EXPECT_FALSE(registry.ReadValue(HKCU, key, "Driver"));
+}
+
+TEST_F(RegistryFileTest, ListsValueNamesInFileOrder) {
+  const RegistryFile registry(Write(kExported));
+  EXPECT_EQ(registry.ValueNames(HKLM, "SOFTWARE\\ODBC\\ODBC.INI\\proscenia"),
+            (std::vector<std::string>{"Driver", "", "Port", "Binary", "Expand", "Pending", "Empty", "Later"}));
+  // A key that only has subkeys exists, without values; a key with no section does not.
+  EXPECT_EQ(registry.ValueNames(HKCU, "Software\\Proscenia"), std::vector<std::string>{});
+  EXPECT_FALSE(registry.ValueNames(HKLM, "SOFTWARE\\Gone"));
+  EXPECT_FALSE(registry.ValueNames(HKLM, "SOFTWARE\\ODBC\\ODBC.INI\\prosceni"));
+}
+
+TEST_F(RegistryFileTest, MissingFileIsAnEmptyRegistry) {
+  const RegistryFile registry(PathInTemp());
+  EXPECT_FALSE(registry.ReadValue(HKLM, "SOFTWARE", "x"));
+  EXPECT_FALSE(registry.ValueNames(HKLM, "SOFTWARE"));
+}
+
+TEST_F(RegistryFileTest, WritingCreatesARegedit4File) {
+  RegistryFile registry(PathInTemp());
+  registry.WriteString(HKLM, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", "register report.ocx",
+                       "C:\\Windows\\system32\\regsvr32.exe /s \"C:\\a b\\report.ocx\"");
+  EXPECT_EQ(ReadFileText(PathInTemp()),
+            "REGEDIT4\n"
+            "\n"
+            "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce]\n"
+            "\"register report.ocx\"=\"C:\\\\Windows\\\\system32\\\\regsvr32.exe /s \\\"C:\\\\a b\\\\report.ocx\\\"\"\n");
+  EXPECT_EQ(registry.ReadValue(HKLM, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", "register report.ocx")
+                ->text,
+            "C:\\Windows\\system32\\regsvr32.exe /s \"C:\\a b\\report.ocx\"");
+}
+
+TEST_F(RegistryFileTest, AWriteKeepsEveryOtherLineByteForByte) {
+  RegistryFile registry(Write(kExported));
+  registry.WriteString(HKLM, "software\\odbc\\odbc.ini\\proscenia", "DRIVER", "/usr/lib/libmaodbc.so");
+  registry.WriteString(HKCU, "Software\\Proscenia\\Sub", "New", "n");
+  registry.WriteMultiString(HKLM, "SOFTWARE\\Other", "List", {"x"});
+
+  std::string expected = kExported;
+  // The replaced value keeps its place and the file's line ends; the name is written as given.
+  expected.replace(expected.find("\"Driver\"=\"C:\\\\Windows\\\\libmaodbc.dll\""),
+                   std::string("\"Driver\"=\"C:\\\\Windows\\\\libmaodbc.dll\"").size(),
+                   "\"DRIVER\"=\"/usr/lib/libmaodbc.so\"");
+  expected.replace(expected.find("\"Late\"=\"1\"\r\n") + 12, 0, "\"New\"=\"n\"\r\n");
+  expected += "\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Other]\r\n\"List\"=hex(7):78,00,00\r\n";
+  EXPECT_EQ(ReadFileText(PathInTemp()), expected);
+  EXPECT_EQ(registry.ReadValue(HKLM, "SOFTWARE\\ODBC\\ODBC.INI\\proscenia", "driver")->text, "/usr/lib/libmaodbc.so");
+}
+
+TEST_F(RegistryFileTest, AReplacedValueGivenTwiceKeepsOneLine) {
+  RegistryFile registry(Write(kExported));
+  registry.WriteString(HKLM, "SOFTWARE\\ODBC\\ODBC.INI\\proscenia", "Port", "text now");
+  const std::string content = ReadFileText(PathInTemp());
+  EXPECT_NE(content.find("\"Port\"=\"text now\"\r\n\"Binary\""), std::string::npos);
+  EXPECT_EQ(content.find("dword:00000ceb"), std::string::npos);
+  EXPECT_EQ(registry.ReadValue(HKLM, "SOFTWARE\\ODBC\\ODBC.INI\\proscenia", "Port")->text, "text now");
+}
+
+TEST_F(RegistryFileTest, TextsAndListsSurviveAWriteAndARead) {
+  RegistryFile registry(PathInTemp());
+  const std::string key = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+  const std::vector<std::string> pending = {"/opt/app/bin/Report.ocx", "", "/opt/app/MAJ/é ü.dll",
+                                            std::string(120, 'x'), "/b"};
+  registry.WriteMultiString(HKLM, key, "PendingFileRenameOperations", pending);
+  registry.WriteString(HKLM, key, "Lines", "one\ntwo \"2\" \\");
+  registry.WriteString(HKLM, key, "Quoted", "a \"b\" c:\\d\\");
+  registry.WriteMultiString(HKLM, key, "Nothing", {});
+
+  const RegistryFile fresh(PathInTemp());
+  EXPECT_EQ(fresh.ReadValue(HKLM, key, "PendingFileRenameOperations")->strings, pending);
+  EXPECT_EQ(fresh.ReadValue(HKLM, key, "Lines")->text, "one\ntwo \"2\" \\");
+  EXPECT_EQ(fresh.ReadValue(HKLM, key, "Quoted")->text, "a \"b\" c:\\d\\");
+  EXPECT_EQ(fresh.ReadValue(HKLM, key, "Nothing")->type, RegistryValueType::MultiString);
+  EXPECT_TRUE(fresh.ReadValue(HKLM, key, "Nothing")->strings.empty());
+
+  // Long hex data is wrapped the way regedit does, every line under 80 columns.
+  const std::string content = ReadFileText(PathInTemp());
+  EXPECT_NE(content.find(",\\\n  "), std::string::npos);
+  std::size_t start = 0;
+  for (std::size_t end; (end = content.find('\n', start)) != std::string::npos; start = end + 1) {
+    EXPECT_LE(end - start, 80u);
+  }
+}
+
+TEST_F(RegistryFileTest, AppendsToAListAndDeletesValues) {
+  RegistryFile registry(PathInTemp());
+  registry.WriteString(HKLM, "K", "List", "was text");
+  registry.AppendMultiString(HKLM, "K", "List", {"a", ""});
+  registry.AppendMultiString(HKLM, "K", "List", {"b", "c"});
+  EXPECT_EQ(registry.ReadValue(HKLM, "K", "list")->strings, (std::vector<std::string>{"a", "", "b", "c"}));
+
+  registry.DeleteValue(HKLM, "k", "LIST");
+  registry.DeleteValue(HKLM, "k", "absent");
+  EXPECT_FALSE(registry.ReadValue(HKLM, "K", "List"));
+  EXPECT_EQ(registry.ValueNames(HKLM, "K"), std::vector<std::string>{});
+}
+
+TEST_F(RegistryFileTest, WritesAtomicallyAndKeepsThePermissions) {
+  const std::string path = Write("REGEDIT4\n");
+  ASSERT_EQ(chmod(path.c_str(), 0640), 0);
+  RegistryFile registry(path);
+  registry.WriteString(HKLM, "K", "V", "1");
+  struct stat info;
+  ASSERT_EQ(stat(path.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  // Only the registry file remains: the temporary file was renamed over it.
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(temp_.path())) {
+    EXPECT_EQ(entry.path().filename(), "registry.reg");
+    ++files;
+  }
+  EXPECT_EQ(files, 1);
+}
+
+TEST_F(RegistryFileTest, AWriteThatCannotHappenThrows) {
+  const std::string path = (temp_.path() / "missing folder" / "registry.reg").string();
+  RegistryFile registry(path);
+  EXPECT_THROW(registry.WriteString(HKLM, "K", "V", "1"), std::runtime_error);
+  EXPECT_FALSE(std::filesystem::exists(temp_.path() / "missing folder"));
+}
+
+TEST_F(RegistryFileTest, AUtf16FileReadsAsEmptyAndIsNeverOverwritten) {
+  const std::string content("\xFF\xFEW\0i\0n\0", 8);
+  const std::string path = Write(content);
+  RegistryFile registry(path);
+  EXPECT_FALSE(registry.ValueNames(HKLM, "SOFTWARE"));
+  EXPECT_THROW(registry.WriteString(HKLM, "K", "V", "1"), std::runtime_error);
+  EXPECT_EQ(ReadFileText(path), content);
+}
+
+TEST_F(RegistryFileTest, SystemRegistryIsNamedByMajRegistry) {
+  maj::testing::ScopedEnvironment env;
+  env.Set("MAJ_REGISTRY", PathInTemp());
+  EXPECT_EQ(RegistryFilePath(), PathInTemp());
+  EXPECT_EQ(SystemRegistry().path(), PathInTemp());
+  env.Set("MAJ_REGISTRY", std::nullopt);
+  EXPECT_EQ(RegistryFilePath(), ApplicationFolder() + "/registry.reg");
+}
+
+}  // namespace
+}  // namespace maj::platform
