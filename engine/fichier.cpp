@@ -1,0 +1,22 @@
+#include "engine/fichier.h"
+
+#include "config/installation.h"
+#include "engine/version_compare.h"
+#include "platform/paths.h"
+#include "platform/text.h"
+
+namespace maj::engine {
+
+std::string InstalledPath(std::string_view nom) {
+  const std::string folder =
+      platform::EndsWithIgnoreCase(nom, ".exe") ? platform::ApplicationFolder() : config::GetBinFolder();
+  return platform::JoinPath(folder, nom);
+}
+
+std::int32_t Fichier::TestVersion() {
+  Nom = platform::ToLowerAscii(Nom);
+  const std::string installed = LocalFileVersion(InstalledPath(Nom));
+  return compareVersion(convertVersionStringToArray(Version), convertVersionStringToArray(installed));
+}
+
+}  // namespace maj::engine

@@ -1,0 +1,69 @@
+#include "engine/version_compare.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "tests/support/pe_fixtures.h"
+#include "tests/support/temp_folder.h"
+
+namespace maj::engine {
+namespace {
+
+TEST(VersionCompareTest, ComparesVersionTexts) {
+  struct Case {
+    const char* left;
+    const char* right;
+    int expected;
+  };
+  const Case cases[] = {
+      {"1.2.3", "1.2.3", 0},
+      {"1.10", "1.9", 1},            // numbers, not texts
+      {"2", "10", -1},
+      {"01.002", "1.2", 0},          // leading zeros
+      {"1.2", "1.2.0", -1},          // a trailing .0 counts
+      {"1.2.0", "1.2", 1},
+      {"1..2", "1.2", 0},            // empty parts are skipped
+      {".1.2.", "1.2", 0},
+      {"", "0", -1},                 // the empty version is lower than any other
+      {"0", "", 1},
+      {"", "", 0},
+      {"...", "", 0},
+      {"13.01.0010", "13.1.0.10", 1},  // [13, 1, 10] against [13, 1, 0, 10]
+      {"13.01.0010", "13.1.10", 0},
+      {" 1 . 2 ", "1.2", 0},         // blanks around a part
+      {"1. .2", "1.2", 0},           // a blank part is skipped like an empty one
+      {"6.2.9200.16384", "6.2.9200.16385", -1},
+      {"5512 (build)", "5512", 0},   // the number a part starts with
+      {"1.x", "1.0", 0},             // no number at all counts as 0
+      {"99999999999", "2147483647", 0},  // held at the 32-bit limit
+      {"99999999999", "2147483646", 1},
+      {"-3", "0", -1},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(compareVersionStr(c.left, c.right), c.expected) << '"' << c.left << "\" vs \"" << c.right << '"';
+  }
+}
+
+TEST(VersionCompareTest, ConvertsTextToComponents) {
+  EXPECT_EQ(convertVersionStringToArray("13.01.0010"), (VersionArray{13, 1, 10}));
+  EXPECT_EQ(convertVersionStringToArray("1..2"), (VersionArray{1, 2}));
+  EXPECT_EQ(convertVersionStringToArray(""), VersionArray{});
+  EXPECT_EQ(convertVersionStringToArray("4294967296.-99999999999"),
+            (VersionArray{std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::int32_t>::min()}));
+  EXPECT_EQ(compareVersion({1, 2}, {1, 2}), 0);
+  EXPECT_EQ(compareVersion({}, {0}), -1);
+}
+
+TEST(LocalFileVersionTest, ReadsTheFileVersionInDottedForm) {
+  EXPECT_EQ(LocalFileVersion(testing::PeFixture("full.dll")), "13.1.0.10");  // "13, 1, 0, 10"
+  EXPECT_EQ(LocalFileVersion(testing::PeFixture("missing_table.dll")), "6.2.9200.16384");  // no comma: as is
+  EXPECT_EQ(LocalFileVersion(testing::PeFixture("company_in_0409.dll")), "1.0 en");
+  EXPECT_EQ(LocalFileVersion(testing::PeFixture("no_version.dll")), "");
+  EXPECT_EQ(LocalFileVersion(testing::PeFixture("no_translation.dll")), "");
+  testing::TempFolder temp;
+  EXPECT_EQ(LocalFileVersion(temp.str() + "/missing.dll"), "");
+}
+
+}  // namespace
+}  // namespace maj::engine
