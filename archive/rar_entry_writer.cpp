@@ -1,0 +1,157 @@
+#include "archive/rar_entry_writer.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <vector>
+
+namespace maj::archive {
+namespace {
+
+std::vector<std::string> SplitComponents(const std::string& name) {
+  std::vector<std::string> parts;
+  std::string part;
+  for (char c : name) {
+    if (c == '/' || c == '\\') {
+      parts.push_back(part);
+      part.clear();
+    } else {
+      part.push_back(c);
+    }
+  }
+  parts.push_back(part);
+  return parts;
+}
+
+std::string RealPath(const std::string& path) {
+  char resolved[PATH_MAX];
+  if (!realpath(path.c_str(), resolved)) return {};
+  return resolved;
+}
+
+bool IsBelow(const std::string& root, const std::string& path) {
+  if (root.empty() || path.empty()) return false;
+  if (path == root) return true;
+  std::string prefix = root == "/" ? root : root + "/";
+  return path.compare(0, prefix.size(), prefix) == 0;
+}
+
+}  // namespace
+
+std::optional<std::string> SafeEntryPath(const std::string& destination, const std::string& entryName) {
+  if (entryName.empty() || entryName[0] == '/' || entryName[0] == '\\') return std::nullopt;
+  if (entryName.size() >= 2 && entryName[1] == ':') return std::nullopt;  // "C:..."
+  std::string relative;
+  for (const std::string& part : SplitComponents(entryName)) {
+    if (part.empty() || part == ".") continue;
+    if (part == "..") return std::nullopt;
+    relative += relative.empty() ? part : "/" + part;
+  }
+  if (relative.empty()) return std::nullopt;
+  return destination.empty() ? relative : destination + "/" + relative;
+}
+
+bool LinkStaysInside(const std::string& entryName, const std::string& target) {
+  if (target.empty() || target[0] == '/' || target[0] == '\\') return false;
+  if (target.size() >= 2 && target[1] == ':') return false;
+  // Depth of the folder holding the link, then walk the target from there.
+  int depth = 0;
+  std::vector<std::string> linkParts = SplitComponents(entryName);
+  linkParts.pop_back();
+  for (const std::string& part : linkParts) {
+    if (part == "..") return false;
+    if (!part.empty() && part != ".") ++depth;
+  }
+  for (const std::string& part : SplitComponents(target)) {
+    if (part.empty() || part == ".") continue;
+    depth += part == ".." ? -1 : 1;
+    if (depth < 0) return false;
+  }
+  return true;
+}
+
+bool MakeFolderBelow(const std::string& destination, const std::string& path) {
+  // The destination itself is created with its parents, as the caller named it.
+  for (std::size_t at = destination.find('/', 1); at != std::string::npos; at = destination.find('/', at + 1)) {
+    mkdir(destination.substr(0, at).c_str(), 0755);
+  }
+  if (mkdir(destination.c_str(), 0755) != 0 && errno != EEXIST) return false;
+  const std::string root = RealPath(destination);
+  if (root.empty()) return false;
+  std::string built = destination;
+  std::string rest = path.substr(destination.size());
+  for (const std::string& part : SplitComponents(rest)) {
+    if (part.empty()) continue;
+    built += "/" + part;
+    if (mkdir(built.c_str(), 0755) != 0 && errno != EEXIST) return false;
+    if (!IsBelow(root, RealPath(built))) return false;
+  }
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+EntryFileWriter::~EntryFileWriter() { Discard(); }
+
+void EntryFileWriter::Discard() {
+  if (fd_ >= 0) close(fd_);
+  fd_ = -1;
+  if (!temporary_.empty()) unlink(temporary_.c_str());
+  temporary_.clear();
+}
+
+bool EntryFileWriter::Begin(const std::string& destination, const std::string& target) {
+  std::size_t slash = target.find_last_of('/');
+  folder_ = slash == std::string::npos ? "." : target.substr(0, slash);
+  target_ = target;
+  if (folder_.size() >= destination.size() && !MakeFolderBelow(destination, folder_)) return false;
+  struct stat info {};
+  if (lstat(target.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return false;
+  std::string pattern = folder_ + "/.maj-rar-XXXXXX";
+  fd_ = mkostemp(pattern.data(), O_CLOEXEC);
+  if (fd_ < 0) return false;
+  temporary_ = pattern;
+  return true;
+}
+
+bool EntryFileWriter::Write(const void* data, std::size_t size) {
+  const auto* bytes = static_cast<const char*>(data);
+  while (size > 0) {
+    ssize_t written = write(fd_, bytes, size);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    bytes += written;
+    size -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+bool EntryFileWriter::Commit(unsigned mode, std::optional<std::time_t> modified) {
+  if (fd_ < 0) return false;
+  // Group and others never get write access from an archive.
+  fchmod(fd_, static_cast<mode_t>(mode & 0755));
+  if (modified) {
+    timespec times[2] = {{0, UTIME_OMIT}, {*modified, 0}};
+    futimens(fd_, times);
+  }
+  bool closed = close(fd_) == 0;
+  fd_ = -1;
+  if (!closed || rename(temporary_.c_str(), target_.c_str()) != 0) {
+    Discard();
+    return false;
+  }
+  temporary_.clear();
+  return true;
+}
+
+bool EntryFileWriter::CommitFrom(const std::string& source, unsigned mode) {
+  chmod(source.c_str(), static_cast<mode_t>(mode & 0755));
+  if (rename(source.c_str(), target_.c_str()) != 0) return false;
+  Discard();
+  return true;
+}
+
+}  // namespace maj::archive

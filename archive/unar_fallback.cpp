@@ -1,0 +1,98 @@
+#include "archive/unar_fallback.h"
+
+#include "archive/rar_headers.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace maj::archive {
+namespace {
+
+// Longest time the tool may take for one entry.
+constexpr std::chrono::seconds kUnarTimeLimit(60);
+
+}  // namespace
+
+std::optional<std::uint32_t> FileCrc32(const std::string& path) {
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  std::vector<unsigned char> buffer(64 * 1024);
+  std::uint32_t crc = 0;
+  ssize_t got;
+  while ((got = read(fd, buffer.data(), buffer.size())) > 0) {
+    crc = Crc32(buffer.data(), static_cast<std::size_t>(got), crc);
+  }
+  close(fd);
+  if (got < 0) return std::nullopt;
+  return crc;
+}
+
+std::string FindProgramOnPath(const std::string& program) {
+  const char* path = std::getenv("PATH");
+  std::string folders = path ? path : "/usr/bin:/bin";
+  std::size_t start = 0;
+  while (start <= folders.size()) {
+    std::size_t end = folders.find(':', start);
+    if (end == std::string::npos) end = folders.size();
+    std::string candidate = folders.substr(start, end - start) + "/" + program;
+    if (end > start && access(candidate.c_str(), X_OK) == 0) return candidate;
+    start = end + 1;
+  }
+  return {};
+}
+
+std::optional<std::string> ExtractEntryWithUnar(const std::string& archivePath, std::int64_t entryIndex,
+                                                const std::string& entryName, const std::string& outputFolder,
+                                                std::uint64_t expectedSize, std::optional<std::uint32_t> expectedCrc,
+                                                const std::function<void()>& whileWaiting) {
+  const std::string unar = FindProgramOnPath("unar");
+  if (unar.empty()) return std::nullopt;
+  std::string index = std::to_string(entryIndex);
+  std::vector<std::string> arguments = {unar, "-q", "-f", "-D", "-nr", "-o", outputFolder, "-i", archivePath, index};
+  std::vector<char*> argv;
+  for (std::string& argument : arguments) argv.push_back(argument.data());
+  argv.push_back(nullptr);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  pid_t pid = -1;
+  int spawned = posix_spawn(&pid, unar.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) return std::nullopt;
+
+  const auto deadline = std::chrono::steady_clock::now() + kUnarTimeLimit;
+  int status = 0;
+  while (waitpid(pid, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      return std::nullopt;
+    }
+    whileWaiting();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+
+  std::string extracted = outputFolder + "/" + entryName;
+  struct stat info {};
+  if (lstat(extracted.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  if (static_cast<std::uint64_t>(info.st_size) != expectedSize) return std::nullopt;
+  if (expectedCrc && FileCrc32(extracted) != expectedCrc) return std::nullopt;
+  return extracted;
+}
+
+}  // namespace maj::archive

@@ -1,0 +1,155 @@
+#include "tests/archive/rar_test_support.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <filesystem>
+#include <memory>
+
+namespace maj::testing {
+
+// The shared folder sits beside the project root; a git worktree one level further down finds it beside its
+// parent folder instead.
+static std::string SharedRoot() {
+  namespace fs = std::filesystem;
+  if (fs::is_directory(MAJ_SHARED_ROOT)) return MAJ_SHARED_ROOT;
+  for (fs::path folder = fs::path(MAJ_SOURCE_ROOT).parent_path(); folder.has_relative_path();
+       folder = folder.parent_path()) {
+    if (fs::is_directory(folder / "shared" / "fixtures")) return (folder / "shared").string();
+  }
+  return MAJ_SHARED_ROOT;
+}
+
+std::string RarFixture(const std::string& name) { return SharedRoot() + "/fixtures/rar/" + name; }
+
+std::string Sha256OfFile(const std::string& path) {
+  std::string command = "sha256sum '" + path + "'";
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+  if (!pipe) return {};
+  char hex[65] = {};
+  if (std::fread(hex, 1, 64, pipe.get()) != 64) return {};
+  return hex;
+}
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+void CopyFixture(const std::string& name, const std::string& target) {
+  WriteBytes(target, ReadBytes(RarFixture(name)));
+}
+
+static std::uint32_t Crc32(const std::string& bytes) {
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (unsigned char byte : bytes) {
+    crc ^= byte;
+    for (int k = 0; k < 8; ++k) crc = (crc & 1) ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
+  }
+  return ~crc;
+}
+
+static void PutLittleEndian(std::string& bytes, std::size_t at, std::uint32_t value, int count) {
+  for (int i = 0; i < count; ++i) bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+void PatchRar4Entry(std::string& archive, const std::string& oldName, const std::string& newName,
+                    const std::string& newData) {
+  // File header: 7 base bytes, then 25 bytes of fixed fields before the name.
+  std::size_t namePos = archive.find(oldName);
+  std::size_t start = namePos - 32;
+  std::size_t headSize = static_cast<unsigned char>(archive[start + 5]) |
+                         (static_cast<unsigned char>(archive[start + 6]) << 8);
+  archive.replace(namePos, oldName.size(), newName);
+  if (!newData.empty()) {
+    archive.replace(start + headSize, newData.size(), newData);
+    PutLittleEndian(archive, start + 16, Crc32(newData), 4);
+  }
+  PutLittleEndian(archive, start, Crc32(archive.substr(start + 2, headSize - 2)) & 0xFFFF, 2);
+}
+
+void SetRar4UnpackedSize(std::string& archive, const std::string& name, std::uint32_t size) {
+  std::size_t start = archive.find(name) - 32;
+  std::size_t headSize = static_cast<unsigned char>(archive[start + 5]) |
+                         (static_cast<unsigned char>(archive[start + 6]) << 8);
+  PutLittleEndian(archive, start + 11, size, 4);
+  PutLittleEndian(archive, start, Crc32(archive.substr(start + 2, headSize - 2)) & 0xFFFF, 2);
+}
+
+std::string EmptyRar4Archive() {
+  std::string archive("Rar!\x1a\x07\x00", 7);
+  std::string main("\0\0\x73\0\0\x0d\0\0\0\0\0\0\0", 13);
+  PutLittleEndian(main, 0, Crc32(main.substr(2)) & 0xFFFF, 2);
+  std::string end("\0\0\x7b\0\x40\x07\0", 7);
+  PutLittleEndian(end, 0, Crc32(end.substr(2)) & 0xFFFF, 2);
+  return archive + main + end;
+}
+
+void RecordingListener::OpenError(std::int32_t& lngErrorNo, std::string& strErrorMsg, std::string& strRarFile) {
+  events.push_back("OpenError " + std::to_string(lngErrorNo) + " " + strErrorMsg + " | " + strRarFile);
+}
+
+void RecordingListener::ProcessError(std::int32_t& lngErrorNo, std::string& strErrorMsg, std::string& strFilename) {
+  processErrors.push_back(lngErrorNo);
+  events.push_back("ProcessError " + std::to_string(lngErrorNo) + " " + strErrorMsg + " | " + strFilename);
+}
+
+void RecordingListener::CommentError(std::int32_t& lngErrorNo, std::string& strErrorMsg, std::string& strRarFile) {
+  events.push_back("CommentError " + std::to_string(lngErrorNo) + " " + strErrorMsg + " | " + strRarFile);
+}
+
+void RecordingListener::CommentFound(std::string& strRarFile, std::string& strComment) {
+  events.push_back("CommentFound " + std::string(strComment.c_str()) + " | " + strRarFile);
+}
+
+void RecordingListener::ProcessingFile(std::string& strFilename, double& dblFileSize,
+                                       std::chrono::system_clock::time_point&, std::int16_t& intMajorVer,
+                                       std::int16_t& intMinorVer, std::int32_t& lngPackingMethod,
+                                       std::int32_t& lngFileAttr) {
+  processedFiles.push_back(strFilename);
+  char line[128];
+  std::snprintf(line, sizeof(line), " %.0f %d.%d m%x a%o", dblFileSize, intMajorVer, intMinorVer,
+                static_cast<unsigned>(lngPackingMethod), static_cast<unsigned>(lngFileAttr));
+  events.push_back("ProcessingFile " + strFilename + line);
+}
+
+void RecordingListener::NextVolumne(std::string& strFilename, bool& blnContinue) {
+  volumes.push_back(strFilename);
+  events.push_back("NextVolumne " + strFilename);
+  blnContinue = continueVolumes;
+}
+
+void RecordingListener::MissingFile(std::string& strFilename, std::string& strNewFilename) {
+  events.push_back("MissingFile " + strFilename);
+  if (!missingFileAnswers.empty()) {
+    strNewFilename = missingFileAnswers.front();
+    missingFileAnswers.erase(missingFileAnswers.begin());
+  }
+}
+
+void RecordingListener::MissingPassword(std::string& strNewPassword) {
+  ++passwordRequests;
+  events.push_back("MissingPassword");
+  strNewPassword = passwordAnswer;
+}
+
+void RecordingListener::Progress(double& dblFileSize, double& dblExtracted) {
+  progressExtracted.push_back(dblExtracted);
+  char line[96];
+  std::snprintf(line, sizeof(line), "Progress %.0f %.0f", dblExtracted, dblFileSize);
+  events.push_back(line);
+}
+
+bool RecordingListener::Has(const std::string& prefix) const {
+  for (const std::string& event : events) {
+    if (event.compare(0, prefix.size(), prefix) == 0) return true;
+  }
+  return false;
+}
+
+}  // namespace maj::testing

@@ -1,0 +1,65 @@
+#pragma once
+// Shared pieces of the RAR tests: fixture paths and a listener that records every event of CRxUnrar.
+#include <string>
+#include <vector>
+
+#include "archive/rx_unrar.h"
+#include "tests/support/temp_folder.h"
+
+namespace maj::testing {
+
+// Path of a file of the shared RAR fixtures folder.
+std::string RarFixture(const std::string& name);
+
+// SHA-256 of a file, as lowercase hex ("" when it cannot be read).
+std::string Sha256OfFile(const std::string& path);
+
+// Whole content of a file, and a file written with `bytes`.
+std::string ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const std::string& bytes);
+
+// Copies fixture `name` to `target`.
+void CopyFixture(const std::string& name, const std::string& target);
+
+// Changes the name of the RAR 4 file header named `oldName` to `newName` (same length) and fixes the
+// header CRC. When `newData` is given, also replaces the entry's stored data (same length) and its CRC.
+void PatchRar4Entry(std::string& archive, const std::string& oldName, const std::string& newName,
+                    const std::string& newData = std::string());
+
+// Sets the unpacked size (low 32 bits) of the RAR 4 file header named `name` and fixes the header CRC.
+void SetRar4UnpackedSize(std::string& archive, const std::string& name, std::uint32_t size);
+
+// A RAR 4 archive with no entries: signature, main header, end of archive.
+std::string EmptyRar4Archive();
+
+// Records each event as one line ("ProcessingFile test.txt 20 2.9 ..."), and answers volume and password
+// questions with the values set in the public fields.
+class RecordingListener : public archive::CRxUnrarListener {
+ public:
+  std::vector<std::string> events;
+  std::vector<std::string> processedFiles;
+  std::vector<std::string> volumes;       // NextVolumne names, the first one included
+  std::vector<double> progressExtracted;  // dblExtracted of each Progress
+  std::vector<std::int32_t> processErrors;
+  bool continueVolumes = false;
+  std::vector<std::string> missingFileAnswers;  // answered in order; empty once used up
+  std::string passwordAnswer;
+  int passwordRequests = 0;
+
+  void OpenError(std::int32_t& lngErrorNo, std::string& strErrorMsg, std::string& strRarFile) override;
+  void ProcessError(std::int32_t& lngErrorNo, std::string& strErrorMsg, std::string& strFilename) override;
+  void CommentError(std::int32_t& lngErrorNo, std::string& strErrorMsg, std::string& strRarFile) override;
+  void CommentFound(std::string& strRarFile, std::string& strComment) override;
+  void ProcessingFile(std::string& strFilename, double& dblFileSize, std::chrono::system_clock::time_point& datFileTime,
+                      std::int16_t& intMajorVer, std::int16_t& intMinorVer, std::int32_t& lngPackingMethod,
+                      std::int32_t& lngFileAttr) override;
+  void NextVolumne(std::string& strFilename, bool& blnContinue) override;
+  void MissingFile(std::string& strFilename, std::string& strNewFilename) override;
+  void MissingPassword(std::string& strNewPassword) override;
+  void Progress(double& dblFileSize, double& dblExtracted) override;
+
+  // True when some recorded event line starts with `prefix`.
+  bool Has(const std::string& prefix) const;
+};
+
+}  // namespace maj::testing

@@ -1,0 +1,189 @@
+// Failures with CRxUnrar: open errors, CRC errors with and without a password, encrypted archives,
+// broken and hostile archives, and a reader process that hangs or dies.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+#include <thread>
+
+#include "archive/rx_unrar.h"
+#include "tests/archive/rar_test_support.h"
+
+namespace maj::archive {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::RarFixture;
+using testing::RecordingListener;
+using testing::TempFolder;
+
+TEST(RxUnrarErrors, MissingAndNonRarFilesGiveOpenErrors) {
+  TempFolder folder;
+  RecordingListener listener;
+  CRxUnrar unrar(&listener);
+  const std::string missing = folder.str() + "/nothing.rar";
+  EXPECT_FALSE(unrar.TestRarFiles(missing));
+  EXPECT_EQ(listener.events, (std::vector<std::string>{"OpenError 15 Cannot open file | " + missing}));
+  const std::string text = folder.WriteFile("notes.rar", "just some text, no archive");
+  EXPECT_FALSE(unrar.ExtractRarFiles(text, folder.str()));
+  EXPECT_EQ(listener.events.back(), "OpenError 13 File is not RAR archive | " + text);
+  EXPECT_EQ(unrar.strLastErrorMsg(), "File is not RAR archive");
+}
+
+TEST(RxUnrarErrors, BrokenDataIsACrcErrorAndTheMessageStaysAfterASuccess) {
+  RecordingListener listener;
+  CRxUnrar unrar(&listener);
+  EXPECT_FALSE(unrar.TestRarFiles(RarFixture("test_read_format_rar_invalid1.rar")));
+  EXPECT_EQ(listener.events.back(), "ProcessError 12 CRC error | test");
+  EXPECT_TRUE(unrar.TestRarFiles(RarFixture("test_read_format_rar5_stored.rar")));
+  EXPECT_EQ(unrar.strLastErrorMsg(), "CRC error");
+}
+
+TEST(RxUnrarErrors, ShortDataIsNeverWrittenAsAFile) {
+  TempFolder dest;
+  CRxUnrar unrar;
+  EXPECT_FALSE(unrar.ExtractRarFiles(RarFixture("test_read_format_rar_invalid1.rar"), dest.str()));
+  EXPECT_FALSE(fs::exists(dest.path() / "test"));
+}
+
+TEST(RxUnrarErrors, PasswordGivenEarlierOnTheSameObjectChangesTheCrcMessage) {
+  RecordingListener listener;
+  CRxUnrar unrar(&listener);
+  std::vector<std::string> names(5);
+  ASSERT_TRUE(unrar.ListRarFiles(RarFixture("test_read_format_rar5_stored.rar"), names, "secret"));
+  EXPECT_FALSE(unrar.TestRarFiles(RarFixture("test_read_format_rar_invalid1.rar")));
+  EXPECT_EQ(listener.events.back(), "ProcessError 12 CRC error - Wrong password? | test");
+}
+
+TEST(RxUnrarErrors, EncryptedEntryAsksForThePasswordThenFails) {
+  TempFolder dest;
+  RecordingListener listener;
+  CRxUnrar unrar(&listener);
+  EXPECT_FALSE(unrar.ExtractRarFiles(RarFixture("test_read_format_rar_encryption_data.rar"), dest.str()));
+  EXPECT_EQ(listener.passwordRequests, 1);
+  EXPECT_EQ(listener.events.back(), "ProcessError 12 CRC error - Wrong password? | foo.txt");
+  EXPECT_FALSE(fs::exists(dest.path() / "foo.txt"));
+
+  // With a password given in the call nothing is asked.
+  RecordingListener given;
+  CRxUnrar withPassword(&given);
+  EXPECT_FALSE(withPassword.TestRarFiles(RarFixture("test_read_format_rar_encryption_data.rar"), "12345678"));
+  EXPECT_EQ(given.passwordRequests, 0);
+  EXPECT_EQ(withPassword.strLastErrorMsg(), "CRC error - Wrong password?");
+}
+
+TEST(RxUnrarErrors, Rar5EncryptedEntryIsDetectedAfterThePlainOnes) {
+  TempFolder dest;
+  RecordingListener listener;
+  listener.passwordAnswer = "password";
+  CRxUnrar unrar(&listener);
+  EXPECT_FALSE(unrar.ExtractRarFiles(RarFixture("test_read_format_rar5_encrypted.rar"), dest.str()));
+  EXPECT_EQ(testing::ReadFileText(dest.path() / "a.txt"), "This is from a.txt");
+  EXPECT_EQ(listener.passwordRequests, 1);
+  EXPECT_EQ(listener.events.back(), "ProcessError 12 CRC error - Wrong password? | b.txt");
+  EXPECT_FALSE(fs::exists(dest.path() / "b.txt"));
+}
+
+TEST(RxUnrarErrors, EncryptedHeadersAskForThePasswordAndEndWithoutEntries) {
+  for (const char* name :
+       {"test_read_format_rar_encryption_header.rar", "test_read_format_rar5_encrypted_filenames.rar"}) {
+    RecordingListener listener;
+    CRxUnrar unrar(&listener);
+    std::vector<std::string> names(5);
+    EXPECT_FALSE(unrar.ListRarFiles(RarFixture(name), names)) << name;
+    EXPECT_EQ(listener.events, (std::vector<std::string>{"MissingPassword", "NextVolumne "})) << name;
+  }
+}
+
+TEST(RxUnrarErrors, BrokenAndHostileArchivesEndWithTheirResult) {
+  TempFolder dest;
+  {
+    RecordingListener listener;
+    CRxUnrar unrar(&listener);
+    EXPECT_FALSE(unrar.ExtractRarFiles(RarFixture("test_read_format_rar5_truncated_huff.rar"), dest.str()));
+    EXPECT_EQ(listener.events, (std::vector<std::string>{"NextVolumne "}));
+  }
+  {
+    // A folder entry that carries data: the data is never read, the next header fails, the run ends.
+    RecordingListener listener;
+    CRxUnrar unrar(&listener);
+    EXPECT_TRUE(unrar.ExtractRarFiles(RarFixture("hostile/test_read_format_rar5_dirdata.rar"), dest.str()));
+    EXPECT_EQ(listener.processedFiles.size(), 1u);
+  }
+  {
+    RecordingListener listener;
+    CRxUnrar unrar(&listener);
+    const std::string hostile = RarFixture("hostile/test_read_format_rar5_bad_window_sz_in_mltarc_file.rar");
+    EXPECT_FALSE(unrar.ExtractRarFiles(hostile, dest.str()));
+    ASSERT_EQ(listener.processErrors, (std::vector<std::int32_t>{12}));
+  }
+  // Whatever the hostile names were, nothing landed outside the destination.
+  for (const auto& item : fs::recursive_directory_iterator(dest.path())) {
+    EXPECT_EQ(fs::relative(item.path(), dest.path()).string().rfind("..", 0), std::string::npos);
+  }
+}
+
+// Runs the operations with a stand-in reader program, then restores the real one.
+class ReaderProgramOverride {
+ public:
+  ReaderProgramOverride(const TempFolder& folder, const std::string& script) {
+    path_ = folder.WriteFile("reader.sh", "#!/bin/sh\n" + script + "\n");
+    chmod(path_.c_str(), 0755);
+    setenv("MAJ_RAR_WORKER", path_.c_str(), 1);
+    setenv("MAJ_RAR_WORKER_TIMEOUT_MS", "300", 1);
+  }
+  ~ReaderProgramOverride() {
+    unsetenv("MAJ_RAR_WORKER");
+    unsetenv("MAJ_RAR_WORKER_TIMEOUT_MS");
+  }
+
+ private:
+  std::string path_;
+};
+
+TEST(RxUnrarErrors, AReaderThatHangsOrDiesCostsAnOpenError) {
+  TempFolder folder;
+  for (const char* script : {"exec sleep 30", "exit 3", "kill -SEGV $$"}) {
+    ReaderProgramOverride reader(folder, script);
+    RecordingListener listener;
+    CRxUnrar unrar(&listener);
+    EXPECT_FALSE(unrar.ExtractRarFiles(RarFixture("test_read_format_rar.rar"), folder.str() + "/out")) << script;
+    EXPECT_EQ(listener.events, (std::vector<std::string>{"OpenError 12 Archive header broken | " +
+                                                         RarFixture("test_read_format_rar.rar")}))
+        << script;
+  }
+}
+
+// Stops at the first change of volume long enough for the reader to be gone when it answers.
+class SlowVolumeListener : public RecordingListener {
+ public:
+  void NextVolumne(std::string& strFilename, bool& blnContinue) override {
+    RecordingListener::NextVolumne(strFilename, blnContinue);
+    if (volumes.size() == 2) std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  }
+};
+
+TEST(RxUnrarErrors, AReaderThatDiesDuringAnEntryCostsAProcessError) {
+  TempFolder folder;
+  // The real reader, killed half a second after it starts: while the listener holds the volume question.
+  ReaderProgramOverride reader(folder, std::string("exec timeout -s KILL 0.5 ") + MAJ_BINARY_ROOT +
+                                           "/archive/maj-rar-worker");
+  SlowVolumeListener listener;
+  listener.continueVolumes = true;
+  CRxUnrar unrar(&listener);
+  EXPECT_FALSE(unrar.ExtractRarFiles(RarFixture("test_rar_multivolume_single_file.part1.rar"), folder.str() + "/out"));
+  EXPECT_EQ(listener.events.back(), "ProcessError 12 CRC error | LibarchiveAddingTest.html");
+  EXPECT_FALSE(fs::exists(folder.path() / "out/LibarchiveAddingTest.html"));
+}
+
+TEST(RxUnrarErrors, AMissingReaderProgramReachesTheCaller) {
+  setenv("MAJ_RAR_WORKER", "/nonexistent/maj-rar-worker", 1);
+  CRxUnrar unrar;
+  EXPECT_THROW(unrar.TestRarFiles(RarFixture("test_read_format_rar.rar")), std::runtime_error);
+  unsetenv("MAJ_RAR_WORKER");
+}
+
+}  // namespace
+}  // namespace maj::archive

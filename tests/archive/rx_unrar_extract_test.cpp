@@ -1,0 +1,169 @@
+// Testing and extracting with CRxUnrar: contents on disk, progress, the decoder-gap fallback and refusal
+// of entries that would land outside the destination.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <filesystem>
+
+#include "archive/rx_unrar.h"
+#include "tests/archive/rar_test_support.h"
+
+namespace maj::archive {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::RarFixture;
+using testing::ReadFileText;
+using testing::RecordingListener;
+using testing::Sha256OfFile;
+using testing::TempFolder;
+
+TEST(RxUnrarExtract, ExtractsRar4StoredTreeWithLinkAndEmptyFolder) {
+  TempFolder dest;
+  RecordingListener listener;
+  CRxUnrar unrar(&listener);
+  ASSERT_TRUE(unrar.ExtractRarFiles(RarFixture("test_read_format_rar.rar"), dest.str()));
+  EXPECT_EQ(ReadFileText(dest.path() / "test.txt"), "test text document\r\n");
+  EXPECT_EQ(ReadFileText(dest.path() / "testdir/test.txt"), "test text document\r\n");
+  EXPECT_TRUE(fs::is_directory(dest.path() / "testemptydir"));
+  ASSERT_TRUE(fs::is_symlink(dest.path() / "testlink"));
+  EXPECT_EQ(fs::read_symlink(dest.path() / "testlink"), "test.txt");
+  // No temporary file is left behind.
+  for (const auto& item : fs::recursive_directory_iterator(dest.path())) {
+    EXPECT_EQ(item.path().filename().string().find(".maj-"), std::string::npos) << item.path();
+  }
+}
+
+TEST(RxUnrarExtract, ExtractsRar4CompressedIntoAFolderItCreates) {
+  TempFolder dest;
+  CRxUnrar unrar;
+  const fs::path target = dest.path() / "new/sub";
+  ASSERT_TRUE(unrar.ExtractRarFiles(RarFixture("test_read_format_rar_compress_normal.rar"), target.string()));
+  EXPECT_EQ(fs::file_size(target / "LibarchiveAddingTest.html"), 20111u);
+  EXPECT_EQ(Sha256OfFile((target / "LibarchiveAddingTest.html").string()),
+            Sha256OfFile((target / "testdir/LibarchiveAddingTest.html").string()));
+  EXPECT_EQ(ReadFileText(target / "testdir/test.txt"), "test text document\r\n");
+}
+
+TEST(RxUnrarExtract, ExtractsRar5StoredAndCompressed) {
+  TempFolder dest;
+  CRxUnrar unrar;
+  ASSERT_TRUE(unrar.ExtractRarFiles(RarFixture("test_read_format_rar5_stored.rar"), dest.str()));
+  EXPECT_EQ(ReadFileText(dest.path() / "helloworld.txt"), "hello libarchive test suite!\n");
+  ASSERT_TRUE(unrar.ExtractRarFiles(RarFixture("test_read_format_rar5_win32.rar"), dest.str()));
+  EXPECT_TRUE(fs::is_directory(dest.path() / "testdir"));
+  EXPECT_EQ(fs::file_size(dest.path() / "test.bin"), 1200u);
+  for (int i = 1; i <= 6; ++i) {
+    EXPECT_EQ(fs::file_size(dest.path() / ("test" + std::to_string(i) + ".bin")), 4096u) << i;
+  }
+}
+
+TEST(RxUnrarExtract, ExtractsUnicodeNamesAndTheEmptyFileWithoutProgressForIt) {
+  TempFolder dest;
+  RecordingListener listener;
+  CRxUnrar unrar(&listener);
+  ASSERT_TRUE(unrar.ExtractRarFiles(RarFixture("test_read_format_rar_unicode.rar"), dest.str()));
+  const fs::path empty = dest.path() / "表だよ/新しいフォルダ/新規テキスト ドキュメント.txt";
+  ASSERT_TRUE(fs::exists(empty));
+  EXPECT_EQ(fs::file_size(empty), 0u);
+  EXPECT_EQ(fs::file_size(dest.path() / "表だよ/漢字長いファイル名long-filename-in-漢字.txt"), 5u);
+  EXPECT_EQ(fs::file_size(dest.path() / "abcdefghijklmnopqrsテスト.txt"), 16u);
+  // The empty file is the first entry: the event after its ProcessingFile is the next ProcessingFile.
+  ASSERT_GE(listener.events.size(), 3u);
+  EXPECT_EQ(listener.events[2].rfind("ProcessingFile 表だよ/漢字長い", 0), 0u) << listener.events[2];
+  EXPECT_EQ(listener.progressExtracted, (std::vector<double>{5, 16}));
+}
+
+TEST(RxUnrarExtract, TestsRar4AndRar5WithoutWritingAnything) {
+  TempFolder cwd;
+  fs::path previous = fs::current_path();
+  fs::current_path(cwd.path());
+  CRxUnrar unrar;
+  EXPECT_TRUE(unrar.TestRarFiles(RarFixture("test_read_format_rar_compress_normal.rar")));
+  EXPECT_TRUE(unrar.TestRarFiles(RarFixture("test_read_format_rar5_win32.rar")));
+  fs::current_path(previous);
+  EXPECT_TRUE(fs::is_empty(cwd.path()));
+}
+
+TEST(RxUnrarExtract, ArchivesLibarchiveCannotDecodeAreExtractedWithUnar) {
+  TempFolder dest;
+  RecordingListener listener;
+  CRxUnrar unrar(&listener);
+  ASSERT_TRUE(unrar.ExtractRarFiles(RarFixture("decoder-gaps/test_read_format_rar3_lowdist_reset.rar"), dest.str()))
+      << unrar.strLastErrorMsg();
+  EXPECT_EQ(Sha256OfFile((dest.path() / "lowdist-reset.bin").string()),
+            "353d5f7a0789034186922e5834f666f36fa1f98e18f53fb4140b336ba090a923");
+  ASSERT_TRUE(unrar.ExtractRarFiles(RarFixture("decoder-gaps/test_read_format_rar_multi_lzss_blocks.rar"), dest.str()))
+      << unrar.strLastErrorMsg();
+  EXPECT_EQ(Sha256OfFile((dest.path() / "multi_lzss_blocks_test.txt").string()),
+            "49a84a381599f749f93beaf486f3d661883d45659d9f46bfde9d34f72644f208");
+  // Progress is reported for the entry however it was decoded.
+  ASSERT_FALSE(listener.progressExtracted.empty());
+  EXPECT_LE(listener.progressExtracted.back(), 20131111);
+  EXPECT_TRUE(unrar.TestRarFiles(RarFixture("decoder-gaps/test_read_format_rar_multi_lzss_blocks.rar")));
+}
+
+TEST(RxUnrarExtract, ProgressLagsOneStepPerDataReport) {
+  // The layer reports data in 64 KiB pieces: the 365 672-byte entry of the RAR 5 set arrives in six
+  // pieces (18, 36, 54, 72, 90, 100 %).
+  TempFolder dest;
+  RecordingListener listener;
+  listener.continueVolumes = true;
+  CRxUnrar unrar(&listener);
+  EXPECT_EQ(unrar.intProgressSteps(), 4);
+  unrar.set_intProgressSteps(40);
+  ASSERT_TRUE(unrar.ExtractRarFiles(RarFixture("test_read_format_rar5_multiarchive.part01.rar"), dest.str()));
+  // bsdcat_test (144 608 bytes: 45, 91, 100 %): one event at 45 %, one at 91 %.
+  // bsdtar_test: one event at 54 % (mark 40), one at 90 % (mark 80); 100 % does not pass 120.
+  EXPECT_EQ(listener.progressExtracted, (std::vector<double>{65536, 131072, 196608, 327680}));
+
+  RecordingListener small;
+  small.continueVolumes = true;
+  CRxUnrar fine(&small);
+  fine.set_intProgressSteps(1);
+  ASSERT_TRUE(fine.ExtractRarFiles(RarFixture("test_read_format_rar_compress_normal.rar"), dest.str()));
+  // Each 20 111-byte file arrives in one piece: one event each, though the percentage jumps to 100.
+  EXPECT_EQ(small.progressExtracted, (std::vector<double>{20111, 20, 20111}));
+}
+
+TEST(RxUnrarExtract, EntriesClimbingOutOfTheDestinationWriteNothing) {
+  TempFolder root;
+  const fs::path dest = root.path() / "dest";
+  std::string archive = testing::ReadBytes(RarFixture("test_read_format_rar.rar"));
+  testing::PatchRar4Entry(archive, "test.txt", "../a.txt");
+  const std::string climbing = root.str() + "/climbing.rar";
+  testing::WriteBytes(climbing, archive);
+
+  RecordingListener listener;
+  CRxUnrar unrar(&listener);
+  EXPECT_FALSE(unrar.ExtractRarFiles(climbing, dest.string()));
+  EXPECT_EQ(listener.events.back(), "ProcessError 16 File create error | ../a.txt");
+  EXPECT_FALSE(fs::exists(root.path() / "a.txt"));
+
+  std::string absolute = testing::ReadBytes(RarFixture("test_read_format_rar.rar"));
+  testing::PatchRar4Entry(absolute, "test.txt", "/a/b.txt");
+  testing::WriteBytes(climbing, absolute);
+  EXPECT_FALSE(unrar.ExtractRarFiles(climbing, dest.string()));
+  EXPECT_EQ(listener.events.back(), "ProcessError 16 File create error | /a/b.txt");
+  EXPECT_FALSE(fs::exists("/a/b.txt"));
+}
+
+TEST(RxUnrarExtract, LinksPointingOutOfTheDestinationAreRefused) {
+  TempFolder root;
+  const fs::path dest = root.path() / "dest";
+  std::string archive = testing::ReadBytes(RarFixture("test_read_format_rar.rar"));
+  testing::PatchRar4Entry(archive, "testlink", "testlink", "../x.txt");
+  const std::string path = root.str() + "/link.rar";
+  testing::WriteBytes(path, archive);
+
+  RecordingListener listener;
+  CRxUnrar unrar(&listener);
+  EXPECT_FALSE(unrar.ExtractRarFiles(path, dest.string()));
+  EXPECT_EQ(listener.events.back(), "ProcessError 16 File create error | testlink");
+  EXPECT_TRUE(fs::exists(dest / "test.txt"));
+  EXPECT_FALSE(fs::exists(fs::symlink_status(dest / "testlink")));
+}
+
+}  // namespace
+}  // namespace maj::archive
