@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <vector>
@@ -180,20 +181,25 @@ WorkerMessage RarWorkerSession::Process(int operation, const std::string& destin
     return result(AskPassword() ? kRarBadData : kRarMissingPassword);
   }
 
+  // A destination name replaces the whole path; otherwise the entry name decides the path below the folder.
+  std::string destination = destinationFolder.empty() ? "." : destinationFolder;
   std::string target;
   if (operation == kRarExtract) {
     if (!destinationName.empty()) {
       target = destinationName;
+      std::size_t slash = target.find_last_of('/');
+      destination = slash == std::string::npos ? "." : target.substr(0, std::max<std::size_t>(slash, 1));
+      if (slash == std::string::npos) target = "./" + target;
     } else {
-      std::optional<std::string> safe = SafeEntryPath(destinationFolder.empty() ? "." : destinationFolder, entryName_);
+      std::optional<std::string> safe = SafeEntryPath(destination, entryName_);
       if (!safe) return result(kRarCreateError);
       target = *safe;
     }
   }
   if (isDirectory || type == AE_IFLNK || archive_entry_hardlink(entry_)) {
-    return result(ExtractFolderOrLink(operation, target, destinationFolder.empty() ? "." : destinationFolder));
+    return result(ExtractFolderOrLink(operation, target, destination));
   }
-  return result(ReadFileData(operation, target, destinationFolder.empty() ? "." : destinationFolder));
+  return result(ReadFileData(operation, target, destination));
 }
 
 int RarWorkerSession::ExtractFolderOrLink(int operation, const std::string& target, const std::string& destination) {

@@ -80,7 +80,7 @@ std::string GetBinFolder() {
 std::string GetSpecialFolderPath(int folderId) {
   if (folderId != kLocalApplicationData) return std::string();
   const std::string dataHome = platform::GetEnvironmentText("XDG_DATA_HOME");
-  // The base directory specification ignores a relative XDG_DATA_HOME.
+  // A relative XDG_DATA_HOME is invalid and ignored, as the XDG base directory rules say.
   if (!dataHome.empty() && dataHome.front() == '/') return dataHome;
   const std::string home = platform::GetEnvironmentText("HOME");
   if (home.empty()) return std::string();

@@ -166,15 +166,17 @@ std::optional<std::pair<std::string, std::string_view>> SplitValueLine(std::stri
   return std::make_pair(std::move(name), TrimLeft(text.substr(1)));
 }
 
+// Any line that opens with '[' starts a section, so that the values below a header MAJ cannot read (a key
+// deletion "[-...]", a malformed or unknown root) never count as values of the key above it.
 RegistryEntry ParseSection(std::string_view text, std::string raw) {
   RegistryEntry entry;
+  entry.kind = RegistryEntry::Kind::Section;
   entry.raw = std::move(raw);
   text = TrimRight(TrimLeft(text));
   if (text.size() < 2 || text.front() != '[' || text.back() != ']' || text[1] == '-') return entry;
   const std::string_view inside = text.substr(1, text.size() - 2);
   const std::size_t slash = inside.find('\\');
   const std::string_view rootName = inside.substr(0, slash);
-  entry.kind = RegistryEntry::Kind::Section;
   if (EqualsIgnoreCase(rootName, RegistryRootName(RegistryRoot::LocalMachine))) {
     entry.root = RegistryRoot::LocalMachine;
   } else if (EqualsIgnoreCase(rootName, RegistryRootName(RegistryRoot::CurrentUser))) {

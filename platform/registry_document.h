@@ -16,7 +16,8 @@ struct RegistryEntry {
   enum class Kind { Other, Section, Value };
   Kind kind = Kind::Other;
   std::string raw;
-  // Section: the root (nullopt when it is not one MAJ knows) and the key path below it.
+  // Section (any line opening with '['): the root (nullopt when it is not one MAJ knows, or the line is not a
+  // key header it can read) and the key path below it.
   std::optional<RegistryRoot> root;
   std::string keyPath;
   // Value: its name ("" for the default value "@") and what it holds.
@@ -29,18 +30,17 @@ class RegistryDocument {
   // Parses `content`; what cannot be understood becomes Kind::Other entries.
   static RegistryDocument Parse(std::string_view content);
 
-  // The file text: every entry's raw bytes in order. A new document starts with the REGEDIT4 header.
+  // The file text: every entry's raw bytes in order.
   std::string Serialize() const;
 
   std::optional<RegistryValue> Find(RegistryRoot root, std::string_view key, std::string_view name) const;
   std::optional<std::vector<std::string>> Names(RegistryRoot root, std::string_view key) const;
 
   // Replaces the value (its first line in the key; later duplicates are removed) or appends it to the
-  // key's last section, adding the section at the end when the key has none.
+  // key's last section, adding the section at the end when the key has none (and the REGEDIT4 header when
+  // the document is empty).
   void Set(RegistryRoot root, std::string_view key, std::string_view name, const RegistryValue& value);
   void Remove(RegistryRoot root, std::string_view key, std::string_view name);
-
-  const std::vector<RegistryEntry>& entries() const { return entries_; }
 
  private:
   bool InKey(std::size_t sectionIndex, RegistryRoot root, std::string_view key) const;

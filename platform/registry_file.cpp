@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 #include <utility>
@@ -110,7 +111,13 @@ void ReplaceContent(const std::string& path, const std::string& content) {
 // Reads, changes and writes back the file while holding a lock on its folder, so that two processes of MAJ
 // writing at the same moment do not lose each other's values.
 template <typename Change>
-void Update(const std::string& path, Change change) {
+void Update(const std::string& givenPath, Change change) {
+  // A registry file that is a symbolic link is replaced where the link points, and the link stays.
+  std::string path = givenPath;
+  if (char* real = realpath(givenPath.c_str(), nullptr)) {
+    path = real;
+    free(real);
+  }
   const std::string folder = ParentFolder(path).empty() ? "." : ParentFolder(path);
   FileDescriptor lock(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (lock.get() < 0) throw SystemError("cannot write the registry file", path);

@@ -11,7 +11,7 @@
 // REG_MULTI_SZ data (hex(7)) holds narrow UTF-8 bytes, each text followed by a NUL and the list by one more
 // NUL, as regedit writes REGEDIT4 files. "hex(1):" data reads as a text value, "hex(4):" as a number; other
 // hex types read as RegistryValueType::Other. A text holding a line break is written as "hex(1):".
-// Key paths and value names compare ignoring letter case. Each call reads the file anew, so that values
+// Key paths and value names compare ignoring letter case; a value given twice reads as the later one. Each call reads the file anew, so that values
 // written by another process are seen. A missing file is an empty registry. Lines that cannot be parsed are
 // absent for reading, and a write keeps every line it does not understand exactly as it was. Writes go to a
 // temporary file renamed over the original.

@@ -6,10 +6,8 @@
 namespace maj::sysinfo {
 namespace {
 
-char Fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// WQL LIKE: '%' matches any run of characters, '_' any single character, everything else itself ignoring
-// case.
+// WQL LIKE over texts already folded to lower case: '%' matches any run of characters, '_' any single
+// character, everything else itself.
 bool Like(std::string_view text, std::string_view pattern) {
   std::size_t t = 0;
   std::size_t p = 0;
@@ -19,10 +17,11 @@ bool Like(std::string_view text, std::string_view pattern) {
     if (p < pattern.size() && pattern[p] == '%') {
       starPattern = p++;
       starText = t;
-    } else if (p < pattern.size() && (pattern[p] == '_' || Fold(pattern[p]) == Fold(text[t]))) {
+    } else if (p < pattern.size() && (pattern[p] == '_' || pattern[p] == text[t])) {
       ++p;
       ++t;
     } else if (starPattern != std::string_view::npos) {
+      // Let the last '%' take one more character and try again from there.
       p = starPattern + 1;
       t = ++starText;
     } else {
@@ -36,10 +35,11 @@ bool Like(std::string_view text, std::string_view pattern) {
 }  // namespace
 
 bool IsProcessRunning(std::string_view name) {
-  const std::string pattern = std::string(name) + "%";
+  // The name is a prefix: WQL's query ends the pattern with '%'. Names compare ignoring case.
+  const std::string pattern = platform::ToLowerAscii(name) + "%";
   bool found = false;
   for (const auto& process : platform::ListProcesses()) {
-    if (!Like(process.imageName, pattern)) continue;
+    if (!Like(platform::ToLowerAscii(process.imageName), pattern)) continue;
     RunningProcessIds().push_back(process.pid);
     found = true;
   }

@@ -43,6 +43,8 @@ const std::string kExported =
     "\r\n"
     "[HKEY_CURRENT_USER\\Software\\Proscenia\\Sub]\r\n"
     "\"Late\"=\"1\"\r\n"
+    "[HKEY_CURRENT_USER\\Software\\Bad] ; not a header\r\n"
+    "\"Leak\"=\"x\"\r\n"
     "\r\n"
     "[HKEY_LOCAL_MACHINE\\SOFTWARE\\ODBC\\ODBC.INI\\proscenia]\r\n"
     "\"Port\"=dword:00000ceb\r\n"
@@ -86,6 +88,7 @@ TEST_F(RegistryFileTest, ReadsEveryKindOfValueRegeditWrites) {
   // Values under a root MAJ does not know do not leak into the key above them.
   EXPECT_FALSE(registry.ReadValue(HKLM, key, "Late"));
   EXPECT_EQ(registry.ReadValue(HKCU, "Software\\Proscenia\\Sub", "Late")->text, "1");
+  EXPECT_FALSE(registry.ReadValue(HKCU, "Software\\Proscenia\\Sub", "Leak"));
   EXPECT_FALSE(registry.ReadValue(HKCU, key, "Driver"));
 }
 
@@ -199,6 +202,14 @@ TEST_F(RegistryFileTest, WritesAtomicallyAndKeepsThePermissions) {
     ++files;
   }
   EXPECT_EQ(files, 1);
+}
+
+TEST_F(RegistryFileTest, AWriteThroughASymbolicLinkReplacesItsTarget) {
+  const std::string target = temp_.WriteFile("shared/registry.reg", "REGEDIT4\n");
+  std::filesystem::create_symlink(target, PathInTemp());
+  RegistryFile(PathInTemp()).WriteString(HKLM, "K", "V", "1");
+  EXPECT_TRUE(std::filesystem::is_symlink(PathInTemp()));
+  EXPECT_EQ(ReadFileText(target), "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\K]\n\"V\"=\"1\"\n");
 }
 
 TEST_F(RegistryFileTest, AWriteThatCannotHappenThrows) {
