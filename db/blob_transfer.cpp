@@ -1,0 +1,57 @@
+#include "db/blob_transfer.h"
+
+#include <algorithm>
+
+#include "db/connection.h"
+#include "db/database_error.h"
+#include "db/local_file.h"
+#include "db/query_helpers.h"
+
+namespace maj::db {
+
+std::uint64_t BlobPieceSize(std::uint64_t size) {
+  constexpr std::uint64_t kSmallest = 4 << 20;
+  constexpr std::uint64_t kLargest = 64 << 20;
+  return std::clamp<std::uint64_t>(size / 16, kSmallest, kLargest);
+}
+
+std::uint64_t SaveBlobToFile(Connection& connection, const BlobLocation& blob, const std::string& path) {
+  const std::string column = QuoteSqlIdentifier(blob.column);
+  const std::string from =
+      " FROM " + QuoteSqlIdentifier(blob.table) + " WHERE " + QuoteSqlIdentifier(blob.keyColumn) + " = ?";
+
+  ResultSet length = connection.Execute("SELECT LENGTH(" + column + ")" + from, {blob.key});
+  if (length.AtEnd()) {
+    throw DatabaseError("Aucune ligne de " + blob.table + " où " + blob.keyColumn + " = " +
+                        (blob.key.IsNull() ? std::string("NULL") : blob.key.AsText()));
+  }
+  const Value total = length.Field(0);
+  length.Close();
+  if (total.IsNull()) throw DatabaseError("Invalid use of Null");
+  const auto size = static_cast<std::uint64_t>(total.AsInteger());
+  const std::uint64_t pieceSize = BlobPieceSize(size);
+
+  internal::OutputFile file(path, /*overwrite=*/true);
+  const std::string pieceStatement = "SELECT SUBSTRING(" + column + ", ?, ?) AS piece" + from;
+  std::uint64_t written = 0;
+  while (written < size) {
+    const std::uint64_t wanted = std::min(pieceSize, size - written);
+    ResultSet piece = connection.Execute(
+        pieceStatement, {Value::Integer(static_cast<std::int64_t>(written + 1)),
+                         Value::Integer(static_cast<std::int64_t>(wanted)), blob.key});
+    std::uint64_t received = 0;
+    const bool present = !piece.AtEnd() && piece.ReadFieldInPieces(0, [&](const char* data, std::size_t count) {
+      count = static_cast<std::size_t>(std::min<std::uint64_t>(count, wanted - received));
+      file.Write(data, count);
+      received += count;
+    });
+    if (!present || received != wanted) {
+      throw DatabaseError("La valeur de " + blob.column + " a changé pendant sa lecture");
+    }
+    written += received;
+  }
+  file.Commit();
+  return written;
+}
+
+}  // namespace maj::db

@@ -1,0 +1,32 @@
+#pragma once
+// A binary value moved to a file in pieces that the server cuts (SUBSTRING), so that neither this process nor
+// the driver ever holds the whole value, whatever its size. Reading a row's value through a result set
+// (ResultSet::SaveFieldToFile) makes the driver hold the whole row.
+#include <cstdint>
+#include <string>
+
+#include "db/value.h"
+
+namespace maj::db {
+
+class Connection;
+
+// One binary value: column `column` of the row of `table` whose `keyColumn` equals `key`. The names are
+// quoted as identifiers in the statements; `key` is a bound parameter.
+struct BlobLocation {
+  std::string table;
+  std::string keyColumn;
+  Value key;
+  std::string column;
+};
+
+// Writes the value to the local file `path`, created or overwritten, and returns the number of bytes written.
+// Throws DatabaseError, leaving no file, when the row does not exist, the value is NULL or the value changes
+// while it is read.
+std::uint64_t SaveBlobToFile(Connection& connection, const BlobLocation& blob, const std::string& path);
+
+// The piece size used for a value of `size` bytes: a sixteenth of it, at least 4 MiB and at most 64 MiB. Each
+// piece makes the server read the whole row again, hence few pieces for large values.
+std::uint64_t BlobPieceSize(std::uint64_t size);
+
+}  // namespace maj::db

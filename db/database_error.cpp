@@ -1,0 +1,14 @@
+#include "db/database_error.h"
+
+namespace maj::db {
+
+const char kPacketLimitAdvice[] =
+    "Le serveur MySQL a refusé une valeur trop grande ou a coupé la connexion : une valeur plus grande que la "
+    "taille maximale de paquet du serveur (max_allowed_packet, 16 Mo par défaut) ne peut être ni envoyée ni "
+    "lue. Augmentez max_allowed_packet dans la section [mysqld] de la configuration du serveur (par exemple "
+    "max_allowed_packet=1G), puis redémarrez le serveur.";
+
+DatabaseError::DatabaseError(const std::string& description, std::string sqlState, int nativeError)
+    : std::runtime_error(description), sqlState_(std::move(sqlState)), nativeError_(nativeError) {}
+
+}  // namespace maj::db
