@@ -10,12 +10,7 @@ target_sources(maj_engine PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/published_name.cpp
   ${CMAKE_CURRENT_LIST_DIR}/run_once.cpp
   ${CMAKE_CURRENT_LIST_DIR}/working_folder.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/update_check.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/update_run.cpp
 )
-if(TARGET maj_db AND TARGET maj_transfer)
-  target_sources(maj_engine PRIVATE
-    ${CMAKE_CURRENT_LIST_DIR}/update_check.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/update_run.cpp
-  )
-  target_link_libraries(maj_engine PUBLIC maj_transfer maj_db)
-endif()
-target_link_libraries(maj_engine PUBLIC maj_archive)
+target_link_libraries(maj_engine PUBLIC maj_transfer maj_db maj_archive)

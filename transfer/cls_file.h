@@ -4,6 +4,7 @@
 // stored archive or volumes of one version into a folder.
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace maj::transfer {
 
@@ -58,13 +59,17 @@ class cls_File {
   void SetCodeBase(bool value) { codeBase_ = value; }
 
   // Stores the file at Path as version CurrentVersion of Nom through the shared connection, or, when that
-  // version is already stored, updates its Windows-version flags and TYPE on every row. Throws on failure
-  // with a description naming the file.
+  // version is already stored, updates its Windows-version flags and TYPE on every row. A new version is
+  // compressed beside the source (Path + ".zip", or volumes Path + ".zip.001"…), one row per archive or volume
+  // in volume order, each file deleted once its row is stored. Throws on failure with a description naming
+  // the file; rows stored before the failure stay, and so do the files not yet stored.
   void Upload();
 
   // Writes every stored archive or volume of (Name, version) that applies to the OS key `osVersion` into the
-  // folder `Path` (which ends with a separator), each under its Archive name (Name + ".zip" when NULL).
-  // Writes nothing when no row matches. Throws on failure with a description naming the file.
+  // folder `Path` (ending with a separator; Windows paths are accepted), each under its Archive name
+  // (Name + ".zip" when NULL), in key order, replacing existing files. Writes nothing when no row matches.
+  // Throws on failure with a description naming the file, also for an OS key that is not one of the nine
+  // known keys and for a stored name that is not a plain file name; files written before the failure stay.
   void Download(std::string Path, std::string Name, std::string version, std::string osVersion);
 
  private:

@@ -1,0 +1,40 @@
+#include "engine/cls_download_manager.h"
+
+#include <utility>
+
+namespace maj::engine {
+
+cls_DownloadManager::cls_DownloadManager(cls_DownloadManagerListener* listener, EngineHost host)
+    : listener_(listener), host_(std::move(host)) {}
+
+cls_DownloadManager::~cls_DownloadManager() {
+  // The current record and file may be held elsewhere and outlive the engine: stop them reporting here.
+  if (cFile) cFile->SetListener(nullptr);
+  if (cFichier) cFichier->SetListener(nullptr);
+}
+
+void cls_DownloadManager::UploadInProgress(std::string& Filename) {
+  if (listener_) listener_->UploadFileEvent(Filename);
+}
+
+void cls_DownloadManager::CompressInProgress(std::string& Filename) {
+  if (listener_) listener_->CompressFileEvent(Filename);
+}
+
+void cls_DownloadManager::DownloadInProgress(std::string& Filename) {
+  if (listener_) listener_->DownloadFileEvent(Filename);
+}
+
+void cls_DownloadManager::ProcessAction(const std::string& Filename) {
+  if (!listener_) return;
+  std::string text = Filename;
+  listener_->ActionFileEvent(text);
+}
+
+void cls_DownloadManager::Register(const std::string& Filename) {
+  if (!listener_) return;
+  std::string text = Filename;
+  listener_->RegisterFileEvent(text);
+}
+
+}  // namespace maj::engine

@@ -1,0 +1,78 @@
+#pragma once
+// Helpers for the tests that publish to and fetch from table Fichier64 on the private test server.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/support/temp_folder.h"
+#include "transfer/cls_file.h"
+
+namespace maj::transfer::testing {
+
+// One stored row, as the tests look at it.
+struct StoredRow {
+  std::int64_t key = 0;
+  std::string nom;
+  std::string version;
+  std::optional<std::string> archive;
+  std::int64_t type = 0;
+  // WIN9X, WINNT4, WIN2000, WINXP, WIN2003, WINME, Vista, Win7, Win8.
+  std::array<std::int64_t, 9> flags{};
+  std::int64_t dataLength = 0;
+};
+
+// Every row of Fichier64, in key order.
+std::vector<StoredRow> ReadRows();
+
+// The DATA of the row `key`.
+std::string StoredData(std::int64_t key);
+
+// Inserts a row holding `data` directly, applying to Windows XP only, with `archive` (NULL when nullopt).
+void InsertRow(const std::string& nom, const std::string& version, const std::optional<std::string>& archive,
+               const std::string& data);
+
+// Same, with the content of the local file `dataFile` sent in pieces.
+void InsertRowFromFile(const std::string& nom, const std::string& version, const std::string& archive,
+                       const std::string& dataFile);
+
+// Writes `size` pseudo-random bytes to `path` in pieces, without holding them in memory.
+void WriteRandomFile(const std::string& path, std::size_t size, unsigned seed);
+
+// How far the process's resident memory rose above its level at the start while `work` ran, in bytes.
+std::size_t PeakMemoryGrowthOf(const std::function<void()>& work);
+
+// `size` pseudo-random (incompressible) bytes, the same for the same seed.
+std::string RandomBytes(std::size_t size, unsigned seed);
+
+// Names of the files in `folder`, sorted.
+std::vector<std::string> FileNames(const std::string& folder);
+
+// Records the events of a cls_File as "upload:Nom", "compress:Nom", "download:Nom".
+class RecordingFileListener : public cls_FileListener {
+ public:
+  void UploadInProgress(std::string& Filename) override { events.push_back("upload:" + Filename); }
+  void CompressInProgress(std::string& Filename) override { events.push_back("compress:" + Filename); }
+  void DownloadInProgress(std::string& Filename) override { events.push_back("download:" + Filename); }
+  std::vector<std::string> events;
+};
+
+// Connects the shared connection to the private test server once, and gives every test an empty Fichier64
+// and an empty temporary folder.
+class Fichier64Test : public ::testing::Test {
+ protected:
+  void SetUp() override;
+
+  // A record for the file `fileName` (written with `content` into the temporary folder when not empty),
+  // version `version`, TYPE `type`, applying to Windows XP and 7.
+  cls_File MakeRecord(const std::string& fileName, const std::string& content, const std::string& version,
+                      std::int16_t type = 0);
+
+  maj::testing::TempFolder folder_;
+};
+
+}  // namespace maj::transfer::testing

@@ -1,0 +1,38 @@
+#pragma once
+// The statements of cls_File on table Fichier64, run on the shared connection with every value bound as a
+// parameter: names and versions never become part of the SQL text. Internal to maj_transfer.
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace maj::transfer::internal {
+
+// The nine applies-to flags in column order WIN9X, WINNT4, WIN2000, WINXP, WIN2003, WINME, Vista, Win7, Win8.
+using WindowsFlags = std::array<std::int16_t, 9>;
+
+// The flag column named by an OS key ("`winXP`", "`vista`"... as GetOSKey gives them, letter case ignored),
+// back-quoted and ready to be placed in a statement. Throws std::invalid_argument for any other text, which
+// is therefore never pasted into SQL.
+std::string FlagColumnForOSKey(const std::string& osKey);
+
+// True when at least one row holds `nom` and `version`.
+bool VersionIsStored(const std::string& nom, const std::string& version);
+
+// Sets the nine flags and TYPE of every row of `nom` and `version`.
+void UpdateStoredVersion(const std::string& nom, const std::string& version, const WindowsFlags& flags,
+                         std::int16_t type);
+
+// Inserts one row whose DATA is the whole content of the local file `dataFile`, which is streamed to the
+// server rather than read into memory.
+void InsertArchiveRow(const std::string& version, std::int16_t type, const std::string& nom,
+                      const std::string& archive, const WindowsFlags& flags, const std::string& dataFile);
+
+// For each row of `nom` and `version` whose flag column `flagColumn` (from FlagColumnForOSKey) is not 0, in
+// key order: asks `targetFor` for the local file to write from the row's Archive value (nullopt when NULL),
+// then streams the row's DATA into that file, creating or replacing it.
+void SaveStoredArchives(const std::string& nom, const std::string& version, const std::string& flagColumn,
+                        const std::function<std::string(const std::optional<std::string>& archive)>& targetFor);
+
+}  // namespace maj::transfer::internal
