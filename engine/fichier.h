@@ -56,7 +56,8 @@ class Fichier : private archive::CRxUnrarListener {
   // Installs the fetched file at Path: deletes the old installed copy (InstalledPath of the lowered Nom),
   // moves the file there and registers it (in place with flag 2, raising Register first; as a .NET
   // assembly with flag 64), or, when the old copy cannot be replaced, schedules the move and the
-  // registrations for the next start. Then runs action1..action3. Only with action1 = 0 is the file moved.
+  // registrations for the next start. Then runs action1..action3. Only with action1 = 0 is the file moved;
+  // when no fetched copy is left at Path, nothing is moved and the installed copy stays.
   // Raises ProcessAction(Nom) first. Returns true when the machine must restart to complete the install.
   // Throws when a scheduled replacement cannot be recorded.
   bool ProcessAction();

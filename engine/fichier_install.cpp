@@ -1,5 +1,7 @@
 // Fichier's install: the file put in place, its registration, the replacement deferred to the next start
 // when the old copy is in use, and the post-install actions.
+#include <sys/stat.h>
+
 #include <optional>
 #include <stdexcept>
 
@@ -26,6 +28,18 @@ constexpr std::int32_t kExtractRar = 2;
 constexpr std::int32_t kStartAndWait = 3;
 constexpr std::int32_t kNeedRestart = 5;
 
+// Files fetched from the table carry no execute permission, which Windows does not need: a program that the
+// run itself wrote into the working folder is made executable before it is started.
+void AllowRunningFetchedProgram(const std::string& program) {
+  const std::string local = platform::ResolvePathCase(platform::ToLocalPath(program));
+  const std::string folder = WorkingFolder();
+  if (folder.empty() || !local.starts_with(folder + "/")) return;
+  struct stat info;
+  if (lstat(local.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return;
+  const mode_t readable = info.st_mode & (S_IRUSR | S_IRGRP | S_IROTH);
+  chmod(local.c_str(), (info.st_mode & 07777) | (readable >> 2));  // r → x for the same classes
+}
+
 }  // namespace
 
 bool Fichier::ProcessAction() {
@@ -37,14 +51,17 @@ bool Fichier::ProcessAction() {
   const std::string installed = InstalledPath(Nom);
 
   platform::FileOperations& files = platform::CurrentFileOperations();
+  // A fetched copy can be gone already: the same row fetched twice (one condition text under two types)
+  // shares one file, which the first install moved. The installed file must not be deleted for nothing.
+  const bool fetchedCopyExists = files.FileExists(Path);
   try {
-    if (files.FileExists(installed)) files.DeleteFile(installed);
+    if ((fetchedCopyExists || action1 != 0) && files.FileExists(installed)) files.DeleteFile(installed);
   } catch (const std::exception&) {
     // An old copy in use stays; the move below then fails and the replacement waits for the next start.
   }
 
   bool result = false;
-  if (action1 == 0) {
+  if (action1 == 0 && fetchedCopyExists) {
     if (files.MoveFile(Path, installed)) {
       if (Type & kRegisterInPlace) {
         if (listener_) listener_->Register(Nom);
@@ -90,6 +107,7 @@ bool Fichier::RunAction(const std::string& path, std::int32_t code, const std::s
   const ActionCommand command = SplitActionCommand(path, data, WorkingFolder());
   switch (code) {
     case kStartAndWait: {
+      AllowRunningFetchedProgram(command.program);
       std::optional<platform::ChildProcess> child =
           platform::ChildProcess::Start(command.program, command.parameters, WorkingFolder());
       if (child) {

@@ -154,5 +154,17 @@ TEST(FichierInstallTest, ActionsRunWithoutMovingTheFileButTheOldCopyIsDeleted) {
   EXPECT_TRUE(machine.Calls().empty());
 }
 
+TEST(FichierInstallTest, MissingFetchedCopyLeavesTheInstalledFileAlone) {
+  InstallMachine machine;
+  const std::string installed = machine.Write(machine.bin() + "/twice.txt", "installed");
+  auto fichier = std::make_shared<Fichier>();
+  fichier->Nom = "twice.txt";
+  fichier->Path = machine.working() + "/twice.txt";  // moved away by an earlier entry
+  EXPECT_FALSE(fichier->ProcessAction());
+  EXPECT_EQ(ReadFileText(installed), "installed");
+  EXPECT_FALSE(fichier->WaitsForNextStart());
+  EXPECT_TRUE(machine.PendingMoves().empty());
+}
+
 }  // namespace
 }  // namespace maj::engine
