@@ -87,11 +87,10 @@ void cls_DownloadManager::RunUpdate() {
   }
   if (listener_) listener_->OldNewOrvSpecVersionEvent(lOld, lNew);
 
-  // Files waiting for the next start are copied from the working folder then: it stays until that is done
-  // (the next run clears it).
-  if (!(keepWorkingFolder && workingFolder == baseFolder) && files.FolderExists(baseFolder)) {
-    RemoveFolderTree(baseFolder);
-  }
+  // Files waiting for the next start are copied from the working folder then: it stays until that is done,
+  // and later runs work in a numbered folder meanwhile.
+  const bool baseNeeded = (keepWorkingFolder && workingFolder == baseFolder) || IsNeededAtNextStart(baseFolder);
+  if (!baseNeeded && files.FolderExists(baseFolder)) RemoveFolderTree(baseFolder);
 }
 
 void cls_DownloadManager::RetrieveConditionalFiles() {

@@ -3,8 +3,12 @@
 #include <filesystem>
 #include <stdexcept>
 #include <system_error>
+#include <vector>
 
+#include "engine/run_once.h"
 #include "platform/paths.h"
+#include "platform/registry_file.h"
+#include "platform/text.h"
 
 namespace maj::engine {
 namespace {
@@ -19,7 +23,35 @@ bool NameIsTaken(const std::filesystem::path& path) {
   return std::filesystem::symlink_status(path, ignored).type() != std::filesystem::file_type::not_found;
 }
 
+// Every text that the next start will act on: pending moves and run-once commands.
+std::vector<std::string> NextStartTexts() {
+  std::vector<std::string> texts;
+  try {
+    const platform::RegistryFile registry = platform::SystemRegistry();
+    const auto pending = registry.ReadValue(platform::RegistryRoot::LocalMachine,
+                                            "SYSTEM\\CurrentControlSet\\Control\\Session Manager",
+                                            "PendingFileRenameOperations");
+    if (pending && pending->type == platform::RegistryValueType::MultiString) texts = pending->strings;
+    for (const std::string& name :
+         registry.ValueNames(platform::RegistryRoot::LocalMachine, kRunOnceKey).value_or(std::vector<std::string>())) {
+      const auto command = registry.ReadValue(platform::RegistryRoot::LocalMachine, kRunOnceKey, name);
+      if (command && command->type == platform::RegistryValueType::String) texts.push_back(command->text);
+    }
+  } catch (const std::runtime_error&) {
+    // An unreadable registry schedules nothing.
+  }
+  return texts;
+}
+
 }  // namespace
+
+bool IsNeededAtNextStart(const std::string& folder) {
+  const std::string inside = platform::ToLowerAscii(platform::JoinPath(folder, ""));
+  for (const std::string& text : NextStartTexts()) {
+    if (platform::ToLowerAscii(text).find(inside) != std::string::npos) return true;
+  }
+  return false;
+}
 
 const std::string& WorkingFolder() { return WorkingFolderValue(); }
 
@@ -44,7 +76,8 @@ std::string PrepareWorkingFolder() {
   const std::string base = platform::JoinPath(platform::ApplicationFolder(), "MAJ");
   std::string folder = base;
   // A plain file of that name blocks the name as well as a folder does.
-  for (int counter = 1; NameIsTaken(folder) && !RemoveFolderTree(folder); ++counter) {
+  for (int counter = 1; NameIsTaken(folder) && (IsNeededAtNextStart(folder) || !RemoveFolderTree(folder));
+       ++counter) {
     folder = base + std::to_string(counter);
   }
   std::error_code error;

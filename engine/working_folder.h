@@ -15,8 +15,13 @@ void SetWorkingFolder(std::string folder);
 // failure. Returns true when nothing of that name exists afterwards.
 bool RemoveFolderTree(const std::string& folder);
 
+// True when a replacement or command scheduled for the next start (PendingFileRenameOperations, RunOnce)
+// names a file inside `folder`: the folder must stay until maj-pending has run.
+bool IsNeededAtNextStart(const std::string& folder);
+
 // Makes an empty working folder for a new run and sets WorkingFolder() to it: <application folder>/MAJ,
-// emptied first, or, while an earlier folder of that name cannot be removed, MAJ1, MAJ2 and so on. Returns
+// emptied first, or, while an earlier folder of that name cannot be removed or still holds files for the
+// next start, MAJ1, MAJ2 and so on. Returns
 // the base folder (<application folder>/MAJ), which the run removes at its end. Throws std::runtime_error
 // when the chosen folder cannot be created.
 std::string PrepareWorkingFolder();

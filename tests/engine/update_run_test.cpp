@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
+#include "engine/working_folder.h"
 #include "platform/text.h"
 #include "sysinfo/os_identification.h"
 #include "tests/engine/update_test_support.h"
@@ -119,11 +120,23 @@ TEST_F(UpdateRunTest, FileInUseIsLeftForTheNextStartAndMajPendingFinishesIt) {
             "\"" + machine_.systemFolder() + "\\regsvr32.exe\" /s \"" + installed + "\"");
   EXPECT_TRUE(machine_.Calls().empty());
 
+  // Another update before the restart works beside the folder that the next start still needs.
+  Check();
+  EXPECT_EQ(WorkingFolder(), machine_.app() + "/MAJ1");
+  EXPECT_EQ(ReadFileText(source), "new copy");
+
   ASSERT_EQ(testing::RunMajPending(machine_), 0);
   EXPECT_EQ(ReadFileText(installed), "new copy");
+  EXPECT_FALSE(fs::exists(source));
   EXPECT_TRUE(machine_.PendingMoves().empty());
   EXPECT_EQ(machine_.RunOnce("register report.ocx"), "<absent>");
-  EXPECT_EQ(machine_.Calls().size(), 1u);
+  // Registered in place by the second update, then once more at the start.
+  EXPECT_EQ(machine_.Calls().size(), 2u);
+
+  // Nothing is pending any more: the next run works in MAJ again and removes it.
+  Check();
+  EXPECT_EQ(WorkingFolder(), machine_.app() + "/MAJ");
+  EXPECT_FALSE(fs::exists(machine_.app() + "/MAJ"));
 }
 
 TEST_F(UpdateRunTest, FileInUseOnWin9xIsCopiedByTheBatchFile) {
