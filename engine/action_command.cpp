@@ -5,8 +5,7 @@
 namespace maj::engine {
 
 ActionCommand SplitActionCommand(std::string_view path, std::string_view data, std::string_view workingFolder) {
-  const std::string command =
-      platform::ReplaceAllIgnoreCase(data.empty() ? path : data, "%MAJ%", workingFolder);
+  const std::string command = platform::ReplaceAllIgnoreCase(data.empty() ? path : data, "%MAJ%", workingFolder);
   if (command.starts_with('"')) {
     const std::size_t quote = command.find('"', 1);
     if (quote != std::string::npos) {

@@ -26,9 +26,7 @@ std::string FrameworkFolder() {
   return installRoot + "v" + HighestFrameworkVersion(versions);
 }
 
-std::string RegasmPath(std::string_view frameworkFolder) {
-  return std::string(frameworkFolder) + "\\regasm.exe";
-}
+std::string RegasmPath(std::string_view frameworkFolder) { return std::string(frameworkFolder) + "\\regasm.exe"; }
 
 bool RegasmExists(std::string_view frameworkFolder) {
   return platform::CurrentFileOperations().FileExists(platform::ToLocalPath(RegasmPath(frameworkFolder)));

@@ -5,7 +5,8 @@
 namespace maj::engine {
 
 bool IsPlainFileName(std::string_view nom) {
-  return !nom.empty() && nom != "." && nom != ".." && nom.find_first_of(std::string_view("/\\:\0", 4)) == std::string_view::npos;
+  return !nom.empty() && nom != "." && nom != ".." &&
+         nom.find_first_of(std::string_view("/\\:\0", 4)) == std::string_view::npos;
 }
 
 void RequirePlainFileName(std::string_view nom) {

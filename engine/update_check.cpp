@@ -8,6 +8,7 @@
 #include "db/query_helpers.h"
 #include "db/result_set.h"
 #include "engine/cls_download_manager.h"
+#include "engine/current_fichier.h"
 #include "engine/install_conditions.h"
 #include "sysinfo/os_identification.h"
 
@@ -15,9 +16,8 @@ namespace maj::engine {
 namespace {
 
 // The OS keys that name a flag column of Fichier64; only these are ever pasted into a statement.
-constexpr std::array<std::string_view, 9> kKnownOSKeys = {"`win9x`",   "`winME`",   "`winNT4`",
-                                                          "`win2000`", "`winXP`",   "`win2003`",
-                                                          "`vista`",   "`win7`",    "`win8`"};
+constexpr std::array<std::string_view, 9> kKnownOSKeys = {
+    "`win9x`", "`winME`", "`winNT4`", "`win2000`", "`winXP`", "`win2003`", "`vista`", "`win7`", "`win8`"};
 
 bool IsKnownOSKey(std::string_view key) {
   return std::find(kKnownOSKeys.begin(), kKnownOSKeys.end(), key) != kKnownOSKeys.end();
@@ -59,15 +59,13 @@ void cls_DownloadManager::Test_Version(bool& forcer) {
         db::kCursorDynamic);
     for (; names.IsOpen() && !names.AtEnd(); names.MoveNext()) {
       auto fichier = std::make_shared<Fichier>();
-      if (cFichier) cFichier->SetListener(nullptr);
-      cFichier = fichier;
-      cFichier->SetListener(this);
-      cFichier->SetHost(&host_);
+      MakeCurrentFichier(cFichier, fichier, this, &host_);
       fichier->Nom = names.Field("nom").AsText();
 
-      db::ResultSet newest = db::OpenQuery("select version, nom, type from Fichier64 where typecondition = 0 and nom = '" +
-                                               db::QuoteSqlText(fichier->Nom) + "' order by version desc limit 1",
-                                           db::kCursorDynamic);
+      db::ResultSet newest =
+          db::OpenQuery("select version, nom, type from Fichier64 where typecondition = 0 and nom = '" +
+                            db::QuoteSqlText(fichier->Nom) + "' order by version desc limit 1",
+                        db::kCursorDynamic);
       if (!newest.IsOpen() || newest.AtEnd()) continue;  // the rows went away since the list was read
       fichier->Version = newest.Field("version").AsText();
       fichier->Type = static_cast<std::int32_t>(newest.Field("type").AsInteger());

@@ -9,6 +9,7 @@
 #include "db/query_helpers.h"
 #include "db/result_set.h"
 #include "engine/cls_download_manager.h"
+#include "engine/current_fichier.h"
 #include "engine/main_version_number.h"
 #include "engine/published_name.h"
 #include "engine/working_folder.h"
@@ -27,10 +28,7 @@ void cls_DownloadManager::RunUpdate() {
   const std::string key = sysinfo::GetOSKey();
   platform::FileOperations& files = platform::CurrentFileOperations();
   for (const std::shared_ptr<Fichier>& fichier : updateList_) {
-    if (cFichier) cFichier->SetListener(nullptr);
-    cFichier = fichier;
-    cFichier->SetListener(this);
-    cFichier->SetHost(&host_);
+    MakeCurrentFichier(cFichier, fichier, this, &host_);
     RequirePlainFileName(fichier->Nom);
     std::string archivePath = platform::JoinPath(workingFolder, fichier->Nom + ".zip");
 
@@ -59,10 +57,7 @@ void cls_DownloadManager::RunUpdate() {
   bool restart = false;
   bool keepWorkingFolder = false;
   for (const std::shared_ptr<Fichier>& fichier : installList_) {
-    if (cFichier) cFichier->SetListener(nullptr);
-    cFichier = fichier;
-    cFichier->SetListener(this);
-    cFichier->SetHost(&host_);
+    MakeCurrentFichier(cFichier, fichier, this, &host_);
     restart = fichier->ProcessAction() || restart;
     keepWorkingFolder = keepWorkingFolder || fichier->WaitsForNextStart();
   }
@@ -112,10 +107,7 @@ void cls_DownloadManager::RetrieveConditionalFiles() {
       rows.SaveFieldToFile("data", path);
 
       auto fichier = std::make_shared<Fichier>();
-      if (cFichier) cFichier->SetListener(nullptr);
-      cFichier = fichier;
-      cFichier->SetListener(this);
-      cFichier->SetHost(&host_);
+      MakeCurrentFichier(cFichier, fichier, this, &host_);
       fichier->Path = path;
       fichier->Nom = nom;
       fichier->action1 = static_cast<std::int32_t>(rows.Field("action1").AsInteger());

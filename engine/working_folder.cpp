@@ -28,12 +28,12 @@ std::vector<std::string> NextStartTexts() {
   std::vector<std::string> texts;
   try {
     const platform::RegistryFile registry = platform::SystemRegistry();
-    const auto pending = registry.ReadValue(platform::RegistryRoot::LocalMachine,
-                                            "SYSTEM\\CurrentControlSet\\Control\\Session Manager",
-                                            "PendingFileRenameOperations");
+    const auto pending =
+        registry.ReadValue(platform::RegistryRoot::LocalMachine,
+                           "SYSTEM\\CurrentControlSet\\Control\\Session Manager", "PendingFileRenameOperations");
     if (pending && pending->type == platform::RegistryValueType::MultiString) texts = pending->strings;
-    for (const std::string& name :
-         registry.ValueNames(platform::RegistryRoot::LocalMachine, kRunOnceKey).value_or(std::vector<std::string>())) {
+    for (const std::string& name : registry.ValueNames(platform::RegistryRoot::LocalMachine, kRunOnceKey)
+                                       .value_or(std::vector<std::string>())) {
       const auto command = registry.ReadValue(platform::RegistryRoot::LocalMachine, kRunOnceKey, name);
       if (command && command->type == platform::RegistryValueType::String) texts.push_back(command->text);
     }

@@ -83,8 +83,8 @@ CommandLine SplitProgram(std::string_view commandLine) {
   CommandLine result;
   if (commandLine[start] == '"') {
     const std::size_t quote = commandLine.find('"', start + 1);
-    result.program = std::string(
-        commandLine.substr(start + 1, quote == std::string_view::npos ? std::string_view::npos : quote - start - 1));
+    result.program = std::string(commandLine.substr(
+        start + 1, quote == std::string_view::npos ? std::string_view::npos : quote - start - 1));
     end = quote == std::string_view::npos ? commandLine.size() : quote + 1;
   } else {
     end = commandLine.find_first_of(" \t", start);
@@ -123,10 +123,12 @@ bool RunCommand(std::string_view commandLine, std::ostream& log) {
     log << "maj-pending : commande vide\n";
     return false;
   }
-  if (platform::EndsWithIgnoreCase(command.program, ".bat") || platform::EndsWithIgnoreCase(command.program, ".cmd")) {
+  if (platform::EndsWithIgnoreCase(command.program, ".bat") ||
+      platform::EndsWithIgnoreCase(command.program, ".cmd")) {
     return RunBatchFile(command.program, log);
   }
-  std::optional<platform::ChildProcess> child = platform::ChildProcess::Start(command.program, command.parameters, {});
+  std::optional<platform::ChildProcess> child =
+      platform::ChildProcess::Start(command.program, command.parameters, {});
   if (!child) {
     log << "maj-pending : impossible de lancer " << command.program << "\n";
     return false;

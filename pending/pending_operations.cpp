@@ -41,8 +41,8 @@ std::vector<std::string> PendingList(const platform::RegistryFile& registry) {
 // Removes the performed texts from the head of the list, keeping any pair appended since it was read.
 void ForgetPerformed(platform::RegistryFile& registry, const std::vector<std::string>& performed) {
   std::vector<std::string> current = PendingList(registry);
-  const bool unchangedStart = current.size() >= performed.size() &&
-                              std::equal(performed.begin(), performed.end(), current.begin());
+  const bool unchangedStart =
+      current.size() >= performed.size() && std::equal(performed.begin(), performed.end(), current.begin());
   if (!unchangedStart || current.size() == performed.size()) {
     registry.DeleteValue(RegistryRoot::LocalMachine, kSessionManagerKey, kPendingRenamesValue);
     return;

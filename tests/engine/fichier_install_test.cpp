@@ -1,7 +1,8 @@
 // Installing one fetched file: the move into place, in-place registration, and the replacement deferred to
 // the next start when the old copy is in use, finished for real by maj-pending.
-#include <filesystem>
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include "engine/fichier.h"
 #include "tests/engine/install_test_support.h"
@@ -122,7 +123,8 @@ TEST(FichierInstallTest, FileInUseOnWin9xGoesThroughABatchFileRunOnce) {
   EXPECT_EQ(machine.RunOnce("run batch tools.dll"), "\"" + fetched + ".bat\"");
   EXPECT_EQ(machine.RunOnce("regasm tools.dll"), "<absent>");
   EXPECT_EQ(machine.RunOnce("register tools.dll"), "<absent>");
-  const std::string regasm = "\"" + machine.frameworkRoot() + "v2.0.50727\\regasm.exe\" /tlb \"" + installed + "\"";
+  const std::string regasm =
+      "\"" + machine.frameworkRoot() + "v2.0.50727\\regasm.exe\" /tlb \"" + installed + "\"";
   EXPECT_EQ(ReadFileText(fetched + ".bat"),
             "copy /y \"" + fetched + "\" \"" + installed + "\"\r\n" + regasm + "\r\nexit\r\n");
   EXPECT_TRUE(machine.Calls().empty());  // nothing registered now

@@ -1,9 +1,11 @@
 // Install conditions of conditional packages, the main executable's version numbers and the working folder.
-#include <filesystem>
-#include <fstream>
+#include "engine/install_conditions.h"
+
 #include <gtest/gtest.h>
 
-#include "engine/install_conditions.h"
+#include <filesystem>
+#include <fstream>
+
 #include "engine/main_version_number.h"
 #include "engine/working_folder.h"
 #include "tests/engine/install_test_support.h"
@@ -36,7 +38,7 @@ TEST(FileConditionTest, WildcardsMatchPlainFilesOnly) {
   EXPECT_TRUE(IsFileConditionMet(machine.app() + "/bin/crystal/*.*"));
   EXPECT_FALSE(IsFileConditionMet(machine.app() + "/bin/crystal/crpe?.dll"));
   EXPECT_FALSE(IsFileConditionMet(machine.app() + "/bin/crystal/reports*"));  // only a folder matches
-  EXPECT_FALSE(IsFileConditionMet(machine.app() + "/bin/*/crpe32.dll"));       // no wildcards in folders
+  EXPECT_FALSE(IsFileConditionMet(machine.app() + "/bin/*/crpe32.dll"));      // no wildcards in folders
 }
 
 TEST(WildcardTest, WindowsNameMatching) {
@@ -64,7 +66,7 @@ TEST(RegistryConditionTest, ReadsATextValueUnderLocalMachine) {
   EXPECT_TRUE(IsRegistryConditionMet("SOFTWARE\\Vendor\\App\\Version"));
   EXPECT_TRUE(IsRegistryConditionMet("HKLM\\SOFTWARE\\Vendor\\App\\Empty"));  // empty text still exists
   EXPECT_FALSE(IsRegistryConditionMet("HKLM\\SOFTWARE\\Vendor\\App\\Missing"));
-  EXPECT_FALSE(IsRegistryConditionMet("HKLM\\SOFTWARE\\Vendor\\App\\List"));     // not a text
+  EXPECT_FALSE(IsRegistryConditionMet("HKLM\\SOFTWARE\\Vendor\\App\\List"));      // not a text
   EXPECT_FALSE(IsRegistryConditionMet("HKLM\\SOFTWARE\\Vendor\\Number\\Count"));  // a number counts as absent
   EXPECT_FALSE(IsRegistryConditionMet("Version"));                                // no "\": names no value
 }

@@ -29,7 +29,8 @@ InstallMachine::InstallMachine(Windows version) {
   environment_.Set("MAJ_REGISTRY", registryPath_).Set("WINDIR", windows_);
   platform::SetApplicationFolderForTesting(app_);
   SetWorkingFolder(working_);
-  Registry().WriteString(RegistryRoot::LocalMachine, "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment",
+  Registry().WriteString(RegistryRoot::LocalMachine,
+                         "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment",
                          "PROCESSOR_ARCHITECTURE", "x86");
   SetWindows(version);
 }
@@ -42,8 +43,10 @@ InstallMachine::~InstallMachine() {
 
 void InstallMachine::SetWindows(Windows version) {
   platform::RegistryFile registry = Registry();
-  registry.DeleteValue(RegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "CurrentVersion");
-  registry.DeleteValue(RegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "VersionNumber");
+  registry.DeleteValue(RegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
+                       "CurrentVersion");
+  registry.DeleteValue(RegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
+                       "VersionNumber");
   switch (version) {
     case Windows::XP:
       registry.WriteString(RegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
@@ -70,7 +73,8 @@ std::string InstallMachine::Write(const std::string& path, const std::string& co
 std::string InstallMachine::WriteRecorder(const std::string& path, const std::string& extra) const {
   Write(path,
         "#!/bin/sh\n"
-        "echo \"$(basename \"$0\") $* | $(pwd)\" >> '" + app_ + "/calls.txt'\n" + extra + "\n");
+        "echo \"$(basename \"$0\") $* | $(pwd)\" >> '" +
+            app_ + "/calls.txt'\n" + extra + "\n");
   chmod(path.c_str(), 0755);
   return path;
 }
@@ -90,8 +94,8 @@ void InstallMachine::InstallFramework(const std::vector<std::string>& versions, 
   registry.WriteString(RegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\.NETFramework", "InstallRoot",
                        frameworkRoot());
   for (const std::string& version : versions) {
-    registry.WriteString(RegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\.NETFramework\\policy\\upgrades", version,
-                         "50727-50727");
+    registry.WriteString(RegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\.NETFramework\\policy\\upgrades",
+                         version, "50727-50727");
   }
   if (withRegasm) WriteRecorder(frameworkRoot() + "v" + highest + "/regasm.exe");
 }
@@ -102,7 +106,8 @@ std::string InstallMachine::RunOnce(const std::string& name) const {
 }
 
 std::vector<std::string> InstallMachine::PendingMoves() const {
-  const auto value = Registry().ReadValue(RegistryRoot::LocalMachine, kSessionManagerKey, "PendingFileRenameOperations");
+  const auto value =
+      Registry().ReadValue(RegistryRoot::LocalMachine, kSessionManagerKey, "PendingFileRenameOperations");
   return value ? value->strings : std::vector<std::string>();
 }
 

@@ -1,8 +1,9 @@
 // Post-install actions (programs started and waited for, RAR archives, restart requests) and the .NET
 // assembly registration.
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <filesystem>
-#include <gtest/gtest.h>
 #include <thread>
 
 #include "engine/action_command.h"
@@ -21,9 +22,8 @@ using testing::InstallMachine;
 // The shared fixtures sit beside the project root; a worktree one level further down finds them higher up.
 std::string RarFixture(const std::string& name) {
   fs::path shared = MAJ_SHARED_ROOT;
-  for (fs::path folder = fs::path(MAJ_SOURCE_ROOT).parent_path(); !fs::is_directory(shared / "fixtures") &&
-                                                                   folder.has_relative_path();
-       folder = folder.parent_path()) {
+  for (fs::path folder = fs::path(MAJ_SOURCE_ROOT).parent_path();
+       !fs::is_directory(shared / "fixtures") && folder.has_relative_path(); folder = folder.parent_path()) {
     shared = folder / "shared";
   }
   return (shared / "fixtures/rar" / name).string();
@@ -65,7 +65,8 @@ TEST(PostInstallActionTest, StartsTheProgramInTheWorkingFolderAndWaitsForIt) {
   InstallMachine machine;
   // The script outlives several polls, then leaves a mark: the install must not return before.
   auto fichier = Conditional(machine, "setup.zip");
-  machine.WriteRecorder(machine.working() + "/setup.sh", "sleep 0.3; echo done > '" + machine.app() + "/done.txt'");
+  machine.WriteRecorder(machine.working() + "/setup.sh",
+                        "sleep 0.3; echo done > '" + machine.app() + "/done.txt'");
   fichier->action1 = 3;
   fichier->actionData1 = "%MAJ%\\setup.sh /S /v";
   int polls = 0;
@@ -141,7 +142,8 @@ TEST(DotNetFrameworkTest, FolderAndCommandTexts) {
 
 // Waits for the registration program, which is started without being waited for.
 std::vector<std::string> WaitForCalls(const InstallMachine& machine) {
-  for (int i = 0; i < 500 && machine.Calls().empty(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  for (int i = 0; i < 500 && machine.Calls().empty(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
   return machine.Calls();
 }
 
@@ -159,7 +161,8 @@ TEST(AssemblyRegistrationTest, InstalledAssemblyIsRegisteredWithItsCodeBase) {
   EXPECT_FALSE(fichier->ProcessAction());
   const std::vector<std::string> calls = WaitForCalls(machine);
   ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0].substr(0, calls[0].find(" | ")), "regasm.exe /tlb " + machine.bin() + "/billet.dll /codebase");
+  EXPECT_EQ(calls[0].substr(0, calls[0].find(" | ")),
+            "regasm.exe /tlb " + machine.bin() + "/billet.dll /codebase");
   EXPECT_TRUE(messages.empty());
 }
 

@@ -1,8 +1,9 @@
 // Conditional packages in whole runs: which conditions hold back the plain files, what is fetched, and the
 // actions of the package's rows.
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <filesystem>
-#include <gtest/gtest.h>
 
 #include "tests/engine/update_test_support.h"
 
@@ -21,9 +22,12 @@ std::vector<std::string> Sorted(std::vector<std::string> texts) {
 
 TEST_F(UpdateRunTest, UnmetFileConditionFetchesOnlyThePackageAsStored) {
   Publish("plain.dll", "plain", "001.000.000");
-  Insert({.nom = "Crystal.dll", .data = std::string("PK\x03\x04 not unpacked", 19),
-          .condition = "%WINDIR%\\Crystal\\crpe32.dll", .typeCondition = 1});
-  Insert({.nom = "crpe32.dll", .data = "engine", .condition = "%WINDIR%\\Crystal\\crpe32.dll", .typeCondition = 1});
+  Insert({.nom = "Crystal.dll",
+          .data = std::string("PK\x03\x04 not unpacked", 19),
+          .condition = "%WINDIR%\\Crystal\\crpe32.dll",
+          .typeCondition = 1});
+  Insert(
+      {.nom = "crpe32.dll", .data = "engine", .condition = "%WINDIR%\\Crystal\\crpe32.dll", .typeCondition = 1});
   Check();
 
   EXPECT_EQ(engine_->ConditionsList(), std::vector<std::string>{"%WINDIR%\\Crystal\\crpe32.dll"});
@@ -47,9 +51,11 @@ TEST_F(UpdateRunTest, MetConditionsLetThePlainFilesBeChecked) {
   machine_.Write(std::string(std::getenv("WINDIR")) + "/CRYSTAL/CRPE32.DLL", "present");
   machine_.Registry().WriteString(platform::RegistryRoot::LocalMachine, "SOFTWARE\\Vendor\\App", "Version", "2");
   Insert({.nom = "crystal.dll", .data = "x", .condition = "%windir%\\crystal\\crpe32.dll", .typeCondition = 1});
-  Insert({.nom = "vendor.dll", .data = "x", .condition = "HKLM\\SOFTWARE\\Vendor\\App\\Version", .typeCondition = 2});
+  Insert(
+      {.nom = "vendor.dll", .data = "x", .condition = "HKLM\\SOFTWARE\\Vendor\\App\\Version", .typeCondition = 2});
   // Published for Windows 7 only: not a condition here.
-  Insert({.nom = "seven.dll", .data = "x", .condition = "C:\\nowhere\\seven.dll", .typeCondition = 1, .xp = false});
+  Insert(
+      {.nom = "seven.dll", .data = "x", .condition = "C:\\nowhere\\seven.dll", .typeCondition = 1, .xp = false});
   Publish("plain.dll", "plain", "001.000.000");
   Check();
   EXPECT_TRUE(engine_->ConditionsList().empty());
@@ -79,7 +85,10 @@ TEST_F(UpdateRunTest, TypeThreeIsAlwaysFetchedAndATextUnderTwoTypesTwice) {
 TEST_F(UpdateRunTest, ConditionWithQuotesAndBackslashesFetchesItsRows) {
   const std::string condition = "C:\\Program Files\\L'App\\\\share\\x.dll";
   Insert({.nom = "quoted.txt", .data = "q", .condition = condition, .typeCondition = 1});
-  Insert({.nom = "other.txt", .data = "o", .condition = "C:\\Program Files\\L''App\\share\\x.dll", .typeCondition = 3});
+  Insert({.nom = "other.txt",
+          .data = "o",
+          .condition = "C:\\Program Files\\L''App\\share\\x.dll",
+          .typeCondition = 3});
   Check();
   EXPECT_EQ(engine_->ConditionsList(),
             (std::vector<std::string>{condition, "C:\\Program Files\\L''App\\share\\x.dll"}));
@@ -89,8 +98,13 @@ TEST_F(UpdateRunTest, ConditionWithQuotesAndBackslashesFetchesItsRows) {
 TEST_F(UpdateRunTest, PackageActionsRunFromTheWorkingFolder) {
   const std::string script =
       "#!/bin/sh\necho \"$(basename \"$0\") $* | $(pwd)\" >> '" + machine_.app() + "/calls.txt'\n";
-  Insert({.nom = "setup.sh", .data = script, .condition = "%windir%\\setup.log", .typeCondition = 1,
-          .action1 = 3, .actionData1 = "%MAJ%\\setup.sh /S /v", .action2 = 5});
+  Insert({.nom = "setup.sh",
+          .data = script,
+          .condition = "%windir%\\setup.log",
+          .typeCondition = 1,
+          .action1 = 3,
+          .actionData1 = "%MAJ%\\setup.sh /S /v",
+          .action2 = 5});
   Check();
   EXPECT_EQ(machine_.Calls(), std::vector<std::string>{"setup.sh /S /v | " + machine_.app() + "/MAJ"});
   EXPECT_EQ(listener_.events[listener_.events.size() - 3], "NeedReboot");

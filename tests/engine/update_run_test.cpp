@@ -1,8 +1,9 @@
 // Whole update runs against rows published through cls_File: events in order, files in place, working
 // folder, restart, main executable versions.
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <filesystem>
-#include <gtest/gtest.h>
 
 #include "engine/working_folder.h"
 #include "platform/text.h"
@@ -21,7 +22,8 @@ using testing::UpdateRunTest;
 std::vector<std::string> EntriesNamed(const std::string& folder, const std::string& name) {
   std::vector<std::string> found;
   for (const auto& entry : fs::directory_iterator(folder)) {
-    if (platform::EqualsIgnoreCase(entry.path().filename().string(), name)) found.push_back(entry.path().filename());
+    if (platform::EqualsIgnoreCase(entry.path().filename().string(), name))
+      found.push_back(entry.path().filename());
   }
   return found;
 }
@@ -99,17 +101,18 @@ TEST_F(UpdateRunTest, FileInUseIsLeftForTheNextStartAndMajPendingFinishesIt) {
     platform::ScopedFileOperationsOverride override(inUse);
     Check();
   }
-  EXPECT_EQ(listener_.events, (std::vector<std::string>{
-                                  "CheckVersion:Vérification des versions",
-                                  "Download:Récupération des fichiers",
-                                  "DownloadFile:report.ocx",
-                                  "DownloadFile:other.dll",
-                                  "ActionFile:report.ocx",
-                                  "ActionFile:other.dll",
-                                  "NeedReboot",
-                                  "EndDownload:Mise à jour terminéeVous devez redémarrer pour terminer la mise à jour",
-                                  "OldNew:0,999999",
-                              }));
+  EXPECT_EQ(listener_.events,
+            (std::vector<std::string>{
+                "CheckVersion:Vérification des versions",
+                "Download:Récupération des fichiers",
+                "DownloadFile:report.ocx",
+                "DownloadFile:other.dll",
+                "ActionFile:report.ocx",
+                "ActionFile:other.dll",
+                "NeedReboot",
+                "EndDownload:Mise à jour terminéeVous devez redémarrer pour terminer la mise à jour",
+                "OldNew:0,999999",
+            }));
   EXPECT_EQ(ReadFileText(installed), "old copy");
   EXPECT_EQ(ReadFileText(machine_.bin() + "/other.dll"), "other");
   // The source of the replacement survives the run's cleanup.

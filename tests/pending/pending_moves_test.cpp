@@ -1,8 +1,8 @@
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <gtest/gtest.h>
 #include <sstream>
 
 #include "pending/pending_operations.h"
@@ -27,11 +27,11 @@ TEST(PendingMovesTest, ReplacesTargetsInOrderDeletesAndForgetsTheList) {
   const std::string installedExe = temp.WriteFile("Orv_Spec.exe", "old exe");
   const std::string installedOcx = temp.WriteFile("bin/report.ocx", "old ocx");
   platform::RegistryFile registry(temp.str() + "/registry.reg");
-  registry.WriteMultiString(RegistryRoot::LocalMachine, kSessionManager, "PendingFileRenameOperations",
-                            {temp.str() + "/MAJ/orv_spec.exe", temp.str() + "/orv_spec.exe",
-                             temp.str() + "/MAJ/report.ocx", temp.str() + "/bin/report.ocx",
-                             temp.str() + "/MAJ2/report.ocx", "!\\??\\" + temp.str() + "/BIN/REPORT.OCX",
-                             temp.str() + "/MAJ/obsolete.dll", ""});
+  registry.WriteMultiString(
+      RegistryRoot::LocalMachine, kSessionManager, "PendingFileRenameOperations",
+      {temp.str() + "/MAJ/orv_spec.exe", temp.str() + "/orv_spec.exe", temp.str() + "/MAJ/report.ocx",
+       temp.str() + "/bin/report.ocx", temp.str() + "/MAJ2/report.ocx", "!\\??\\" + temp.str() + "/BIN/REPORT.OCX",
+       temp.str() + "/MAJ/obsolete.dll", ""});
 
   std::ostringstream log;
   EXPECT_EQ(PerformPendingMoves(registry, log), 0) << log.str();
@@ -51,8 +51,8 @@ TEST(PendingMovesTest, AFailedMoveIsReportedAndTheOthersStillHappen) {
   temp.WriteFile("MAJ/b.dll", "b");
   platform::RegistryFile registry(temp.str() + "/registry.reg");
   registry.WriteMultiString(RegistryRoot::LocalMachine, kSessionManager, "PendingFileRenameOperations",
-                            {temp.str() + "/MAJ/missing.dll", temp.str() + "/bin/a.dll",
-                             temp.str() + "/MAJ/b.dll", temp.str() + "/b.dll"});
+                            {temp.str() + "/MAJ/missing.dll", temp.str() + "/bin/a.dll", temp.str() + "/MAJ/b.dll",
+                             temp.str() + "/b.dll"});
   std::ostringstream log;
   EXPECT_EQ(PerformPendingMoves(registry, log), 1);
   EXPECT_NE(log.str().find("missing.dll"), std::string::npos);

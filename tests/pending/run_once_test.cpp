@@ -1,7 +1,7 @@
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <gtest/gtest.h>
 #include <sstream>
 
 #include "pending/command_runner.h"
@@ -50,8 +50,7 @@ TEST_F(RunOnceTest, RunsEachCommandInOrderAfterRemovingItsValue) {
   std::ostringstream log;
   EXPECT_EQ(RunOnceCommands(registry, log), 0) << log.str();
   // "alpha" and "beta" no longer appear in the registry when their command runs; a "!" value still does.
-  EXPECT_EQ(ReadFileText(temp_.path() / "tools/log.txt"),
-            "alpha /s still=0\nbeta still=0\ngamma still=1\n");
+  EXPECT_EQ(ReadFileText(temp_.path() / "tools/log.txt"), "alpha /s still=0\nbeta still=0\ngamma still=1\n");
   EXPECT_EQ(registry.ValueNames(RegistryRoot::LocalMachine, kRunOnce).value_or(std::vector<std::string>{}),
             std::vector<std::string>{});
 }
@@ -73,11 +72,14 @@ TEST_F(RunOnceTest, BatchFileCopiesRunsItsCommandsAndStopsAtExit) {
   const std::string recorder = WriteRecorder(temp_, "record.sh");
   const std::string fetched = temp_.WriteFile("MAJ/report.ocx", "new copy");
   const std::string installed = temp_.WriteFile("bin/Report.OCX", "old copy");
-  const std::string batch = temp_.WriteFile("MAJ/report.ocx.bat",
-                                            "copy /y \"" + fetched + "\" \"" + temp_.str() + "/bin/report.ocx\"\r\n"
-                                            "\"" + recorder + "\" regasm /tlb \"" + installed + "\"\r\n"
-                                            "exit\r\n"
-                                            "\"" + recorder + "\" after-exit\r\n");
+  const std::string batch = temp_.WriteFile("MAJ/report.ocx.bat", "copy /y \"" + fetched + "\" \"" + temp_.str() +
+                                                                      "/bin/report.ocx\"\r\n"
+                                                                      "\"" +
+                                                                      recorder + "\" regasm /tlb \"" + installed +
+                                                                      "\"\r\n"
+                                                                      "exit\r\n"
+                                                                      "\"" +
+                                                                      recorder + "\" after-exit\r\n");
   platform::RegistryFile registry(registryPath_);
   registry.WriteString(RegistryRoot::LocalMachine, kRunOnce, "run batch report.ocx", "\"" + batch + "\"");
 
