@@ -28,24 +28,6 @@ std::shared_ptr<Fichier> Fetched(const InstallMachine& machine, const std::strin
   return fichier;
 }
 
-TEST(FichierInstallTest, ExecutableReplacesTheOldCopyInTheApplicationFolderUnderALowerCaseName) {
-  InstallMachine machine;
-  machine.Write(machine.app() + "/Orv_Spec.exe", "old");
-  auto fichier = Fetched(machine, "Orv_Spec.exe", "new");
-  RecordingFichierListener listener;
-  fichier->SetListener(&listener);
-
-  EXPECT_FALSE(fichier->ProcessAction());
-  EXPECT_EQ(ReadFileText(machine.app() + "/orv_spec.exe"), "new");
-  EXPECT_FALSE(fs::exists(machine.app() + "/Orv_Spec.exe"));
-  EXPECT_FALSE(fs::exists(machine.working() + "/Orv_Spec.exe"));
-  EXPECT_EQ(fichier->Path, machine.app() + "/orv_spec.exe");
-  EXPECT_EQ(fichier->Nom, "orv_spec.exe");
-  EXPECT_FALSE(fichier->WaitsForNextStart());
-  EXPECT_EQ(listener.events, std::vector<std::string>{"ProcessAction Orv_Spec.exe"});
-  EXPECT_TRUE(machine.PendingMoves().empty());
-}
-
 TEST(FichierInstallTest, ComponentIsRegisteredInPlaceAfterTheRegisterEvent) {
   InstallMachine machine;
   machine.InstallRegsvr32();
@@ -70,42 +52,6 @@ TEST(FichierInstallTest, WithoutRegsvr32TheRegistrationIsSkippedAndTheInstallSti
   auto fichier = Fetched(machine, "report.ocx", "ocx", 2);
   EXPECT_FALSE(fichier->ProcessAction());
   EXPECT_EQ(ReadFileText(machine.bin() + "/report.ocx"), "ocx");
-}
-
-TEST(FichierInstallTest, FileInUseOnXpIsReplacedAtTheNextStartByMajPending) {
-  InstallMachine machine;
-  machine.InstallRegsvr32();
-  const std::string installed = machine.Write(machine.bin() + "/Report.OCX", "old");
-  auto fichier = Fetched(machine, "Report.ocx", "new", 2);
-  const std::string fetched = fichier->Path;
-  RecordingFichierListener listener;
-  fichier->SetListener(&listener);
-  {
-    FileInUse inUse("report.ocx");
-    platform::ScopedFileOperationsOverride override(inUse);
-    EXPECT_TRUE(fichier->ProcessAction());
-  }
-  EXPECT_TRUE(fichier->WaitsForNextStart());
-  EXPECT_EQ(fichier->Path, machine.bin() + "/report.ocx");
-  // Not registered now: the old copy is still the one in place.
-  EXPECT_EQ(listener.events, std::vector<std::string>{"ProcessAction Report.ocx"});
-  EXPECT_EQ(ReadFileText(installed), "old");
-  EXPECT_EQ(ReadFileText(fetched), "new");
-  EXPECT_EQ(machine.PendingMoves(), (std::vector<std::string>{fetched, installed}));
-  EXPECT_EQ(machine.RunOnce("register report.ocx"),
-            "\"" + machine.systemFolder() + "\\regsvr32.exe\" /s \"" + machine.bin() + "/report.ocx\"");
-  EXPECT_EQ(machine.RunOnce("run batch report.ocx"), "<absent>");
-  EXPECT_FALSE(fs::exists(fetched + ".bat"));
-
-  ASSERT_EQ(testing::RunMajPending(machine), 0);
-  EXPECT_EQ(ReadFileText(installed), "new");
-  EXPECT_FALSE(fs::exists(fetched));
-  EXPECT_TRUE(machine.PendingMoves().empty());
-  EXPECT_EQ(machine.RunOnce("register report.ocx"), "<absent>");
-  // The command names the installed file as the install computed it; Windows finds it whatever the case.
-  ASSERT_EQ(machine.Calls().size(), 1u);
-  EXPECT_EQ(machine.Calls()[0].substr(0, machine.Calls()[0].find(" | ")),
-            "regsvr32.exe /s " + machine.bin() + "/report.ocx");
 }
 
 TEST(FichierInstallTest, FileInUseOnWin9xGoesThroughABatchFileRunOnce) {

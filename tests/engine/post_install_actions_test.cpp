@@ -79,14 +79,6 @@ TEST(PostInstallActionTest, StartsTheProgramInTheWorkingFolderAndWaitsForIt) {
   EXPECT_GT(polls, 1);
 }
 
-TEST(PostInstallActionTest, AProgramThatCannotStartIsNotWaitedFor) {
-  InstallMachine machine;
-  auto fichier = Conditional(machine, "readme.txt");
-  fichier->action1 = 3;
-  fichier->actionData1 = "%MAJ%\\missing.exe /S";
-  EXPECT_FALSE(fichier->ProcessAction());
-}
-
 TEST(PostInstallActionTest, ExtractsEveryVolumeOfARarArchiveIntoTheWorkingFolder) {
   InstallMachine machine;
   for (const char* part : {"part1", "part2", "part3"}) {

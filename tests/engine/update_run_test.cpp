@@ -142,27 +142,6 @@ TEST_F(UpdateRunTest, FileInUseIsLeftForTheNextStartAndMajPendingFinishesIt) {
   EXPECT_FALSE(fs::exists(machine_.app() + "/MAJ"));
 }
 
-TEST_F(UpdateRunTest, FileInUseOnWin9xIsCopiedByTheBatchFile) {
-  machine_.SetWindows(testing::Windows::Win9x);
-  const std::string installed = machine_.Write(machine_.bin() + "/report.ocx", "old copy");
-  Publish("report.ocx", "new copy", "001.000.000");
-  database_.Execute("UPDATE Fichier64 SET WIN9X = -1");
-  {
-    testing::FileInUse inUse("report.ocx");
-    platform::ScopedFileOperationsOverride override(inUse);
-    Check();
-  }
-  const std::string source = machine_.app() + "/MAJ/report.ocx";
-  EXPECT_EQ(listener_.events[listener_.events.size() - 3], "NeedReboot");
-  EXPECT_EQ(machine_.RunOnce("run batch report.ocx"), "\"" + source + ".bat\"");
-  EXPECT_EQ(ReadFileText(source + ".bat"), "copy /y \"" + source + "\" \"" + installed + "\"\r\nexit\r\n");
-  EXPECT_TRUE(machine_.PendingMoves().empty());
-
-  ASSERT_EQ(testing::RunMajPending(machine_), 0);
-  EXPECT_EQ(ReadFileText(installed), "new copy");
-  EXPECT_EQ(machine_.RunOnce("run batch report.ocx"), "<absent>");
-}
-
 TEST_F(UpdateRunTest, NewestVersionNotPublishedForThisWindowsIsSkippedWithANotice) {
   Publish("tools.dll", "tools 1 for XP", "001.000.000");
   Publish("tools.dll", "tools 2 for 7", "002.000.000", 0, false);
