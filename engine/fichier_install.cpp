@@ -2,6 +2,7 @@
 // when the old copy is in use, and the post-install actions.
 #include <sys/stat.h>
 
+#include <fstream>
 #include <optional>
 #include <stdexcept>
 
@@ -70,6 +71,13 @@ bool Fichier::ProcessAction() {
       Path = installed;
       RegisterAssembly();
     } else {
+      // The batch file is never left open behind a failure.
+      struct BatchFileCloser {
+        std::ofstream& file;
+        ~BatchFileCloser() {
+          if (file.is_open()) file.close();
+        }
+      } closer{batchFile_};
       const bool win9x = key == "`win9x`";
       if (win9x) {
         const std::string batchPath = Path + ".bat";

@@ -127,6 +127,12 @@ bool RunCommand(std::string_view commandLine, std::ostream& log) {
       platform::EndsWithIgnoreCase(command.program, ".cmd")) {
     return RunBatchFile(command.program, log);
   }
+  const std::string program = platform::ToLocalPath(command.program);
+  if (program.find('/') != std::string::npos && !std::filesystem::exists(Local(program))) {
+    // As the in-place registration does, a registration program that this machine lacks is skipped.
+    log << "maj-pending : programme introuvable, commande ignorée : " << commandLine << "\n";
+    return true;
+  }
   std::optional<platform::ChildProcess> child =
       platform::ChildProcess::Start(command.program, command.parameters, {});
   if (!child) {

@@ -55,17 +55,22 @@ TEST_F(RunOnceTest, RunsEachCommandInOrderAfterRemovingItsValue) {
             std::vector<std::string>{});
 }
 
-TEST_F(RunOnceTest, AMissingProgramIsAFailureAndTheNextCommandStillRuns) {
+TEST_F(RunOnceTest, AMissingProgramIsSkippedAFailingOneCountsAndTheNextStillRuns) {
   const std::string recorder = WriteRecorder(temp_, "record.sh");
+  const std::string failing = temp_.WriteFile("fail.sh", "#!/bin/sh\nexit 3\n");
+  chmod(failing.c_str(), 0755);
   platform::RegistryFile registry(registryPath_);
   registry.WriteString(RegistryRoot::LocalMachine, kRunOnce, "register a.ocx",
                        "\"" + temp_.str() + "/SYSTEM32\\regsvr32.exe\" /s \"" + temp_.str() + "/bin/a.ocx\"");
+  registry.WriteString(RegistryRoot::LocalMachine, kRunOnce, "failing", failing);
   registry.WriteString(RegistryRoot::LocalMachine, kRunOnce, "next", recorder + " next");
   std::ostringstream log;
   EXPECT_EQ(RunOnceCommands(registry, log), 1);
   EXPECT_NE(log.str().find("regsvr32.exe"), std::string::npos);
+  EXPECT_NE(log.str().find("code 3"), std::string::npos);
   EXPECT_EQ(ReadFileText(temp_.path() / "log.txt"), "next still=0\n");
-  EXPECT_FALSE(registry.ReadValue(RegistryRoot::LocalMachine, kRunOnce, "register a.ocx"));
+  EXPECT_EQ(registry.ValueNames(RegistryRoot::LocalMachine, kRunOnce).value_or(std::vector<std::string>{}),
+            std::vector<std::string>{});
 }
 
 TEST_F(RunOnceTest, BatchFileCopiesRunsItsCommandsAndStopsAtExit) {
