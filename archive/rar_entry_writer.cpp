@@ -97,8 +97,7 @@ bool MakeFolderBelow(const std::string& destination, const std::string& path) {
 EntryFileWriter::~EntryFileWriter() { Discard(); }
 
 void EntryFileWriter::Discard() {
-  if (fd_ >= 0) close(fd_);
-  fd_ = -1;
+  fd_.reset();
   if (!temporary_.empty()) unlink(temporary_.c_str());
   temporary_.clear();
 }
@@ -111,35 +110,25 @@ bool EntryFileWriter::Begin(const std::string& destination, const std::string& t
   struct stat info {};
   if (lstat(target.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return false;
   std::string pattern = folder_ + "/.maj-rar-XXXXXX";
-  fd_ = mkostemp(pattern.data(), O_CLOEXEC);
-  if (fd_ < 0) return false;
+  fd_.reset(mkostemp(pattern.data(), O_CLOEXEC));
+  if (!fd_.valid()) return false;
   temporary_ = pattern;
   return true;
 }
 
 bool EntryFileWriter::Write(const void* data, std::size_t size) {
-  const auto* bytes = static_cast<const char*>(data);
-  while (size > 0) {
-    ssize_t written = write(fd_, bytes, size);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    bytes += written;
-    size -= static_cast<std::size_t>(written);
-  }
-  return true;
+  return platform::WriteAll(fd_.get(), data, size);
 }
 
 bool EntryFileWriter::Commit(unsigned mode, std::optional<std::time_t> modified) {
-  if (fd_ < 0) return false;
+  if (!fd_.valid()) return false;
   // Group and others never get write access from an archive.
-  fchmod(fd_, static_cast<mode_t>(mode & 0755));
+  fchmod(fd_.get(), static_cast<mode_t>(mode & 0755));
   if (modified) {
     timespec times[2] = {{0, UTIME_OMIT}, {*modified, 0}};
-    futimens(fd_, times);
+    futimens(fd_.get(), times);
   }
-  bool closed = close(fd_) == 0;
-  fd_ = -1;
-  if (!closed || rename(temporary_.c_str(), target_.c_str()) != 0) {
+  if (!fd_.Close() || rename(temporary_.c_str(), target_.c_str()) != 0) {
     Discard();
     return false;
   }

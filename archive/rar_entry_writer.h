@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/unique_fd.h"
+
 namespace maj::archive {
 
 // The path below `destination` that entry `entryName` maps to ('\' counts as a separator, "." and empty
@@ -42,7 +44,7 @@ class EntryFileWriter {
  private:
   void Discard();
 
-  int fd_ = -1;
+  platform::UniqueFd fd_;
   std::string folder_;
   std::string target_;
   std::string temporary_;

@@ -6,6 +6,8 @@
 #include <array>
 #include <cstring>
 
+#include "platform/unique_fd.h"
+
 namespace maj::archive {
 namespace {
 
@@ -15,21 +17,17 @@ constexpr int kMaxHeaders = 200000;
 constexpr std::size_t kMaxRar5HeaderBytes = 2 * 1024 * 1024;
 constexpr std::size_t kMaxCommentBytes = 16384;  // one more than fits, so that the caller sees the overflow
 
-class Fd {
+// A file opened for reading at given offsets.
+class InputFile {
  public:
-  explicit Fd(const std::string& path) : fd_(open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
-  ~Fd() {
-    if (fd_ >= 0) close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  bool ok() const { return fd_ >= 0; }
+  explicit InputFile(const std::string& path) : fd_(open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+  bool ok() const { return fd_.valid(); }
 
   // Reads exactly `size` bytes at `offset`.
   bool ReadAt(std::uint64_t offset, void* buffer, std::size_t size) const {
     auto* out = static_cast<unsigned char*>(buffer);
     while (size > 0) {
-      ssize_t got = pread(fd_, out, size, static_cast<off_t>(offset));
+      ssize_t got = pread(fd_.get(), out, size, static_cast<off_t>(offset));
       if (got <= 0) return false;
       out += got;
       offset += static_cast<std::uint64_t>(got);
@@ -39,7 +37,7 @@ class Fd {
   }
 
  private:
-  int fd_;
+  platform::UniqueFd fd_;
 };
 
 // Bounds-checked little-endian reader over one header's bytes.
@@ -99,13 +97,13 @@ class Cursor {
   bool ok_ = true;
 };
 
-std::optional<std::string> ReadStoredComment(const Fd& file, std::uint64_t offset, std::uint64_t size) {
+std::optional<std::string> ReadStoredComment(const InputFile& file, std::uint64_t offset, std::uint64_t size) {
   std::string text(static_cast<std::size_t>(std::min<std::uint64_t>(size, kMaxCommentBytes)), '\0');
   if (!file.ReadAt(offset, text.data(), text.size())) return std::nullopt;
   return text;
 }
 
-void WalkRar4(const Fd& file, RarVolumeHeaders& result) {
+void WalkRar4(const InputFile& file, RarVolumeHeaders& result) {
   std::uint64_t offset = sizeof(kRar4Signature);
   for (int count = 0; count < kMaxHeaders; ++count) {
     unsigned char base[7];
@@ -198,7 +196,7 @@ void WalkRar4(const Fd& file, RarVolumeHeaders& result) {
   }
 }
 
-void WalkRar5(const Fd& file, RarVolumeHeaders& result) {
+void WalkRar5(const InputFile& file, RarVolumeHeaders& result) {
   result.newNumbering = true;
   std::uint64_t offset = sizeof(kRar5Signature);
   for (int count = 0; count < kMaxHeaders; ++count) {
@@ -320,7 +318,7 @@ std::uint32_t Crc32(const void* data, std::size_t size, std::uint32_t crc) {
 
 RarVolumeHeaders ReadRarVolumeHeaders(const std::string& path) {
   RarVolumeHeaders result;
-  Fd file(path);
+  InputFile file(path);
   if (!file.ok()) return result;
   unsigned char signature[8] = {};
   if (!file.ReadAt(0, signature, 7)) return result;

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <memory>
+#include <utility>
 
 #include "archive/rar_result_codes.h"
 #include "archive/rar_volume_names.h"
@@ -46,14 +47,12 @@ std::string FindFileIgnoringCase(const std::string& path) {
 
 RarVolumeStream::RarVolumeStream(WorkerLink& link, std::string firstVolume, RarVolumeHeaders headers)
     : link_(link), path_(std::move(firstVolume)), buffer_(kReadChunk) {
-  fd_ = open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd_ < 0) errorCode_ = kRarOpenError;
+  fd_.reset(open(path_.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd_.valid()) errorCode_ = kRarOpenError;
   AddVolume(std::move(headers));
 }
 
-RarVolumeStream::~RarVolumeStream() {
-  if (fd_ >= 0) close(fd_);
-}
+RarVolumeStream::~RarVolumeStream() = default;
 
 void RarVolumeStream::AddVolume(RarVolumeHeaders headers) {
   for (const RarFileHeader& file : headers.files) {
@@ -67,7 +66,7 @@ long RarVolumeStream::Read(const void** buffer) {
   if (errorCode_ != 0) return -1;
   link_.Heartbeat();
   while (true) {
-    ssize_t got = read(fd_, buffer_.data(), buffer_.size());
+    ssize_t got = read(fd_.get(), buffer_.data(), buffer_.size());
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
       errorCode_ = kRarReadError;
@@ -82,11 +81,11 @@ long RarVolumeStream::Read(const void** buffer) {
 std::int64_t RarVolumeStream::Skip(std::int64_t request) {
   if (errorCode_ != 0 || request <= 0) return 0;
   struct stat info {};
-  off_t position = lseek(fd_, 0, SEEK_CUR);
-  if (position < 0 || fstat(fd_, &info) != 0) return 0;
+  off_t position = lseek(fd_.get(), 0, SEEK_CUR);
+  if (position < 0 || fstat(fd_.get(), &info) != 0) return 0;
   std::int64_t available = static_cast<std::int64_t>(info.st_size) - position;
   std::int64_t step = std::min(request, std::max<std::int64_t>(available, 0));
-  if (step > 0 && lseek(fd_, static_cast<off_t>(step), SEEK_CUR) < 0) return 0;
+  if (step > 0 && lseek(fd_.get(), static_cast<off_t>(step), SEEK_CUR) < 0) return 0;
   return step;
 }
 
@@ -119,19 +118,17 @@ bool RarVolumeStream::OpenNextVolume() {
     errorCode_ = kRarBadArchive;
     return false;
   }
-  int next = open(found.c_str(), O_RDONLY | O_CLOEXEC);
-  if (next < 0) {
+  platform::UniqueFd next(open(found.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!next.valid()) {
     errorCode_ = kRarOpenError;
     return false;
   }
   CallbackAnswer answer = link_.Ask(kRarChangeVolume, kRarVolumeNotify, found);
   if (answer.result == -1) {
-    close(next);
     errorCode_ = kRarOpenError;
     return false;
   }
-  close(fd_);
-  fd_ = next;
+  fd_ = std::move(next);
   path_ = found;
   // The new volume starts with its own signature and headers; libarchive reads a set as the volumes
   // concatenated, signature included, so the stream hands the whole file on.

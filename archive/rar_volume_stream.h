@@ -9,6 +9,7 @@
 
 #include "archive/rar_headers.h"
 #include "archive/rar_worker_link.h"
+#include "platform/unique_fd.h"
 
 namespace maj::archive {
 
@@ -39,7 +40,7 @@ class RarVolumeStream {
 
   WorkerLink& link_;
   std::string path_;
-  int fd_ = -1;
+  platform::UniqueFd fd_;
   int errorCode_ = 0;
   std::vector<RarVolumeHeaders> volumes_;
   std::vector<RarFileHeader> entryHeaders_;

@@ -86,8 +86,7 @@ std::unique_ptr<RarWorkerProcess> RarWorkerProcess::Start() {
 RarWorkerProcess::~RarWorkerProcess() { Stop(); }
 
 void RarWorkerProcess::Stop() {
-  if (fd_ >= 0) close(fd_);
-  fd_ = -1;
+  fd_.reset();
   if (pid_ > 0) {
     kill(pid_, SIGKILL);
     int status = 0;
@@ -98,14 +97,14 @@ void RarWorkerProcess::Stop() {
 }
 
 std::optional<WorkerMessage> RarWorkerProcess::Call(const WorkerMessage& request, const CallbackHandler& onCallback) {
-  if (fd_ < 0) return std::nullopt;
-  if (!SendWorkerMessage(fd_, request)) {
+  if (!fd_.valid()) return std::nullopt;
+  if (!SendWorkerMessage(fd_.get(), request)) {
     Stop();
     return std::nullopt;
   }
   const std::chrono::milliseconds silenceLimit = RarWorkerSilenceLimit();
   while (true) {
-    std::optional<WorkerMessage> message = ReceiveWorkerMessage(fd_, silenceLimit);
+    std::optional<WorkerMessage> message = ReceiveWorkerMessage(fd_.get(), silenceLimit);
     if (!message) break;
     switch (message->kind) {
       case WorkerMessageKind::kResult:
@@ -113,7 +112,7 @@ std::optional<WorkerMessage> RarWorkerProcess::Call(const WorkerMessage& request
       case WorkerMessageKind::kHeartbeat:
         continue;
       case WorkerMessageKind::kCallback:
-        if (!SendWorkerMessage(fd_, onCallback(*message))) {
+        if (!SendWorkerMessage(fd_.get(), onCallback(*message))) {
           Stop();
           return std::nullopt;
         }

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "archive/rar_worker_channel.h"
+#include "platform/unique_fd.h"
 
 namespace maj::archive {
 
@@ -36,14 +37,14 @@ class RarWorkerProcess {
   // later call fails at once.
   std::optional<WorkerMessage> Call(const WorkerMessage& request, const CallbackHandler& onCallback);
 
-  bool alive() const { return fd_ >= 0; }
+  bool alive() const { return fd_.valid(); }
 
  private:
   RarWorkerProcess(pid_t pid, int fd) : pid_(pid), fd_(fd) {}
   void Stop();
 
   pid_t pid_;
-  int fd_;
+  platform::UniqueFd fd_;
 };
 
 }  // namespace maj::archive

@@ -14,6 +14,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/unique_fd.h"
+
 extern char** environ;
 
 namespace maj::archive {
@@ -25,15 +27,14 @@ constexpr std::chrono::seconds kUnarTimeLimit(60);
 }  // namespace
 
 std::optional<std::uint32_t> FileCrc32(const std::string& path) {
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
+  const platform::UniqueFd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.valid()) return std::nullopt;
   std::vector<unsigned char> buffer(64 * 1024);
   std::uint32_t crc = 0;
   ssize_t got;
-  while ((got = read(fd, buffer.data(), buffer.size())) > 0) {
+  while ((got = read(fd.get(), buffer.data(), buffer.size())) > 0) {
     crc = Crc32(buffer.data(), static_cast<std::size_t>(got), crc);
   }
-  close(fd);
   if (got < 0) return std::nullopt;
   return crc;
 }

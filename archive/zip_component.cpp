@@ -12,15 +12,17 @@
 #include "archive/zip_extraction.h"
 #include "archive/zip_handles.h"
 #include "archive/zip_volume_set.h"
+#include "platform/unique_fd.h"
 
 namespace fs = std::filesystem;
 
 namespace maj::archive {
 namespace {
 
-constexpr size_t kCopyBufferSize = 256 * 1024;
+using platform::UniqueFd;
+using platform::WriteAll;
 
-std::string Prefix(const std::string& archivePath) { return "Archive « " + archivePath + " » : "; }
+constexpr size_t kCopyBufferSize = 256 * 1024;
 
 void RemoveIfPresent(const std::string& path) {
   std::error_code ec;
@@ -43,55 +45,23 @@ void RemoveVolumes(const std::string& base) {
   for (const auto& path : found) fs::remove(path, ec);
 }
 
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-  bool Close() {
-    int fd = fd_;
-    fd_ = -1;
-    return close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
-
-bool WriteAll(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    ssize_t written = write(fd, data, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += written;
-    size -= static_cast<size_t>(written);
-  }
-  return true;
-}
-
 // Cuts the file `whole` of `size` bytes into volumes base.001, .002, … of `volumeSize` bytes (the last holds
 // the rest) by streaming copy. Throws ZipError after removing the volumes already written.
 void SplitIntoVolumes(const std::string& whole, std::uint64_t size, const std::string& base,
                       std::uint64_t volumeSize) {
   std::vector<std::string> written;
   try {
-    FileDescriptor input(open(whole.c_str(), O_RDONLY | O_CLOEXEC));
+    UniqueFd input(open(whole.c_str(), O_RDONLY | O_CLOEXEC));
     if (input.get() < 0) {
-      throw ZipError(Prefix(base) + "relecture impossible de l'archive : " + std::strerror(errno));
+      throw ZipError(ZipErrorPrefix(base) + "relecture impossible de l'archive : " + std::strerror(errno));
     }
     std::vector<char> buffer(kCopyBufferSize);
     std::uint64_t remaining = size;
     for (unsigned number = 1; remaining > 0; ++number) {
       std::string volume = VolumeName(base, number);
-      FileDescriptor output(open(volume.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+      UniqueFd output(open(volume.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
       if (output.get() < 0) {
-        throw ZipError(Prefix(base) + "impossible de créer le volume « " + volume + " » : " +
+        throw ZipError(ZipErrorPrefix(base) + "impossible de créer le volume « " + volume + " » : " +
                        std::strerror(errno));
       }
       written.push_back(volume);
@@ -100,18 +70,18 @@ void SplitIntoVolumes(const std::string& whole, std::uint64_t size, const std::s
         ssize_t got = read(input.get(), buffer.data(), std::min<std::uint64_t>(left, buffer.size()));
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) {
-          throw ZipError(Prefix(base) + "relecture impossible de l'archive : " +
+          throw ZipError(ZipErrorPrefix(base) + "relecture impossible de l'archive : " +
                          (got < 0 ? std::strerror(errno) : "fin de fichier inattendue"));
         }
         if (!WriteAll(output.get(), buffer.data(), static_cast<size_t>(got))) {
-          throw ZipError(Prefix(base) + "écriture impossible du volume « " + volume + " » : " +
+          throw ZipError(ZipErrorPrefix(base) + "écriture impossible du volume « " + volume + " » : " +
                          std::strerror(errno));
         }
         left -= static_cast<std::uint64_t>(got);
         remaining -= static_cast<std::uint64_t>(got);
       }
       if (!output.Close()) {
-        throw ZipError(Prefix(base) + "écriture impossible du volume « " + volume + " » : " +
+        throw ZipError(ZipErrorPrefix(base) + "écriture impossible du volume « " + volume + " » : " +
                        std::strerror(errno));
       }
     }
@@ -146,7 +116,7 @@ void ZipComponent::AddFile(const std::string& sourcePath, const std::string& fol
 void ZipComponent::SetVolumeSize(double bytes) { volumeSize_ = bytes; }
 
 void ZipComponent::WriteArchive(const std::string& archivePath) {
-  if (sources_.empty()) throw ZipError(Prefix(archivePath) + "aucun fichier à compresser");
+  if (sources_.empty()) throw ZipError(ZipErrorPrefix(archivePath) + "aucun fichier à compresser");
 
   // libzip writes the archive under a name of its own and renames it when complete; this name is then cut
   // into volumes or renamed to the archive's name.
@@ -157,24 +127,24 @@ void ZipComponent::WriteArchive(const std::string& archivePath) {
   if (!archive) {
     ZipErrorHolder error;
     zip_error_set(error.get(), code, errno);
-    throw ZipError(Prefix(archivePath) + "création impossible (" + error.text() + ")");
+    throw ZipError(ZipErrorPrefix(archivePath) + "création impossible (" + error.text() + ")");
   }
   for (const auto& source : sources_) {
     zip_source_t* data = zip_source_file(archive.get(), source.path.c_str(), 0, 0);
     if (data == nullptr) {
-      throw ZipError(Prefix(archivePath) + "lecture impossible de « " + source.path + " » (" +
+      throw ZipError(ZipErrorPrefix(archivePath) + "lecture impossible de « " + source.path + " » (" +
                      zip_strerror(archive.get()) + ")");
     }
     if (zip_file_add(archive.get(), source.entryName.c_str(), data, ZIP_FL_ENC_UTF_8) < 0) {
       zip_source_free(data);
-      throw ZipError(Prefix(archivePath) + "ajout impossible de « " + source.path + " » (" +
+      throw ZipError(ZipErrorPrefix(archivePath) + "ajout impossible de « " + source.path + " » (" +
                      zip_strerror(archive.get()) + ")");
     }
   }
   if (zip_close(archive.get()) != 0) {
     std::string problem = zip_strerror(archive.get());
     RemoveIfPresent(whole);
-    throw ZipError(Prefix(archivePath) + "écriture impossible (" + problem + ")");
+    throw ZipError(ZipErrorPrefix(archivePath) + "écriture impossible (" + problem + ")");
   }
   archive.release();  // zip_close freed it
 
@@ -182,7 +152,7 @@ void ZipComponent::WriteArchive(const std::string& archivePath) {
   std::uint64_t size = fs::file_size(whole, ec);
   if (ec) {
     RemoveIfPresent(whole);
-    throw ZipError(Prefix(archivePath) + "archive écrite introuvable : " + ec.message());
+    throw ZipError(ZipErrorPrefix(archivePath) + "archive écrite introuvable : " + ec.message());
   }
 
   // Only the new archive's files may remain under these names: the caller looks for the whole archive
@@ -194,7 +164,7 @@ void ZipComponent::WriteArchive(const std::string& archivePath) {
     fs::rename(whole, archivePath, ec);
     if (ec) {
       RemoveIfPresent(whole);
-      throw ZipError(Prefix(archivePath) + "écriture impossible : " + ec.message());
+      throw ZipError(ZipErrorPrefix(archivePath) + "écriture impossible : " + ec.message());
     }
     return;
   }
@@ -212,12 +182,12 @@ void ZipComponent::OpenArchive(const std::string& archivePath) {
   VolumeSet set = FindVolumes(archivePath);
   ZipErrorHolder error;
   zip_source_t* source = NewVolumeSource(set, error.get());
-  if (source == nullptr) throw ZipError(Prefix(archivePath) + "ouverture impossible (" + error.text() + ")");
+  if (source == nullptr) throw ZipError(ZipErrorPrefix(archivePath) + "ouverture impossible (" + error.text() + ")");
   zip_t* archive = zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, error.get());
   if (archive == nullptr) {
     zip_source_free(source);
     std::string problem = error.text();
-    throw ZipError(Prefix(archivePath) + "archive illisible (" + problem + ")" +
+    throw ZipError(ZipErrorPrefix(archivePath) + "archive illisible (" + problem + ")" +
                    (set.split ? " : un volume est tronqué, manquant ou d'un autre ensemble"
                               : " : elle est tronquée ou n'est pas une archive zip"));
   }

@@ -1,6 +1,7 @@
 #pragma once
 // The failure reported by the zip component.
 #include <stdexcept>
+#include <string>
 
 namespace maj::archive {
 
@@ -10,5 +11,8 @@ class ZipError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
+
+// The start of a ZipError text about the archive `archiveName`: "Archive « name » : ".
+inline std::string ZipErrorPrefix(const std::string& archiveName) { return "Archive « " + archiveName + " » : "; }
 
 }  // namespace maj::archive

@@ -12,6 +12,7 @@
 #include "archive/zip_entry_names.h"
 #include "archive/zip_error.h"
 #include "archive/zip_handles.h"
+#include "platform/unique_fd.h"
 
 namespace fs = std::filesystem;
 
@@ -25,8 +26,6 @@ struct PlannedEntry {
   std::string name;
   EntryPath path;
 };
-
-std::string Prefix(const std::string& archiveName) { return "Archive « " + archiveName + " » : "; }
 
 bool IsSymbolicLink(zip_t* archive, zip_uint64_t index) {
   zip_uint8_t system = 0;
@@ -45,16 +44,16 @@ std::vector<PlannedEntry> PlanEntries(zip_t* archive, const std::string& archive
     auto index = static_cast<zip_uint64_t>(i);
     const char* raw = zip_get_name(archive, index, ZIP_FL_ENC_GUESS);
     if (raw == nullptr) {
-      throw ZipError(Prefix(archiveName) + "nom d'entrée illisible (" + zip_strerror(archive) + ")");
+      throw ZipError(ZipErrorPrefix(archiveName) + "nom d'entrée illisible (" + zip_strerror(archive) + ")");
     }
     std::string name(raw);
     auto path = SafeEntryPath(name);
     if (!path) {
-      throw ZipError(Prefix(archiveName) + "l'entrée « " + name +
+      throw ZipError(ZipErrorPrefix(archiveName) + "l'entrée « " + name +
                      " » est refusée : son nom sortirait du dossier de destination");
     }
     if (IsSymbolicLink(archive, index)) {
-      throw ZipError(Prefix(archiveName) + "l'entrée « " + name + " » est refusée : c'est un lien symbolique");
+      throw ZipError(ZipErrorPrefix(archiveName) + "l'entrée « " + name + " » est refusée : c'est un lien symbolique");
     }
     plan.push_back({index, name, *path});
   }
@@ -70,11 +69,11 @@ void MakeFolders(const fs::path& root, const std::string& relative, const std::s
     struct stat info {};
     if (lstat(current.c_str(), &info) == 0) {
       if (S_ISDIR(info.st_mode)) continue;
-      throw ZipError(Prefix(archiveName) + "l'entrée « " + entryName + " » ne peut pas être extraite : « " +
+      throw ZipError(ZipErrorPrefix(archiveName) + "l'entrée « " + entryName + " » ne peut pas être extraite : « " +
                      current.string() + " » n'est pas un dossier");
     }
     if (mkdir(current.c_str(), 0755) != 0 && errno != EEXIST) {
-      throw ZipError(Prefix(archiveName) + "impossible de créer le dossier « " + current.string() +
+      throw ZipError(ZipErrorPrefix(archiveName) + "impossible de créer le dossier « " + current.string() +
                      " » : " + std::strerror(errno));
     }
   }
@@ -87,27 +86,25 @@ class PendingFile {
     std::string pattern = target.string() + ".XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
-    fd_ = mkstemp(name.data());
-    if (fd_ < 0) {
+    fd_.reset(mkstemp(name.data()));
+    if (!fd_.valid()) {
       throw ZipError(failurePrefix + "impossible de créer « " + target.string() + " » : " +
                      std::strerror(errno));
     }
     temporary_ = name.data();
   }
   ~PendingFile() {
-    if (fd_ >= 0) close(fd_);
+    fd_.reset();
     if (!temporary_.empty()) unlink(temporary_.c_str());
   }
   PendingFile(const PendingFile&) = delete;
   PendingFile& operator=(const PendingFile&) = delete;
 
-  int fd() const { return fd_; }
+  int fd() const { return fd_.get(); }
 
   // Closes the file and gives it its final name; returns false (errno set) on failure.
   bool Commit() {
-    int fd = fd_;
-    fd_ = -1;
-    if (close(fd) != 0) return false;
+    if (!fd_.Close()) return false;
     if (rename(temporary_.c_str(), target_.c_str()) != 0) return false;
     temporary_.clear();
     return true;
@@ -116,25 +113,12 @@ class PendingFile {
  private:
   fs::path target_;
   std::string temporary_;
-  int fd_ = -1;
+  platform::UniqueFd fd_;
 };
-
-bool WriteAll(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    ssize_t written = write(fd, data, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += written;
-    size -= static_cast<size_t>(written);
-  }
-  return true;
-}
 
 void ExtractFile(zip_t* archive, const PlannedEntry& entry, const fs::path& target,
                  const std::string& archiveName, const std::string& corruptionHint, std::vector<char>& buffer) {
-  std::string failure = Prefix(archiveName) + "l'entrée « " + entry.name + " » ";
+  std::string failure = ZipErrorPrefix(archiveName) + "l'entrée « " + entry.name + " » ";
   struct stat existing {};
   if (lstat(target.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) {
     throw ZipError(failure + "ne peut pas être extraite : un dossier porte déjà ce nom");
@@ -144,7 +128,7 @@ void ExtractFile(zip_t* archive, const PlannedEntry& entry, const fs::path& targ
     throw ZipError(failure + "est illisible (" + zip_strerror(archive) + ")");
   }
 
-  PendingFile output(target, Prefix(archiveName));
+  PendingFile output(target, ZipErrorPrefix(archiveName));
   ZipEntryPtr input(zip_fopen_index(archive, entry.index, 0));
   if (!input) throw ZipError(failure + "ne peut pas être lue (" + zip_strerror(archive) + ")");
 
@@ -156,7 +140,7 @@ void ExtractFile(zip_t* archive, const PlannedEntry& entry, const fs::path& targ
       throw ZipError(failure + "est corrompue (" + zip_file_strerror(input.get()) + ")" + corruptionHint);
     }
     if (got == 0) break;
-    if (!WriteAll(output.fd(), buffer.data(), static_cast<size_t>(got))) {
+    if (!platform::WriteAll(output.fd(), buffer.data(), static_cast<size_t>(got))) {
       throw ZipError(failure + "n'a pas pu être écrite : " + std::strerror(errno));
     }
     total += static_cast<zip_uint64_t>(got);
@@ -184,7 +168,7 @@ void ExtractEntries(zip_t* archive, const std::string& archiveName, const std::s
   std::error_code ec;
   fs::create_directories(folder, ec);
   if (ec || !fs::is_directory(folder)) {
-    throw ZipError(Prefix(archiveName) + "impossible de créer le dossier « " + folder + " »");
+    throw ZipError(ZipErrorPrefix(archiveName) + "impossible de créer le dossier « " + folder + " »");
   }
   fs::path root(folder);
   std::vector<char> buffer(kBufferSize);

@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "archive/zip_error.h"
+#include "platform/unique_fd.h"
 
 namespace fs = std::filesystem;
 
@@ -150,7 +151,7 @@ class VolumeReader {
       if (!OpenVolume(index)) return -1;
       std::uint64_t offset = position_ - starts_[index];
       std::uint64_t wanted = std::min<std::uint64_t>(length - done, set_.sizes[index] - offset);
-      ssize_t got = pread(fd_, buffer + done, wanted, static_cast<off_t>(offset));
+      ssize_t got = pread(fd_.get(), buffer + done, wanted, static_cast<off_t>(offset));
       if (got < 0) {
         zip_error_set(&error_, ZIP_ER_READ, errno);
         return -1;
@@ -166,10 +167,10 @@ class VolumeReader {
   }
 
   bool OpenVolume(size_t index) {
-    if (fd_ >= 0 && fdIndex_ == index) return true;
+    if (fd_.valid() && fdIndex_ == index) return true;
     CloseVolume();
-    fd_ = open(set_.files[index].c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) {
+    fd_.reset(open(set_.files[index].c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd_.valid()) {
       zip_error_set(&error_, ZIP_ER_OPEN, errno);
       return false;
     }
@@ -177,15 +178,12 @@ class VolumeReader {
     return true;
   }
 
-  void CloseVolume() {
-    if (fd_ >= 0) close(fd_);
-    fd_ = -1;
-  }
+  void CloseVolume() { fd_.reset(); }
 
   VolumeSet set_;
   std::vector<std::uint64_t> starts_;
   std::uint64_t position_ = 0;
-  int fd_ = -1;
+  platform::UniqueFd fd_;
   size_t fdIndex_ = 0;
   zip_error_t error_;
 };

@@ -19,20 +19,20 @@ namespace {
 }  // namespace
 
 InputFile::InputFile(std::string path) : path_(std::move(path)), fd_(::open(path_.c_str(), O_RDONLY | O_CLOEXEC)) {
-  if (fd_ < 0) Fail("Impossible d'ouvrir", path_);
+  if (!fd_.valid()) Fail("Impossible d'ouvrir", path_);
 }
 
-InputFile::~InputFile() { ::close(fd_); }
+InputFile::~InputFile() = default;
 
 std::uint64_t InputFile::Size() const {
   struct stat info {};
-  if (::fstat(fd_, &info) != 0) Fail("Impossible de lire", path_);
+  if (::fstat(fd_.get(), &info) != 0) Fail("Impossible de lire", path_);
   return static_cast<std::uint64_t>(info.st_size);
 }
 
 std::size_t InputFile::Read(void* buffer, std::size_t size) {
   for (;;) {
-    const ssize_t count = ::read(fd_, buffer, size);
+    const ssize_t count = ::read(fd_.get(), buffer, size);
     if (count >= 0) return static_cast<std::size_t>(count);
     if (errno != EINTR) Fail("Impossible de lire", path_);
   }
@@ -41,33 +41,22 @@ std::size_t InputFile::Read(void* buffer, std::size_t size) {
 OutputFile::OutputFile(std::string path, bool overwrite)
     : path_(std::move(path)),
       fd_(::open(path_.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (overwrite ? O_TRUNC : O_EXCL), 0644)) {
-  if (fd_ < 0) Fail("Impossible d'écrire", path_);
+  if (!fd_.valid()) Fail("Impossible d'écrire", path_);
 }
 
 OutputFile::~OutputFile() {
-  if (fd_ >= 0) {
-    ::close(fd_);
+  if (fd_.valid()) {
+    fd_.reset();
     ::unlink(path_.c_str());
   }
 }
 
 void OutputFile::Write(const void* data, std::size_t size) {
-  const char* next = static_cast<const char*>(data);
-  while (size > 0) {
-    const ssize_t count = ::write(fd_, next, size);
-    if (count < 0) {
-      if (errno == EINTR) continue;
-      Fail("Impossible d'écrire", path_);
-    }
-    next += count;
-    size -= static_cast<std::size_t>(count);
-  }
+  if (!platform::WriteAll(fd_.get(), data, size)) Fail("Impossible d'écrire", path_);
 }
 
 void OutputFile::Commit() {
-  const int fd = fd_;
-  fd_ = -1;
-  if (::close(fd) != 0) Fail("Impossible d'écrire", path_);
+  if (!fd_.Close()) Fail("Impossible d'écrire", path_);
 }
 
 }  // namespace maj::db::internal

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/unique_fd.h"
+
 namespace maj::db::internal {
 
 // A file opened for reading, closed when the object dies.
@@ -21,7 +23,7 @@ class InputFile {
 
  private:
   std::string path_;
-  int fd_;
+  platform::UniqueFd fd_;
 };
 
 // A file created or emptied for writing, closed when the object dies. Commit() must be called once everything
@@ -39,7 +41,7 @@ class OutputFile {
 
  private:
   std::string path_;
-  int fd_;
+  platform::UniqueFd fd_;
 };
 
 }  // namespace maj::db::internal

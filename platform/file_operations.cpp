@@ -12,6 +12,7 @@
 
 #include "platform/paths.h"
 #include "platform/registry_file.h"
+#include "platform/unique_fd.h"
 
 namespace maj::platform {
 namespace {
@@ -24,27 +25,13 @@ bool StatIs(const std::string& path, mode_t kind) {
   return stat(ResolvePathCase(path).c_str(), &info) == 0 && (info.st_mode & S_IFMT) == kind;
 }
 
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
 // Copies a file to a target that must not exist yet, keeping its permissions and times as a move does.
 // The partial target is removed on failure.
 bool CopyForMove(const std::string& from, const std::string& to) {
-  Fd source(open(from.c_str(), O_RDONLY | O_CLOEXEC));
+  UniqueFd source(open(from.c_str(), O_RDONLY | O_CLOEXEC));
   struct stat info;
   if (source.get() < 0 || fstat(source.get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
-  Fd target(open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 07777));
+  UniqueFd target(open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 07777));
   if (target.get() < 0) return false;
   bool ok = true;
   char buffer[65536];
@@ -55,12 +42,7 @@ bool CopyForMove(const std::string& from, const std::string& to) {
       ok = count == 0;
       break;
     }
-    for (ssize_t done = 0; ok && done < count;) {
-      const ssize_t written = write(target.get(), buffer + done, static_cast<std::size_t>(count - done));
-      if (written < 0 && errno == EINTR) continue;
-      ok = written > 0;
-      done += written > 0 ? written : 0;
-    }
+    ok = WriteAll(target.get(), buffer, static_cast<std::size_t>(count));
     if (!ok) break;
   }
   const struct timespec times[2] = {info.st_atim, info.st_mtim};

@@ -308,20 +308,27 @@ bool RegistryDocument::InKey(std::size_t sectionIndex, RegistryRoot root, std::s
   return section.root == root && EqualsIgnoreCase(section.keyPath, NormalizeKey(key));
 }
 
-std::optional<RegistryValue> RegistryDocument::Find(RegistryRoot root, std::string_view key,
-                                                    std::string_view name) const {
-  std::optional<RegistryValue> found;
+std::vector<std::size_t> RegistryDocument::ValueLines(RegistryRoot root, std::string_view key,
+                                                      std::string_view name) const {
+  std::vector<std::size_t> lines;
   std::optional<std::size_t> section;
   for (std::size_t i = 0; i < entries_.size(); ++i) {
     const RegistryEntry& entry = entries_[i];
     if (entry.kind == RegistryEntry::Kind::Section) section = i;
-    // Like an import, a value given twice takes the later one.
     if (entry.kind == RegistryEntry::Kind::Value && section && InKey(*section, root, key) &&
         EqualsIgnoreCase(entry.name, name)) {
-      found = entry.value;
+      lines.push_back(i);
     }
   }
-  return found;
+  return lines;
+}
+
+std::optional<RegistryValue> RegistryDocument::Find(RegistryRoot root, std::string_view key,
+                                                    std::string_view name) const {
+  const std::vector<std::size_t> lines = ValueLines(root, key, name);
+  // Like an import, a value given twice takes the later one.
+  if (lines.empty()) return std::nullopt;
+  return entries_[lines.back()].value;
 }
 
 std::optional<std::vector<std::string>> RegistryDocument::Names(RegistryRoot root, std::string_view key) const {
@@ -351,33 +358,26 @@ std::optional<std::vector<std::string>> RegistryDocument::Names(RegistryRoot roo
 void RegistryDocument::Set(RegistryRoot root, std::string_view key, std::string_view name,
                            const RegistryValue& value) {
   const std::string lineEnd = LineEnd();
-  std::optional<std::size_t> section;
-  std::optional<std::size_t> lastSection;
-  std::optional<std::size_t> replaced;
-  for (std::size_t i = 0; i < entries_.size(); ++i) {
-    RegistryEntry& entry = entries_[i];
-    if (entry.kind == RegistryEntry::Kind::Section) {
-      section = i;
-      if (InKey(i, root, key)) lastSection = i;
-      continue;
+  const std::vector<std::size_t> lines = ValueLines(root, key, name);
+  if (!lines.empty()) {
+    // Later duplicates go first, so that the indices before them stay valid.
+    for (std::size_t n = lines.size() - 1; n > 0; --n) {
+      entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(lines[n]));
     }
-    if (entry.kind != RegistryEntry::Kind::Value || !section || !InKey(*section, root, key) ||
-        !EqualsIgnoreCase(entry.name, name)) {
-      continue;
-    }
-    if (replaced) {
-      entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(i--));
-      continue;
-    }
+    RegistryEntry& entry = entries_[lines.front()];
     const bool hadCrLf = entry.raw.ends_with("\r\n");
     const bool hadLf = entry.raw.ends_with("\n");
     entry.raw = FormatValueLine(name, value, hadCrLf ? "\r\n" : lineEnd);
     entry.raw += hadCrLf ? "\r\n" : (hadLf ? "\n" : "");
     entry.name = std::string(name);
     entry.value = value;
-    replaced = i;
+    return;
   }
-  if (replaced) return;
+
+  std::optional<std::size_t> lastSection;
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    if (entries_[i].kind == RegistryEntry::Kind::Section && InKey(i, root, key)) lastSection = i;
+  }
 
   RegistryEntry line;
   line.kind = RegistryEntry::Kind::Value;
@@ -413,22 +413,17 @@ void RegistryDocument::Set(RegistryRoot root, std::string_view key, std::string_
   }
   if (!TrimLeft(WithoutLineEnd(entries_.back().raw)).empty()) append(lineEnd);
   const std::string keyPath(NormalizeKey(key));
-  RegistryEntry header = ParseSection(
-      "[" + std::string(RegistryRootName(root)) + (keyPath.empty() ? "" : "\\" + keyPath) + "]",
-      "[" + std::string(RegistryRootName(root)) + (keyPath.empty() ? "" : "\\" + keyPath) + "]" + lineEnd);
+  const std::string headerText =
+      "[" + std::string(RegistryRootName(root)) + (keyPath.empty() ? "" : "\\" + keyPath) + "]";
+  RegistryEntry header = ParseSection(headerText, headerText + lineEnd);
   entries_.push_back(std::move(header));
   entries_.push_back(std::move(line));
 }
 
 void RegistryDocument::Remove(RegistryRoot root, std::string_view key, std::string_view name) {
-  std::optional<std::size_t> section;
-  for (std::size_t i = 0; i < entries_.size(); ++i) {
-    const RegistryEntry& entry = entries_[i];
-    if (entry.kind == RegistryEntry::Kind::Section) section = i;
-    if (entry.kind == RegistryEntry::Kind::Value && section && InKey(*section, root, key) &&
-        EqualsIgnoreCase(entry.name, name)) {
-      entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(i--));
-    }
+  const std::vector<std::size_t> lines = ValueLines(root, key, name);
+  for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
+    entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(*line));
   }
 }
 

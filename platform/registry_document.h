@@ -44,6 +44,8 @@ class RegistryDocument {
 
  private:
   bool InKey(std::size_t sectionIndex, RegistryRoot root, std::string_view key) const;
+  // Indices, in file order, of the value lines for `name` in the sections of `key`.
+  std::vector<std::size_t> ValueLines(RegistryRoot root, std::string_view key, std::string_view name) const;
   std::string LineEnd() const;
 
   std::vector<RegistryEntry> entries_;

@@ -14,26 +14,12 @@
 #include "platform/environment.h"
 #include "platform/paths.h"
 #include "platform/registry_document.h"
+#include "platform/unique_fd.h"
 
 namespace maj::platform {
 namespace {
 
 using registry_internal::RegistryDocument;
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-  int release() { return std::exchange(fd_, -1); }
-
- private:
-  int fd_;
-};
 
 std::runtime_error SystemError(const std::string& what, const std::string& path) {
   return std::runtime_error(what + " " + path + ": " + std::strerror(errno));
@@ -46,7 +32,7 @@ bool IsUtf16(const std::string& content) {
 
 // The file's bytes; empty when it does not exist. Throws when it exists but cannot be read.
 std::string ReadContent(const std::string& path) {
-  FileDescriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  UniqueFd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) {
     if (errno == ENOENT || errno == ENOTDIR) return std::string();
     throw SystemError("cannot read the registry file", path);
@@ -70,22 +56,12 @@ RegistryDocument Load(const std::string& path) {
   return RegistryDocument::Parse(content);
 }
 
-void WriteAll(int fd, const std::string& content, const std::string& path) {
-  std::size_t done = 0;
-  while (done < content.size()) {
-    const ssize_t count = write(fd, content.data() + done, content.size() - done);
-    if (count < 0 && errno == EINTR) continue;
-    if (count < 0) throw SystemError("cannot write the registry file", path);
-    done += static_cast<std::size_t>(count);
-  }
-}
-
 // Replaces the file with `content` through a temporary file in the same folder, so that a reader never sees
 // a half-written registry.
 void ReplaceContent(const std::string& path, const std::string& content) {
   const std::string folder = ParentFolder(path).empty() ? "." : ParentFolder(path);
   std::string temporary = JoinPath(folder, "." + FileName(path) + ".XXXXXX");
-  FileDescriptor fd(mkostemp(temporary.data(), O_CLOEXEC));
+  UniqueFd fd(mkostemp(temporary.data(), O_CLOEXEC));
   if (fd.get() < 0) throw SystemError("cannot write the registry file", path);
   try {
     struct stat existing;
@@ -98,9 +74,11 @@ void ReplaceContent(const std::string& path, const std::string& content) {
       mode &= ~mask;
     }
     fchmod(fd.get(), mode);
-    WriteAll(fd.get(), content, path);
+    if (!WriteAll(fd.get(), content.data(), content.size())) {
+      throw SystemError("cannot write the registry file", path);
+    }
     if (fsync(fd.get()) != 0) throw SystemError("cannot write the registry file", path);
-    if (close(fd.release()) != 0) throw SystemError("cannot write the registry file", path);
+    if (!fd.Close()) throw SystemError("cannot write the registry file", path);
     if (rename(temporary.c_str(), path.c_str()) != 0) throw SystemError("cannot write the registry file", path);
   } catch (...) {
     unlink(temporary.c_str());
@@ -119,7 +97,7 @@ void Update(const std::string& givenPath, Change change) {
     free(real);
   }
   const std::string folder = ParentFolder(path).empty() ? "." : ParentFolder(path);
-  FileDescriptor lock(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  UniqueFd lock(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (lock.get() < 0) throw SystemError("cannot write the registry file", path);
   while (flock(lock.get(), LOCK_EX) != 0) {
     if (errno != EINTR) throw SystemError("cannot lock the registry file", path);

@@ -7,28 +7,13 @@
 
 #include <utility>
 
+#include "platform/unique_fd.h"
+
 namespace maj::sysinfo {
-namespace {
-
-// Closes the descriptor when the mapping is made (or fails): the mapping does not need it.
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
-}  // namespace
 
 std::optional<MappedFile> MappedFile::Open(const std::string& path) {
-  const FileDescriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // Closed when the mapping is made (or fails): the mapping does not need it.
+  const platform::UniqueFd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) return std::nullopt;
   struct stat info {};
   if (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;

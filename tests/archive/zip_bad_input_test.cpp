@@ -15,12 +15,13 @@ namespace {
 namespace fs = std::filesystem;
 using maj::testing::ReadFileText;
 using maj::testing::TempFolder;
+using testing::ExtractZip;
+using testing::kLargeSize;
 using testing::ListTree;
 using testing::RandomBytes;
 using testing::RunQuiet;
 using testing::ShellQuote;
-
-constexpr size_t kLargeSize = 2621440;
+using testing::WriteZip;
 
 // The message of the ZipError thrown by `action` ("" when it throws nothing).
 std::string ErrorOf(const std::function<void()>& action) {
@@ -38,21 +39,14 @@ class ZipBadInputTest : public ::testing::Test {
   std::string WriteLargeSet(const std::string& name, unsigned seed) {
     const std::string source = temp_.WriteFile("src/" + name, RandomBytes(kLargeSize, seed));
     const std::string archive = (temp_.path() / (name + ".zip")).string();
-    ZipComponent zip;
-    zip.AddFile(source, "", "");
-    zip.SetVolumeSize(819200);
-    zip.WriteArchive(archive);
+    WriteZip(source, archive);
     EXPECT_TRUE(fs::exists(archive + ".004"));
     return archive;
   }
 
   // Opens and extracts `archive` into out/, returning the error message.
   std::string ExtractError(const std::string& archive) {
-    return ErrorOf([&] {
-      ZipComponent zip;
-      zip.OpenArchive(archive);
-      zip.ExtractArchive(out());
-    });
+    return ErrorOf([&] { ExtractZip(archive, out()); });
   }
 
   std::string out() const { return (temp_.path() / "out").string(); }

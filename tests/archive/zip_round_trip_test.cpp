@@ -13,26 +13,13 @@ namespace {
 namespace fs = std::filesystem;
 using maj::testing::ReadFileText;
 using maj::testing::TempFolder;
+using testing::ExtractZip;
+using testing::kLargeSize;
 using testing::ListTree;
 using testing::RandomBytes;
 using testing::RunQuiet;
 using testing::ShellQuote;
-
-constexpr double kVolumeSize = 819200;
-constexpr size_t kLargeSize = 2621440;  // 2.5 MB: three full volumes and a remainder once compressed
-
-void Write(const std::string& source, const std::string& archive, double volumeSize = kVolumeSize) {
-  ZipComponent zip;
-  zip.AddFile(source, "", "");
-  zip.SetVolumeSize(volumeSize);
-  zip.WriteArchive(archive);
-}
-
-void Extract(const std::string& archive, const std::string& folder) {
-  ZipComponent zip;
-  zip.OpenArchive(archive);
-  zip.ExtractArchive(folder);
-}
+using testing::WriteZip;
 
 TEST(ZipRoundTripTest, LargeFileIsCutIntoExactVolumesAndExtractedFromTheFirst) {
   TempFolder temp;
@@ -40,7 +27,7 @@ TEST(ZipRoundTripTest, LargeFileIsCutIntoExactVolumesAndExtractedFromTheFirst) {
   const std::string source = temp.WriteFile("src/report.ocx", content);
   const std::string archive = (temp.path() / "src/report.ocx.zip").string();
 
-  Write(source, archive);
+  WriteZip(source, archive);
 
   EXPECT_EQ(ListTree(temp.path() / "src"),
             (std::vector<std::string>{"report.ocx", "report.ocx.zip.001", "report.ocx.zip.002",
@@ -52,7 +39,7 @@ TEST(ZipRoundTripTest, LargeFileIsCutIntoExactVolumesAndExtractedFromTheFirst) {
   EXPECT_GT(lastSize, 0u);
   EXPECT_LT(lastSize, 819200u);
 
-  Extract(archive + ".001", (temp.path() / "out").string());
+  ExtractZip(archive + ".001", (temp.path() / "out").string());
   EXPECT_EQ(ListTree(temp.path() / "out"), std::vector<std::string>{"report.ocx"});
   EXPECT_EQ(ReadFileText(temp.path() / "out/report.ocx"), content);
 }
@@ -62,10 +49,10 @@ TEST(ZipRoundTripTest, SmallFileIsWrittenWholeWithoutVolumes) {
   const std::string source = temp.WriteFile("src/notes.txt", "Mise à jour\n");
   const std::string archive = (temp.path() / "src/notes.txt.zip").string();
 
-  Write(source, archive);
+  WriteZip(source, archive);
 
   EXPECT_EQ(ListTree(temp.path() / "src"), (std::vector<std::string>{"notes.txt", "notes.txt.zip"}));
-  Extract(archive, (temp.path() / "out").string());
+  ExtractZip(archive, (temp.path() / "out").string());
   EXPECT_EQ(ReadFileText(temp.path() / "out/notes.txt"), "Mise à jour\n");
   EXPECT_EQ(ReadFileText(source), "Mise à jour\n");
 }
@@ -74,20 +61,20 @@ TEST(ZipRoundTripTest, RewritingLeavesOnlyTheNewArchiveFiles) {
   TempFolder temp;
   const std::string archive = (temp.path() / "a.bin.zip").string();
   const std::string large = temp.WriteFile("a.bin", RandomBytes(kLargeSize, 2));
-  Write(large, archive);
+  WriteZip(large, archive);
   ASSERT_TRUE(fs::exists(archive + ".004"));
 
   // A small archive of the same name: the stale volumes must go, or they would be taken for the new archive.
   const std::string small = temp.WriteFile("a.bin", "small");
-  Write(small, archive);
+  WriteZip(small, archive);
   EXPECT_EQ(ListTree(temp.path()), (std::vector<std::string>{"a.bin", "a.bin.zip"}));
 
   // And back: the stale whole archive must go, since it is looked for before the volumes.
   temp.WriteFile("a.bin", RandomBytes(kLargeSize, 3));
-  Write(large, archive);
+  WriteZip(large, archive);
   EXPECT_FALSE(fs::exists(archive));
   EXPECT_TRUE(fs::exists(archive + ".001"));
-  Extract(archive + ".001", (temp.path() / "out").string());
+  ExtractZip(archive + ".001", (temp.path() / "out").string());
   EXPECT_EQ(ReadFileText(temp.path() / "out/a.bin"), RandomBytes(kLargeSize, 3));
 }
 
@@ -104,7 +91,7 @@ TEST(ZipRoundTripTest, SeveralFilesWithFoldersAndOpeningByTheArchiveName) {
   ASSERT_TRUE(fs::exists(archive + ".003"));
 
   // With only the archive name, its volumes are found.
-  Extract(archive, (temp.path() / "out").string());
+  ExtractZip(archive, (temp.path() / "out").string());
   EXPECT_EQ(ListTree(temp.path() / "out"),
             (std::vector<std::string>{"docs", "docs/fr", "docs/fr/deux.txt", "one.dll"}));
   EXPECT_EQ(ReadFileText(temp.path() / "out/docs/fr/deux.txt"), "deux");
@@ -116,7 +103,7 @@ TEST(ZipRoundTripTest, BackslashesInEntryNamesBecomeSubfolders) {
   const std::string archive = (temp.path() / "win.zip").string();
   testing::WriteRawZip(archive, {{"bin\\fr\\lisezmoi.txt", "texte"}, {"racine.txt", "r"}});
 
-  Extract(archive, (temp.path() / "out").string());
+  ExtractZip(archive, (temp.path() / "out").string());
 
   EXPECT_EQ(ListTree(temp.path() / "out"),
             (std::vector<std::string>{"bin", "bin/fr", "bin/fr/lisezmoi.txt", "racine.txt"}));
@@ -127,10 +114,10 @@ TEST(ZipRoundTripTest, ExistingFilesAreReplaced) {
   TempFolder temp;
   const std::string source = temp.WriteFile("src/x.txt", "nouveau");
   const std::string archive = (temp.path() / "x.txt.zip").string();
-  Write(source, archive);
+  WriteZip(source, archive);
   temp.WriteFile("out/x.txt", "ancien contenu plus long");
 
-  Extract(archive, (temp.path() / "out").string());
+  ExtractZip(archive, (temp.path() / "out").string());
 
   EXPECT_EQ(ReadFileText(temp.path() / "out/x.txt"), "nouveau");
   EXPECT_EQ(ListTree(temp.path() / "out"), std::vector<std::string>{"x.txt"});
@@ -148,8 +135,8 @@ TEST_F(SevenZipInteropTest, SevenZipExtractsOurVolumesAndWholeArchives) {
   const std::string content = RandomBytes(kLargeSize, 5);
   const std::string large = temp_.WriteFile("src/big.dat", content);
   const std::string small = temp_.WriteFile("src/small.txt", "petit");
-  Write(large, (temp_.path() / "big.dat.zip").string());
-  Write(small, (temp_.path() / "small.txt.zip").string());
+  WriteZip(large, (temp_.path() / "big.dat.zip").string());
+  WriteZip(small, (temp_.path() / "small.txt.zip").string());
 
   const std::string out = (temp_.path() / "out").string();
   ASSERT_EQ(RunQuiet("7zz x -y -o" + ShellQuote(out) + " " +
@@ -175,7 +162,7 @@ TEST_F(SevenZipInteropTest, WeExtractSevenZipVolumes) {
   ASSERT_TRUE(fs::exists(archive + ".004"));
   ASSERT_FALSE(fs::exists(archive));
 
-  Extract(archive + ".001", (temp_.path() / "out").string());
+  ExtractZip(archive + ".001", (temp_.path() / "out").string());
 
   EXPECT_EQ(ListTree(temp_.path() / "out"),
             (std::vector<std::string>{"big.dat", "sub", "sub/inner.txt"}));
@@ -192,7 +179,7 @@ TEST_F(SevenZipInteropTest, WeExtractASevenZipSetOfOneVolume) {
   ASSERT_TRUE(fs::exists(archive + ".001"));
   ASSERT_FALSE(fs::exists(archive + ".002"));
 
-  Extract(archive + ".001", (temp_.path() / "out").string());
+  ExtractZip(archive + ".001", (temp_.path() / "out").string());
 
   EXPECT_EQ(ListTree(temp_.path() / "out"), std::vector<std::string>{"seul.txt"});
   EXPECT_EQ(ReadFileText(temp_.path() / "out/seul.txt"), "un seul volume");

@@ -9,9 +9,23 @@
 #include <random>
 #include <stdexcept>
 
+#include "archive/zip_component.h"
 #include "tests/support/temp_folder.h"
 
 namespace maj::archive::testing {
+
+void WriteZip(const std::string& source, const std::string& archive, double volumeSize) {
+  ZipComponent zip;
+  zip.AddFile(source, "", "");
+  zip.SetVolumeSize(volumeSize);
+  zip.WriteArchive(archive);
+}
+
+void ExtractZip(const std::string& archive, const std::string& folder) {
+  ZipComponent zip;
+  zip.OpenArchive(archive);
+  zip.ExtractArchive(folder);
+}
 
 std::string RandomBytes(size_t size, unsigned seed) {
   std::mt19937 generator(seed);

@@ -1,11 +1,23 @@
 #pragma once
-// Helpers for the zip component tests: content, folder listings, 7-Zip and hand-made archives.
+// Helpers for the zip component tests: writing and extracting with the component, content, folder listings,
+// 7-Zip and hand-made archives.
 #include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace maj::archive::testing {
+
+// Volume size used by the tests that cut archives into volumes.
+constexpr double kVolumeSize = 819200;
+// 2.5 MB: once compressed (random bytes do not shrink), three full volumes and a remainder.
+constexpr size_t kLargeSize = 2621440;
+
+// Writes the file `source` alone (at the root) into the archive `archive`, cut into volumes of `volumeSize`.
+void WriteZip(const std::string& source, const std::string& archive, double volumeSize = kVolumeSize);
+
+// Opens `archive` (whole or a set's first volume) and extracts it into `folder`.
+void ExtractZip(const std::string& archive, const std::string& folder);
 
 // `size` pseudo-random bytes (incompressible), the same for the same seed.
 std::string RandomBytes(size_t size, unsigned seed);

@@ -15,4 +15,3 @@ list(APPEND ENGINE_TEST_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/update_conditions_test.cpp
 )
 list(APPEND ENGINE_TEST_LIBS maj_transfer maj_db)
-set(ENGINE_TEST_NEEDS_DATABASE ON)

@@ -1,9 +1,6 @@
 #include "tests/transfer/fichier64_test_support.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -18,40 +15,6 @@ namespace maj::transfer::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-// KEY=value lines of the file that the private server's start script writes.
-std::string ServerSetting(const std::string& key) {
-  const char* configured = std::getenv("MAJ_TEST_DATABASE");
-  const std::string file = configured ? configured : "/tmp/maj-testdb-" + std::to_string(getuid()) + "/database.env";
-  std::ifstream in(file);
-  std::string line;
-  while (std::getline(in, line)) {
-    if (line.rfind(key + "=", 0) == 0) return line.substr(key.size() + 1);
-  }
-  throw std::runtime_error("private test server not running: no " + key + " in " + file);
-}
-
-// Each test process works in its own database, so that tests running side by side never share a table.
-void ConnectToOwnDatabase() {
-  db::Connection& connection = db::SharedConnection();
-  if (connection.IsOpen()) return;
-  setenv("ODBCSYSINI", ServerSetting("ODBCSYSINI").c_str(), 1);
-  setenv("ODBCINI", ServerSetting("ODBCINI").c_str(), 1);
-  std::string failure;
-  db::ConnectDataSource(ServerSetting("DSN"), [&](const std::string& description) { failure = description; });
-  if (!failure.empty()) throw std::runtime_error("cannot connect to the private test server: " + failure);
-  const std::string database = "proscenia_transfer_" + std::to_string(getpid());
-  connection.ExecuteUpdate("DROP DATABASE IF EXISTS " + database);
-  connection.ExecuteUpdate("CREATE DATABASE " + database);
-  connection.ExecuteUpdate("USE " + database);
-  std::atexit([] {
-    try {
-      db::SharedConnection().ExecuteUpdate("DROP DATABASE IF EXISTS proscenia_transfer_" + std::to_string(getpid()));
-      db::CloseDatabase();
-    } catch (...) {
-    }
-  });
-}
 
 // A "Vm...:" line of /proc/self/status, in bytes.
 std::size_t StatusBytes(const std::string& field) {
@@ -147,8 +110,7 @@ std::vector<std::string> FileNames(const std::string& folder) {
 }
 
 void Fichier64Test::SetUp() {
-  ConnectToOwnDatabase();
-  db::SharedConnection().ExecuteUpdate("DROP TABLE IF EXISTS Fichier64");
+  database_.ConnectShared();
   db::EnsureUpdateTable();
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/support/temp_folder.h"
+#include "tests/support/test_database.h"
 #include "transfer/cls_file.h"
 
 namespace maj::transfer::testing {
@@ -61,8 +62,8 @@ class RecordingFileListener : public cls_FileListener {
   std::vector<std::string> events;
 };
 
-// Connects the shared connection to the private test server once, and gives every test an empty Fichier64
-// and an empty temporary folder.
+// Gives every test its own database on the private test server, with an empty Fichier64 and the shared
+// connection open on it, and an empty temporary folder.
 class Fichier64Test : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -72,6 +73,7 @@ class Fichier64Test : public ::testing::Test {
   cls_File MakeRecord(const std::string& fileName, const std::string& content, const std::string& version,
                       std::int16_t type = 0);
 
+  maj::testing::TestDatabase database_;
   maj::testing::TempFolder folder_;
 };
 

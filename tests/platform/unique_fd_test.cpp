@@ -1,0 +1,82 @@
+#include "platform/unique_fd.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+#include <utility>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/temp_folder.h"
+
+namespace maj::platform {
+namespace {
+
+using maj::testing::ReadFileText;
+using maj::testing::TempFolder;
+
+bool IsOpen(int fd) { return fcntl(fd, F_GETFD) != -1; }
+
+int OpenDevNull() { return open("/dev/null", O_RDONLY | O_CLOEXEC); }
+
+TEST(UniqueFdTest, ClosesOnceWhenDestroyedAfterMoves) {
+  int raw = OpenDevNull();
+  ASSERT_GE(raw, 0);
+  {
+    UniqueFd first(raw);
+    UniqueFd second(std::move(first));
+    EXPECT_FALSE(first.valid());
+    EXPECT_EQ(second.get(), raw);
+    UniqueFd third;
+    third = std::move(second);
+    EXPECT_EQ(third.get(), raw);
+    EXPECT_TRUE(IsOpen(raw));
+  }
+  EXPECT_FALSE(IsOpen(raw));
+}
+
+TEST(UniqueFdTest, ResetClosesTheOldDescriptorAndReleaseKeepsItOpen) {
+  UniqueFd fd(OpenDevNull());
+  const int old = fd.get();
+  fd.reset(OpenDevNull());
+  EXPECT_FALSE(IsOpen(old));
+  const int released = fd.release();
+  EXPECT_FALSE(fd.valid());
+  EXPECT_TRUE(IsOpen(released));
+  close(released);
+}
+
+TEST(UniqueFdTest, CloseReportsFailure) {
+  UniqueFd fd(OpenDevNull());
+  EXPECT_TRUE(fd.Close());
+  EXPECT_FALSE(fd.valid());
+  EXPECT_FALSE(fd.Close());
+  EXPECT_EQ(errno, EBADF);
+
+  // A descriptor closed behind the owner's back: close() fails and Close() says so.
+  int raw = OpenDevNull();
+  UniqueFd stale(raw);
+  close(raw);
+  EXPECT_FALSE(stale.Close());
+}
+
+TEST(WriteAllTest, WritesEveryByteOrReportsTheFailure) {
+  TempFolder temp;
+  const std::string path = temp.str() + "/out.bin";
+  std::string content(3 * 1024 * 1024 + 17, '\0');
+  for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7);
+  UniqueFd out(open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
+  ASSERT_TRUE(out.valid());
+  EXPECT_TRUE(WriteAll(out.get(), content.data(), content.size()));
+  EXPECT_TRUE(out.Close());
+  EXPECT_EQ(ReadFileText(path), content);
+
+  UniqueFd readOnly(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  EXPECT_FALSE(WriteAll(readOnly.get(), "x", 1));
+  EXPECT_EQ(errno, EBADF);
+}
+
+}  // namespace
+}  // namespace maj::platform
