@@ -1,12 +1,8 @@
 // The retrieval and installation run of cls_DownloadManager: fetch every wanted file into the working
 // folder, unpack the archives of plain files, install everything, report the end and clean up.
-#include <fstream>
-#include <stdexcept>
-
 #include "archive/zip_component.h"
 #include "db/connection.h"
 #include "db/database.h"
-#include "db/query_helpers.h"
 #include "db/result_set.h"
 #include "engine/cls_download_manager.h"
 #include "engine/current_fichier.h"
