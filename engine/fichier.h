@@ -2,10 +2,15 @@
 // Fichier: one published file that the update may install, with its version test.
 #include <cstdint>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "archive/rx_unrar.h"
+
 namespace maj::engine {
+
+struct EngineHost;
 
 // Events of Fichier, in declaration order, raised synchronously inside its install operation.
 class FichierListener {
@@ -22,7 +27,7 @@ class FichierListener {
 // result matches each component ignoring letter case.
 std::string InstalledPath(std::string_view nom);
 
-class Fichier {
+class Fichier : private archive::CRxUnrarListener {
  public:
   // The fields, as published in a Fichier64 row; readable and writable by the engine.
   std::string Path;          // the fetched copy in the working folder; once installed, the installed path
@@ -45,8 +50,42 @@ class Fichier {
   // equal, -1 when older.
   std::int32_t TestVersion();
 
+  // The screen's callbacks used while installing (events between polls, messages); null: none. Not owned.
+  void SetHost(const EngineHost* host) { host_ = host; }
+
+  // Installs the fetched file at Path: deletes the old installed copy (InstalledPath of the lowered Nom),
+  // moves the file there and registers it (in place with flag 2, raising Register first; as a .NET
+  // assembly with flag 64), or, when the old copy cannot be replaced, schedules the move and the
+  // registrations for the next start. Then runs action1..action3. Only with action1 = 0 is the file moved;
+  // when no fetched copy is left at Path, nothing is moved and the installed copy stays.
+  // Raises ProcessAction(Nom) first. Returns true when the machine must restart to complete the install.
+  // Throws when a scheduled replacement cannot be recorded.
+  bool ProcessAction();
+
+  // True once ProcessAction left the fetched copy in the working folder for a replacement at the next start.
+  bool WaitsForNextStart() const { return waitsForNextStart_; }
+
  private:
+  // One post-install action: 2 extracts a RAR archive (all volumes) into the working folder, 3 starts a
+  // program in the working folder and waits for it, 5 asks for a restart (the only code returning true).
+  bool RunAction(const std::string& path, std::int32_t code, const std::string& data);
+  // Follows every volume of the archive being extracted.
+  void objRxUnrar_NextVolumne(std::string& strFilename, bool& blnContinue);
+  void NextVolumne(std::string& strFilename, bool& blnContinue) override {
+    objRxUnrar_NextVolumne(strFilename, blnContinue);
+  }
+  // Registers an installed .NET assembly (flag 64) with the newest framework, at once.
+  void RegisterAssembly();
+  // Schedules the registration of an assembly that could not be replaced yet for the next start.
+  void ScheduleAssemblyRegistration();
+  void ShowMessage(const std::string& message) const;
+
   FichierListener* listener_ = nullptr;
+  const EngineHost* host_ = nullptr;
+  bool waitsForNextStart_ = false;
+  // The RAR extractor of the actions; a fresh one for every extraction.
+  std::unique_ptr<archive::CRxUnrar> objRxUnrar =
+      std::make_unique<archive::CRxUnrar>(static_cast<archive::CRxUnrarListener*>(this));
   // Open only while a deferred install writes its batch file.
   std::ofstream batchFile_;
 };

@@ -1,0 +1,15 @@
+#pragma once
+// Names of published files, as they come from table Fichier64.
+#include <string>
+#include <string_view>
+
+namespace maj::engine {
+
+// True when `nom` names a file without any folder: not empty, not "." or "..", and without "/", "\", ":"
+// or NUL. Any other name could write outside the working, bin or application folder.
+bool IsPlainFileName(std::string_view nom);
+
+// Throws std::runtime_error with a French description naming `nom` unless IsPlainFileName(nom).
+void RequirePlainFileName(std::string_view nom);
+
+}  // namespace maj::engine

@@ -1,0 +1,92 @@
+// The update check of cls_DownloadManager: which conditional packages are missing and which plain files
+// are newer than their installed copies, for the running Windows version.
+#include <algorithm>
+#include <array>
+#include <stdexcept>
+#include <string_view>
+
+#include "db/query_helpers.h"
+#include "db/result_set.h"
+#include "engine/cls_download_manager.h"
+#include "engine/current_fichier.h"
+#include "engine/install_conditions.h"
+#include "sysinfo/os_identification.h"
+
+namespace maj::engine {
+namespace {
+
+// The OS keys that name a flag column of Fichier64; only these are ever pasted into a statement.
+constexpr std::array<std::string_view, 9> kKnownOSKeys = {
+    "`win9x`", "`winME`", "`winNT4`", "`win2000`", "`winXP`", "`win2003`", "`vista`", "`win7`", "`win8`"};
+
+bool IsKnownOSKey(std::string_view key) {
+  return std::find(kKnownOSKeys.begin(), kKnownOSKeys.end(), key) != kKnownOSKeys.end();
+}
+
+}  // namespace
+
+void cls_DownloadManager::Test_Version(bool& forcer) {
+  std::string message = "Vérification des versions";
+  if (listener_) listener_->CheckVersionEvent(message);
+
+  // Each check starts afresh: entries of an earlier run would be fetched and installed again, and an entry
+  // whose Path already names its installed file would delete that file.
+  conditions_.clear();
+  updateList_.clear();
+  installList_.clear();
+
+  const std::string key = sysinfo::GetOSKey();
+  if (!IsKnownOSKey(key)) {
+    throw std::runtime_error(
+        "La version de Windows de ce poste n'est pas reconnue : la mise à jour ne peut pas être vérifiée.");
+  }
+
+  {
+    db::ResultSet rows = db::OpenQuery(
+        " select distinct `condition`, typeCondition from Fichier64 where typeCondition <> 0 and " + key + " <> 0",
+        db::kCursorDynamic);
+    for (; rows.IsOpen() && !rows.AtEnd(); rows.MoveNext()) {
+      const std::string condition = rows.Field("condition").AsText();
+      const auto typeCondition = static_cast<std::int16_t>(rows.Field("typeCondition").AsInteger());
+      if (!IsConditionMet(condition, typeCondition)) conditions_.push_back(condition);
+    }
+  }
+
+  // While any package is wanted, the plain files wait for a later check.
+  if (conditions_.empty()) {
+    db::ResultSet names = db::OpenQuery(
+        "select distinct nom from Fichier64 where typeCondition = 0 and " + key + " <> 0 order by cle_fichier",
+        db::kCursorDynamic);
+    for (; names.IsOpen() && !names.AtEnd(); names.MoveNext()) {
+      auto fichier = std::make_shared<Fichier>();
+      MakeCurrentFichier(cFichier, fichier, this, &host_);
+      fichier->Nom = names.Field("nom").AsText();
+
+      db::ResultSet newest =
+          db::OpenQuery("select version, nom, type from Fichier64 where typecondition = 0 and nom = '" +
+                            db::QuoteSqlText(fichier->Nom) + "' order by version desc limit 1",
+                        db::kCursorDynamic);
+      if (!newest.IsOpen() || newest.AtEnd()) continue;  // the rows went away since the list was read
+      fichier->Version = newest.Field("version").AsText();
+      fichier->Type = static_cast<std::int32_t>(newest.Field("type").AsInteger());
+      newest.Close();
+
+      if (fichier->TestVersion() == 1 || forcer) updateList_.push_back(fichier);
+    }
+  }
+
+  RunUpdate();
+}
+
+bool cls_DownloadManager::IsConditionMet(const std::string& condition, std::int16_t typeCondition) {
+  switch (typeCondition) {
+    case 1:
+      return IsFileConditionMet(condition);
+    case 2:
+      return IsRegistryConditionMet(condition);
+    default:
+      return false;
+  }
+}
+
+}  // namespace maj::engine

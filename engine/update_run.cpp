@@ -1,0 +1,121 @@
+// The retrieval and installation run of cls_DownloadManager: fetch every wanted file into the working
+// folder, unpack the archives of plain files, install everything, report the end and clean up.
+#include "archive/zip_component.h"
+#include "db/connection.h"
+#include "db/database.h"
+#include "db/result_set.h"
+#include "engine/cls_download_manager.h"
+#include "engine/current_fichier.h"
+#include "engine/main_version_number.h"
+#include "engine/published_name.h"
+#include "engine/working_folder.h"
+#include "platform/file_operations.h"
+#include "platform/paths.h"
+#include "sysinfo/os_identification.h"
+
+namespace maj::engine {
+
+void cls_DownloadManager::RunUpdate() {
+  const std::string baseFolder = PrepareWorkingFolder();
+  const std::string workingFolder = WorkingFolder();
+
+  RetrieveConditionalFiles();
+
+  const std::string key = sysinfo::GetOSKey();
+  platform::FileOperations& files = platform::CurrentFileOperations();
+  for (const std::shared_ptr<Fichier>& fichier : updateList_) {
+    MakeCurrentFichier(cFichier, fichier, this, &host_);
+    RequirePlainFileName(fichier->Nom);
+    std::string archivePath = platform::JoinPath(workingFolder, fichier->Nom + ".zip");
+
+    if (cFile) cFile->SetListener(nullptr);
+    cFile = std::make_shared<transfer::cls_File>();
+    cFile->SetListener(this);
+    cFile->Download(workingFolder + "/", fichier->Nom, fichier->Version, key);
+
+    if (!files.FileExists(archivePath)) archivePath += ".001";
+    if (!files.FileExists(archivePath)) {
+      // The newest version of this name is published for other Windows versions only: nothing to install.
+      std::string notice = fichier->Nom + " : version " + fichier->Version +
+                           " non publiée pour cette version de Windows, fichier ignoré";
+      if (listener_) listener_->DownloadFileEvent(notice);
+      continue;
+    }
+    {
+      archive::ZipComponent zip;
+      zip.OpenArchive(platform::ResolvePathCase(archivePath));
+      zip.ExtractArchive(workingFolder);
+    }
+    fichier->Path = platform::JoinPath(workingFolder, fichier->Nom);
+    installList_.push_back(fichier);
+  }
+
+  bool restart = false;
+  bool keepWorkingFolder = false;
+  for (const std::shared_ptr<Fichier>& fichier : installList_) {
+    MakeCurrentFichier(cFichier, fichier, this, &host_);
+    restart = fichier->ProcessAction() || restart;
+    keepWorkingFolder = keepWorkingFolder || fichier->WaitsForNextStart();
+  }
+
+  std::string endText = "Mise à jour terminée";
+  if (restart) {
+    endText += "Vous devez redémarrer pour terminer la mise à jour";
+    if (listener_) listener_->NeedRebootEvent();
+  }
+  if (listener_) listener_->EndDownloadEvent(endText);
+
+  std::int32_t lOld = 0;
+  std::int32_t lNew = 999999;
+  {
+    db::ResultSet versions = db::SharedConnection().Execute(
+        "SELECT VERSION FROM Fichier64 WHERE UCASE(NOM)='ORV_SPEC.EXE' GROUP BY VERSION ORDER BY VERSION DESC");
+    if (versions.IsOpen() && !versions.AtEnd()) {
+      lNew = MainVersionNumber(versions.Field("VERSION").AsText()).value_or(lNew);
+      versions.MoveNext();
+      if (!versions.AtEnd()) lOld = MainVersionNumber(versions.Field("VERSION").AsText()).value_or(lOld);
+    }
+  }
+  if (listener_) listener_->OldNewOrvSpecVersionEvent(lOld, lNew);
+
+  // Files waiting for the next start are copied from the working folder then: it stays until that is done,
+  // and later runs work in a numbered folder meanwhile.
+  const bool baseNeeded = (keepWorkingFolder && workingFolder == baseFolder) || IsNeededAtNextStart(baseFolder);
+  if (!baseNeeded && files.FolderExists(baseFolder)) RemoveFolderTree(baseFolder);
+}
+
+void cls_DownloadManager::RetrieveConditionalFiles() {
+  std::string message = "Récupération des fichiers";
+  if (listener_) listener_->DownloadEvent(message);
+
+  const std::string workingFolder = WorkingFolder();
+  for (const std::string& condition : conditions_) {
+    // The condition text is bound, never pasted: it may hold quotes and backslashes.
+    db::ResultSet rows = db::SharedConnection().Execute(
+        " select nom, data, action1, actionData1, action2, actionData2, action3, actionData3, type from Fichier64 "
+        " where `condition` = ?",
+        {db::Parameter::Text(condition)});
+    for (; rows.IsOpen() && !rows.AtEnd(); rows.MoveNext()) {
+      std::string nom = rows.Field("nom").AsText();
+      if (listener_) listener_->DownloadFileEvent(nom);
+      RequirePlainFileName(nom);
+      const std::string path = platform::JoinPath(workingFolder, nom);
+      rows.SaveFieldToFile("data", path);
+
+      auto fichier = std::make_shared<Fichier>();
+      MakeCurrentFichier(cFichier, fichier, this, &host_);
+      fichier->Path = path;
+      fichier->Nom = nom;
+      fichier->action1 = static_cast<std::int32_t>(rows.Field("action1").AsInteger());
+      fichier->actionData1 = rows.Field("actionData1").AsText();
+      fichier->action2 = static_cast<std::int32_t>(rows.Field("action2").AsInteger());
+      fichier->actionData2 = rows.Field("actionData2").AsText();
+      fichier->action3 = static_cast<std::int32_t>(rows.Field("action3").AsInteger());
+      fichier->actionData3 = rows.Field("actionData3").AsText();
+      fichier->Type = static_cast<std::int32_t>(rows.Field("type").AsInteger());
+      installList_.push_back(fichier);
+    }
+  }
+}
+
+}  // namespace maj::engine

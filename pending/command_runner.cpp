@@ -1,0 +1,184 @@
+#include "pending/command_runner.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+#include <vector>
+
+#include "platform/paths.h"
+#include "platform/processes.h"
+#include "platform/text.h"
+
+namespace maj::pending {
+namespace {
+
+std::string Local(std::string_view path) { return platform::ResolvePathCase(platform::ToLocalPath(path)); }
+
+std::string TrimBlanks(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return std::string();
+  const std::size_t last = text.find_last_not_of(" \t");
+  return std::string(text.substr(first, last - first + 1));
+}
+
+// A temporary name beside `target`, unique for this process.
+std::filesystem::path TemporaryBeside(const std::filesystem::path& target) {
+  return target.parent_path() / ("." + target.filename().string() + ".maj-pending." + std::to_string(getpid()));
+}
+
+bool CopyThenRename(const std::filesystem::path& source, const std::filesystem::path& target) {
+  const std::filesystem::path temporary = TemporaryBeside(target);
+  std::error_code error;
+  std::filesystem::copy_file(source, temporary, std::filesystem::copy_options::overwrite_existing, error);
+  if (!error) std::filesystem::rename(temporary, target, error);
+  if (error) {
+    std::error_code ignored;
+    std::filesystem::remove(temporary, ignored);
+    return false;
+  }
+  return true;
+}
+
+bool IsSkippedLine(std::string_view line) {
+  return line.empty() || platform::EqualsIgnoreCase(line, "rem") || platform::StartsWithIgnoreCase(line, "rem ") ||
+         line.starts_with("::") || platform::EqualsIgnoreCase(line, "echo") ||
+         platform::StartsWithIgnoreCase(line, "echo ");
+}
+
+// "/y", "/-y", "/b"...: a copy switch, not a path (which on this system may start with "/" too).
+bool IsCopySwitch(std::string_view word) {
+  return word.size() >= 2 && word.size() <= 3 && word[0] == '/' && word.find('/', 1) == std::string_view::npos;
+}
+
+// "copy [/y] source target": the two paths, or false when the line does not hold them.
+bool RunCopyLine(std::string_view line, std::ostream& log) {
+  std::vector<std::string> words = platform::SplitCommandLine(line);
+  std::vector<std::string> paths;
+  for (std::size_t i = 1; i < words.size(); ++i) {
+    if (IsCopySwitch(words[i])) continue;
+    paths.push_back(words[i]);
+  }
+  if (paths.size() != 2) {
+    log << "maj-pending : ligne de copie non comprise : " << line << "\n";
+    return false;
+  }
+  if (!CopyReplacing(paths[0], paths[1])) {
+    log << "maj-pending : copie impossible de " << paths[0] << " vers " << paths[1] << "\n";
+    return false;
+  }
+  log << "maj-pending : copié " << paths[0] << " vers " << paths[1] << "\n";
+  return true;
+}
+
+}  // namespace
+
+CommandLine SplitProgram(std::string_view commandLine) {
+  const std::size_t start = commandLine.find_first_not_of(" \t");
+  if (start == std::string_view::npos) return {};
+  std::size_t end;
+  CommandLine result;
+  if (commandLine[start] == '"') {
+    const std::size_t quote = commandLine.find('"', start + 1);
+    result.program = std::string(commandLine.substr(
+        start + 1, quote == std::string_view::npos ? std::string_view::npos : quote - start - 1));
+    end = quote == std::string_view::npos ? commandLine.size() : quote + 1;
+  } else {
+    end = commandLine.find_first_of(" \t", start);
+    if (end == std::string_view::npos) end = commandLine.size();
+    result.program = std::string(commandLine.substr(start, end - start));
+  }
+  result.parameters = TrimBlanks(commandLine.substr(end));
+  return result;
+}
+
+bool CopyReplacing(std::string_view from, std::string_view to) {
+  const std::filesystem::path source = Local(from);
+  const std::filesystem::path target = Local(to);
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(source, error)) return false;
+  if (std::filesystem::equivalent(source, target, error)) return true;
+  return CopyThenRename(source, target);
+}
+
+bool MoveReplacing(std::string_view from, std::string_view to) {
+  const std::filesystem::path source = Local(from);
+  const std::filesystem::path target = Local(to);
+  std::error_code error;
+  if (!std::filesystem::exists(std::filesystem::symlink_status(source, error))) return false;
+  if (std::filesystem::is_directory(target, error)) return false;  // a file never replaces a folder
+  if (std::rename(source.c_str(), target.c_str()) == 0) return true;
+  if (errno != EXDEV || !std::filesystem::is_regular_file(source, error)) return false;
+  if (!CopyThenRename(source, target)) return false;
+  std::filesystem::remove(source, error);
+  return true;
+}
+
+bool RunCommand(std::string_view commandLine, std::ostream& log) {
+  const CommandLine command = SplitProgram(commandLine);
+  if (command.program.empty()) {
+    log << "maj-pending : commande vide\n";
+    return false;
+  }
+  if (platform::EndsWithIgnoreCase(command.program, ".bat") ||
+      platform::EndsWithIgnoreCase(command.program, ".cmd")) {
+    return RunBatchFile(command.program, log);
+  }
+  const std::string program = platform::ToLocalPath(command.program);
+  if (program.find('/') != std::string::npos && !std::filesystem::exists(Local(program))) {
+    // As the in-place registration does, a registration program that this machine lacks is skipped.
+    log << "maj-pending : programme introuvable, commande ignorée : " << commandLine << "\n";
+    return true;
+  }
+  std::optional<platform::ChildProcess> child =
+      platform::ChildProcess::Start(command.program, command.parameters, {});
+  if (!child) {
+    log << "maj-pending : impossible de lancer " << command.program << "\n";
+    return false;
+  }
+  const int exitCode = child->WaitForExit({});
+  if (exitCode != 0) {
+    log << "maj-pending : " << command.program << " s'est terminé avec le code " << exitCode << "\n";
+    return false;
+  }
+  log << "maj-pending : exécuté " << commandLine << "\n";
+  return true;
+}
+
+bool RunBatchFile(const std::string& path, std::ostream& log) {
+  // A batch file that starts itself, directly or not, must not recurse for ever.
+  static int depth = 0;
+  if (depth >= 8) {
+    log << "maj-pending : trop de fichiers de commandes imbriqués : " << path << "\n";
+    return false;
+  }
+  struct DepthGuard {
+    DepthGuard() { ++depth; }
+    ~DepthGuard() { --depth; }
+  } guard;
+  std::ifstream in(Local(path), std::ios::binary);
+  if (!in) {
+    log << "maj-pending : fichier de commandes introuvable : " << path << "\n";
+    return false;
+  }
+  bool ok = true;
+  std::string rawLine;
+  while (std::getline(in, rawLine)) {
+    if (!rawLine.empty() && rawLine.back() == '\r') rawLine.pop_back();
+    std::string line = TrimBlanks(rawLine);
+    if (!line.empty() && line[0] == '@') line = TrimBlanks(std::string_view(line).substr(1));
+    if (IsSkippedLine(line)) continue;
+    if (platform::EqualsIgnoreCase(line, "exit") || platform::StartsWithIgnoreCase(line, "exit ")) break;
+    if (platform::StartsWithIgnoreCase(line, "copy ")) {
+      ok = RunCopyLine(line, log) && ok;
+    } else {
+      ok = RunCommand(line, log) && ok;
+    }
+  }
+  return ok;
+}
+
+}  // namespace maj::pending

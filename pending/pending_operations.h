@@ -1,0 +1,22 @@
+#pragma once
+// What maj-pending performs at the next start: the file moves and the commands that the updater could not
+// carry out while the files were in use, as Windows does at boot.
+#include <ostream>
+
+#include "platform/registry_file.h"
+
+namespace maj::pending {
+
+// Performs the moves of PendingFileRenameOperations (HKLM\SYSTEM\CurrentControlSet\Control\Session Manager,
+// pairs of source and target) in order: each source replaces an existing target (the old copy was in use
+// when the move was scheduled); an empty target deletes the source. The pairs performed are then removed
+// from the value (the value itself when nothing else was added meanwhile). Each failure is written to `log`
+// and the next pair is tried. Returns the number of failures.
+int PerformPendingMoves(platform::RegistryFile& registry, std::ostream& log);
+
+// Runs each text value of HKLM\Software\Microsoft\Windows\CurrentVersion\RunOnce in file order, removing the
+// value before its command starts (after it ends for a name starting with "!"), and waits for each. Values
+// added while the commands run wait for the next start. Returns the number of commands that failed.
+int RunOnceCommands(platform::RegistryFile& registry, std::ostream& log);
+
+}  // namespace maj::pending

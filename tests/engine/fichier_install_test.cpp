@@ -1,0 +1,118 @@
+// Installing one fetched file: the move into place, in-place registration, and the replacement deferred to
+// the next start when the old copy is in use, finished for real by maj-pending.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "engine/fichier.h"
+#include "tests/engine/install_test_support.h"
+#include "tests/support/temp_folder.h"
+
+namespace maj::engine {
+namespace {
+
+namespace fs = std::filesystem;
+using maj::testing::ReadFileText;
+using testing::FileInUse;
+using testing::InstallMachine;
+using testing::RecordingFichierListener;
+using testing::Windows;
+
+// A fetched file in the working folder, ready to install.
+std::shared_ptr<Fichier> Fetched(const InstallMachine& machine, const std::string& nom, const std::string& content,
+                                 std::int32_t type = 0) {
+  auto fichier = std::make_shared<Fichier>();
+  fichier->Nom = nom;
+  fichier->Type = type;
+  fichier->Path = machine.Write(machine.working() + "/" + nom, content);
+  return fichier;
+}
+
+TEST(FichierInstallTest, ComponentIsRegisteredInPlaceAfterTheRegisterEvent) {
+  InstallMachine machine;
+  machine.InstallRegsvr32();
+  auto fichier = Fetched(machine, "Report.ocx", "ocx", 2);
+  RecordingFichierListener listener;
+  bool registeredBeforeEvent = true;
+  listener.onRegister = [&] { registeredBeforeEvent = !machine.Calls().empty(); };
+  fichier->SetListener(&listener);
+
+  EXPECT_FALSE(fichier->ProcessAction());
+  const std::string installed = machine.bin() + "/report.ocx";
+  EXPECT_EQ(ReadFileText(installed), "ocx");
+  EXPECT_EQ(listener.events, (std::vector<std::string>{"ProcessAction Report.ocx", "Register report.ocx"}));
+  EXPECT_FALSE(registeredBeforeEvent);
+  // Waited for: the registration has run when the install returns.
+  ASSERT_EQ(machine.Calls().size(), 1u);
+  EXPECT_EQ(machine.Calls()[0].substr(0, machine.Calls()[0].find(" | ")), "regsvr32.exe /s " + installed);
+}
+
+TEST(FichierInstallTest, WithoutRegsvr32TheRegistrationIsSkippedAndTheInstallStillSucceeds) {
+  InstallMachine machine;
+  auto fichier = Fetched(machine, "report.ocx", "ocx", 2);
+  EXPECT_FALSE(fichier->ProcessAction());
+  EXPECT_EQ(ReadFileText(machine.bin() + "/report.ocx"), "ocx");
+}
+
+TEST(FichierInstallTest, FileInUseOnWin9xGoesThroughABatchFileRunOnce) {
+  InstallMachine machine(Windows::Win9x);
+  machine.InstallFramework({"2.0.50727"}, "2.0.50727", true);
+  const std::string installed = machine.Write(machine.bin() + "/tools.dll", "old");
+  auto fichier = Fetched(machine, "Tools.dll", "new", 64 | 1);
+  const std::string fetched = fichier->Path;
+  {
+    FileInUse inUse("tools.dll");
+    platform::ScopedFileOperationsOverride override(inUse);
+    EXPECT_TRUE(fichier->ProcessAction());
+  }
+  EXPECT_TRUE(machine.PendingMoves().empty());
+  EXPECT_EQ(machine.RunOnce("run batch tools.dll"), "\"" + fetched + ".bat\"");
+  EXPECT_EQ(machine.RunOnce("regasm tools.dll"), "<absent>");
+  EXPECT_EQ(machine.RunOnce("register tools.dll"), "<absent>");
+  const std::string regasm =
+      "\"" + machine.frameworkRoot() + "v2.0.50727\\regasm.exe\" /tlb \"" + installed + "\"";
+  EXPECT_EQ(ReadFileText(fetched + ".bat"),
+            "copy /y \"" + fetched + "\" \"" + installed + "\"\r\n" + regasm + "\r\nexit\r\n");
+  EXPECT_TRUE(machine.Calls().empty());  // nothing registered now
+
+  ASSERT_EQ(testing::RunMajPending(machine), 0);
+  EXPECT_EQ(ReadFileText(installed), "new");
+  EXPECT_EQ(machine.RunOnce("run batch tools.dll"), "<absent>");
+  ASSERT_EQ(machine.Calls().size(), 1u);
+  EXPECT_EQ(machine.Calls()[0].substr(0, machine.Calls()[0].find(" | ")), "regasm.exe /tlb " + installed);
+}
+
+TEST(FichierInstallTest, ActionsRunWithoutMovingTheFileButTheOldCopyIsDeleted) {
+  InstallMachine machine;
+  machine.Write(machine.bin() + "/pack.dat", "old installed copy");
+  auto fichier = Fetched(machine, "pack.dat", "package");
+  fichier->action1 = 1;
+  fichier->action2 = 4;
+  fichier->action3 = 5;
+  EXPECT_TRUE(fichier->ProcessAction());  // code 5 asks for a restart
+  EXPECT_FALSE(fs::exists(machine.bin() + "/pack.dat"));
+  EXPECT_EQ(ReadFileText(machine.working() + "/pack.dat"), "package");
+  EXPECT_FALSE(fichier->WaitsForNextStart());
+
+  auto quiet = Fetched(machine, "quiet.dat", "x");
+  quiet->action1 = 1;
+  quiet->action2 = 4;
+  EXPECT_FALSE(quiet->ProcessAction());
+  EXPECT_EQ(ReadFileText(machine.working() + "/quiet.dat"), "x");
+  EXPECT_TRUE(machine.Calls().empty());
+}
+
+TEST(FichierInstallTest, MissingFetchedCopyLeavesTheInstalledFileAlone) {
+  InstallMachine machine;
+  const std::string installed = machine.Write(machine.bin() + "/twice.txt", "installed");
+  auto fichier = std::make_shared<Fichier>();
+  fichier->Nom = "twice.txt";
+  fichier->Path = machine.working() + "/twice.txt";  // moved away by an earlier entry
+  EXPECT_FALSE(fichier->ProcessAction());
+  EXPECT_EQ(ReadFileText(installed), "installed");
+  EXPECT_FALSE(fichier->WaitsForNextStart());
+  EXPECT_TRUE(machine.PendingMoves().empty());
+}
+
+}  // namespace
+}  // namespace maj::engine

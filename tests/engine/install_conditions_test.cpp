@@ -1,0 +1,109 @@
+// Install conditions of conditional packages, the main executable's version numbers and the working folder.
+#include "engine/install_conditions.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "engine/main_version_number.h"
+#include "engine/working_folder.h"
+#include "tests/engine/install_test_support.h"
+
+namespace maj::engine {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::InstallMachine;
+
+TEST(FileConditionTest, ExpandsWindirInAnyCaseAndIgnoresNameCase) {
+  InstallMachine machine;
+  const char* windir = std::getenv("WINDIR");
+  ASSERT_NE(windir, nullptr);
+  machine.Write(std::string(windir) + "/Fonts/Arial.TTF", "font");
+  EXPECT_TRUE(IsFileConditionMet("%windir%\\Fonts\\arial.ttf"));
+  EXPECT_TRUE(IsFileConditionMet("%WINDIR%\\FONTS\\ARIAL.ttf"));
+  EXPECT_TRUE(IsFileConditionMet("%WinDir%/fonts/arial.ttf"));
+  EXPECT_FALSE(IsFileConditionMet("%windir%\\Fonts\\verdana.ttf"));
+  EXPECT_FALSE(IsFileConditionMet("%windir%\\Fonts"));  // a folder does not count
+  EXPECT_FALSE(IsFileConditionMet(""));
+}
+
+TEST(FileConditionTest, WildcardsMatchPlainFilesOnly) {
+  InstallMachine machine;
+  machine.Write(machine.app() + "/bin/crystal/CRPE32.DLL", "x");
+  fs::create_directories(machine.app() + "/bin/crystal/reports.d");
+  EXPECT_TRUE(IsFileConditionMet(machine.app() + "/bin/crystal/crpe*.dll"));
+  EXPECT_TRUE(IsFileConditionMet(machine.app() + "/bin/crystal/CRPE3?.DLL"));
+  EXPECT_TRUE(IsFileConditionMet(machine.app() + "/bin/crystal/*.*"));
+  EXPECT_FALSE(IsFileConditionMet(machine.app() + "/bin/crystal/crpe?.dll"));
+  EXPECT_FALSE(IsFileConditionMet(machine.app() + "/bin/crystal/reports*"));  // only a folder matches
+  EXPECT_FALSE(IsFileConditionMet(machine.app() + "/bin/*/crpe32.dll"));      // no wildcards in folders
+}
+
+TEST(WildcardTest, WindowsNameMatching) {
+  EXPECT_TRUE(MatchesWildcard("setup", "*.*"));
+  EXPECT_TRUE(MatchesWildcard("a.b.c", "*.c"));
+  EXPECT_TRUE(MatchesWildcard("ABC", "a?c"));
+  EXPECT_FALSE(MatchesWildcard("abcd", "a?c"));
+  EXPECT_TRUE(MatchesWildcard("abc", "*"));
+  EXPECT_FALSE(MatchesWildcard("abc", "*d"));
+}
+
+TEST(RegistryConditionTest, ReadsATextValueUnderLocalMachine) {
+  InstallMachine machine;
+  platform::RegistryFile registry = machine.Registry();
+  registry.WriteString(platform::RegistryRoot::LocalMachine, "SOFTWARE\\Vendor\\App", "Version", "1.0");
+  registry.WriteString(platform::RegistryRoot::LocalMachine, "SOFTWARE\\Vendor\\App", "Empty", "");
+  registry.WriteMultiString(platform::RegistryRoot::LocalMachine, "SOFTWARE\\Vendor\\App", "List", {"a"});
+  {
+    std::ofstream out(machine.registryPath(), std::ios::app);
+    out << "\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor\\Number]\n\"Count\"=dword:00000002\n";
+  }
+  EXPECT_TRUE(IsRegistryConditionMet("HKLM\\SOFTWARE\\Vendor\\App\\Version"));
+  EXPECT_TRUE(IsRegistryConditionMet("HKEY_LOCAL_MACHINE\\software\\vendor\\app\\version"));
+  EXPECT_TRUE(IsRegistryConditionMet("hklm\\SOFTWARE\\Vendor\\App\\Version"));
+  EXPECT_TRUE(IsRegistryConditionMet("SOFTWARE\\Vendor\\App\\Version"));
+  EXPECT_TRUE(IsRegistryConditionMet("HKLM\\SOFTWARE\\Vendor\\App\\Empty"));  // empty text still exists
+  EXPECT_FALSE(IsRegistryConditionMet("HKLM\\SOFTWARE\\Vendor\\App\\Missing"));
+  EXPECT_FALSE(IsRegistryConditionMet("HKLM\\SOFTWARE\\Vendor\\App\\List"));      // not a text
+  EXPECT_FALSE(IsRegistryConditionMet("HKLM\\SOFTWARE\\Vendor\\Number\\Count"));  // a number counts as absent
+  EXPECT_FALSE(IsRegistryConditionMet("Version"));                                // no "\": names no value
+}
+
+TEST(MainVersionNumberTest, LastTwoCharactersOfThreeParts) {
+  EXPECT_EQ(MainVersionNumber("13.01.0010"), 130110);
+  EXPECT_EQ(MainVersionNumber("13.01.0009"), 130109);
+  EXPECT_EQ(MainVersionNumber("013.001.010"), 130110);
+  EXPECT_EQ(MainVersionNumber("2.5.1"), 251);
+  EXPECT_EQ(MainVersionNumber("13.1.10"), 13110);
+  EXPECT_EQ(MainVersionNumber("13.01"), 130100);
+  EXPECT_EQ(MainVersionNumber("13"), 130000);
+  EXPECT_EQ(MainVersionNumber("13.01.0010.5"), 130110);
+  EXPECT_EQ(MainVersionNumber("beta"), std::nullopt);
+  EXPECT_EQ(MainVersionNumber(""), std::nullopt);
+}
+
+TEST(WorkingFolderTest, ClearsTheOldFolderAndFallsBackToANumberedOne) {
+  InstallMachine machine;
+  machine.Write(machine.working() + "/old/stale.txt", "x");
+  EXPECT_EQ(PrepareWorkingFolder(), machine.app() + "/MAJ");
+  EXPECT_EQ(WorkingFolder(), machine.app() + "/MAJ");
+  EXPECT_TRUE(fs::is_directory(WorkingFolder()));
+  EXPECT_TRUE(fs::is_empty(WorkingFolder()));
+
+  // A file that cannot be deleted keeps MAJ: the run moves on to MAJ1, clearing a plain file of that name.
+  const std::string stuck = machine.Write(machine.app() + "/MAJ/in-use.dll", "x");
+  machine.Write(machine.app() + "/MAJ1", "a plain file in the way");
+  if (std::system(("chattr +i '" + stuck + "' 2>/dev/null").c_str()) != 0) {
+    GTEST_SKIP() << "chattr +i is not available here";
+  }
+  const std::string base = PrepareWorkingFolder();
+  std::system(("chattr -i '" + stuck + "'").c_str());
+  EXPECT_EQ(base, machine.app() + "/MAJ");
+  EXPECT_EQ(WorkingFolder(), machine.app() + "/MAJ1");
+  EXPECT_TRUE(fs::is_directory(WorkingFolder()));
+}
+
+}  // namespace
+}  // namespace maj::engine

@@ -1,0 +1,97 @@
+#pragma once
+// A machine for install tests: a temporary application folder with its bin and working folders, a registry
+// file naming the Windows version, a Windows folder with a system folder, and helper programs (shell
+// scripts) that record how they were started.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/cls_download_manager.h"
+#include "platform/file_operations.h"
+#include "platform/registry_file.h"
+#include "tests/support/scoped_environment.h"
+#include "tests/support/temp_folder.h"
+
+namespace maj::engine::testing {
+
+inline constexpr const char* kRunOnceKey = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+inline constexpr const char* kSessionManagerKey = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+
+// The Windows versions the tests run as.
+enum class Windows { XP, Win9x, Seven };
+
+class InstallMachine {
+ public:
+  explicit InstallMachine(Windows version = Windows::XP);
+  ~InstallMachine();
+
+  const std::string& app() const { return app_; }
+  std::string bin() const { return app_ + "/bin"; }
+  const std::string& working() const { return working_; }
+  std::string systemFolder() const { return windows_ + "/SYSTEM32"; }
+  platform::RegistryFile Registry() const { return platform::RegistryFile(registryPath_); }
+  const std::string& registryPath() const { return registryPath_; }
+
+  // Changes the Windows version the engine sees.
+  void SetWindows(Windows version);
+  // Writes a file (folders created) and returns its path.
+  std::string Write(const std::string& path, const std::string& content) const;
+  // Writes an executable shell script that appends "<its name> <arguments> | <current folder>" to
+  // <app>/calls.txt, then runs `extra` (shell text).
+  std::string WriteRecorder(const std::string& path, const std::string& extra = "") const;
+  // The lines of <app>/calls.txt.
+  std::vector<std::string> Calls() const;
+  // Puts regsvr32.exe (a recorder) in the system folder.
+  void InstallRegsvr32() const;
+  // Registers a .NET framework: InstallRoot = <root>/ and the given upgrade value names; with `withRegasm`
+  // a recording regasm.exe in the folder of the highest version `highest`.
+  void InstallFramework(const std::vector<std::string>& versions, const std::string& highest, bool withRegasm);
+  std::string frameworkRoot() const { return root_.str() + "/Framework/"; }
+
+  // Text of a run-once value, or "<absent>".
+  std::string RunOnce(const std::string& name) const;
+  // PendingFileRenameOperations.
+  std::vector<std::string> PendingMoves() const;
+
+ private:
+  maj::testing::TempFolder root_;
+  maj::testing::ScopedEnvironment environment_;
+  std::string app_;
+  std::string working_;
+  std::string windows_;
+  std::string registryPath_;
+};
+
+// Refuses to delete and to move onto one installed file, as Windows does while that file is in use;
+// everything else goes to the real operations.
+class FileInUse : public platform::FileOperations {
+ public:
+  explicit FileInUse(std::string fileName);
+  bool FileExists(const std::string& path) const override;
+  bool FolderExists(const std::string& path) const override;
+  void DeleteFile(const std::string& path) override;
+  bool MoveFile(const std::string& from, const std::string& to) override;
+  void MoveFileAtNextStart(const std::string& from, const std::string& to) override;
+
+ private:
+  bool IsInUse(const std::string& path) const;
+  std::string fileName_;
+  std::unique_ptr<platform::FileOperations> real_;
+};
+
+// Records the events of Fichier.
+class RecordingFichierListener : public FichierListener {
+ public:
+  void ProcessAction(const std::string& Filename) override { events.push_back("ProcessAction " + Filename); }
+  void Register(const std::string& Filename) override {
+    events.push_back("Register " + Filename);
+    if (onRegister) onRegister();
+  }
+  std::vector<std::string> events;
+  std::function<void()> onRegister;
+};
+
+// Runs the built maj-pending with the machine's registry; returns its exit code.
+int RunMajPending(const InstallMachine& machine);
+
+}  // namespace maj::engine::testing

@@ -1,0 +1,212 @@
+// Post-install actions (programs started and waited for, RAR archives, restart requests) and the .NET
+// assembly registration.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "engine/action_command.h"
+#include "engine/dotnet_framework.h"
+#include "engine/fichier.h"
+#include "tests/engine/install_test_support.h"
+#include "tests/support/temp_folder.h"
+
+namespace maj::engine {
+namespace {
+
+namespace fs = std::filesystem;
+using maj::testing::ReadFileText;
+using testing::InstallMachine;
+
+// The shared fixtures sit beside the project root; a worktree one level further down finds them higher up.
+std::string RarFixture(const std::string& name) {
+  fs::path shared = MAJ_SHARED_ROOT;
+  for (fs::path folder = fs::path(MAJ_SOURCE_ROOT).parent_path();
+       !fs::is_directory(shared / "fixtures") && folder.has_relative_path(); folder = folder.parent_path()) {
+    shared = folder / "shared";
+  }
+  return (shared / "fixtures/rar" / name).string();
+}
+
+std::shared_ptr<Fichier> Conditional(const InstallMachine& machine, const std::string& nom) {
+  auto fichier = std::make_shared<Fichier>();
+  fichier->Nom = nom;
+  fichier->Path = machine.Write(machine.working() + "/" + nom, "payload");
+  return fichier;
+}
+
+TEST(ActionCommandTest, SplitsAfterTheWorkingFolderAndExpandsMaj) {
+  const std::string working = "/srv/Program Files/App/MAJ";
+  ActionCommand command = SplitActionCommand("ignored", "%MAJ%\\setup.exe /S /v", working);
+  EXPECT_EQ(command.program, working + "\\setup.exe");
+  EXPECT_EQ(command.parameters, "/S /v");
+
+  command = SplitActionCommand("ignored", "%maj%\\tools.part1.rar", working);
+  EXPECT_EQ(command.program, working + "\\tools.part1.rar");
+  EXPECT_EQ(command.parameters, "");
+
+  // Not starting with the working folder: the first blank cuts, leading blanks of the parameters dropped.
+  command = SplitActionCommand("ignored", "C:\\Tools\\run.exe    -q  x", working);
+  EXPECT_EQ(command.program, "C:\\Tools\\run.exe");
+  EXPECT_EQ(command.parameters, "-q  x");
+
+  // No data: the file itself, without parameters, blanks in its folder kept.
+  command = SplitActionCommand(working + "/setup.exe", "", working);
+  EXPECT_EQ(command.program, working + "/setup.exe");
+  EXPECT_EQ(command.parameters, "");
+
+  command = SplitActionCommand("", "\"C:\\Program Files\\x\\setup.exe\" /quiet", working);
+  EXPECT_EQ(command.program, "C:\\Program Files\\x\\setup.exe");
+  EXPECT_EQ(command.parameters, "/quiet");
+}
+
+TEST(PostInstallActionTest, StartsTheProgramInTheWorkingFolderAndWaitsForIt) {
+  InstallMachine machine;
+  // The script outlives several polls, then leaves a mark: the install must not return before.
+  auto fichier = Conditional(machine, "setup.zip");
+  machine.WriteRecorder(machine.working() + "/setup.sh",
+                        "sleep 0.3; echo done > '" + machine.app() + "/done.txt'");
+  fichier->action1 = 3;
+  fichier->actionData1 = "%MAJ%\\setup.sh /S /v";
+  int polls = 0;
+  EngineHost host{[&] { ++polls; }, {}};
+  fichier->SetHost(&host);
+
+  EXPECT_FALSE(fichier->ProcessAction());
+  EXPECT_EQ(ReadFileText(machine.app() + "/done.txt"), "done\n");
+  EXPECT_EQ(machine.Calls(), std::vector<std::string>{"setup.sh /S /v | " + machine.working()});
+  EXPECT_GT(polls, 1);
+}
+
+TEST(PostInstallActionTest, ExtractsEveryVolumeOfARarArchiveIntoTheWorkingFolder) {
+  InstallMachine machine;
+  for (const char* part : {"part1", "part2", "part3"}) {
+    const std::string name = std::string("test_rar_multivolume_single_file.") + part + ".rar";
+    fs::copy_file(RarFixture(name), machine.working() + "/" + name);
+  }
+  auto fichier = std::make_shared<Fichier>();
+  fichier->Nom = "test_rar_multivolume_single_file.part1.rar";
+  fichier->Path = machine.working() + "/" + fichier->Nom;
+  fichier->action1 = 2;
+  fichier->actionData1 = "%maj%\\test_rar_multivolume_single_file.part1.rar";
+  fichier->action2 = 5;
+
+  EXPECT_TRUE(fichier->ProcessAction());
+  // The one entry spans the three volumes.
+  EXPECT_EQ(fs::file_size(machine.working() + "/LibarchiveAddingTest.html"), 20111u);
+}
+
+TEST(PostInstallActionTest, EmptyRarActionDataExtractsTheFileItself) {
+  InstallMachine machine;
+  fs::copy_file(RarFixture("test_read_format_rar.rar"), machine.working() + "/pack.rar");
+  auto fichier = std::make_shared<Fichier>();
+  fichier->Nom = "pack.rar";
+  fichier->Path = machine.working() + "/pack.rar";
+  fichier->action1 = 2;
+  EXPECT_FALSE(fichier->ProcessAction());
+  EXPECT_TRUE(fs::exists(machine.working() + "/test.txt"));
+}
+
+TEST(DotNetFrameworkTest, HighestVersionWhateverTheOrder) {
+  EXPECT_EQ(HighestFrameworkVersion({"1.1.4322", "2.0.50727", "4.0.30319"}), "4.0.30319");
+  EXPECT_EQ(HighestFrameworkVersion({"4.0.30319", "1.1.4322", "2.0.50727"}), "4.0.30319");
+  EXPECT_EQ(HighestFrameworkVersion({"2.0.50727", "4.0.30319", "1.1.4322"}), "4.0.30319");
+  EXPECT_EQ(HighestFrameworkVersion({"2.0.50727", "2.0.50727.0"}), "2.0.50727.0");
+  EXPECT_EQ(HighestFrameworkVersion({"2.0.50727.0", "2.0.50727"}), "2.0.50727.0");
+  EXPECT_EQ(HighestFrameworkVersion({}), "");
+}
+
+TEST(DotNetFrameworkTest, FolderAndCommandTexts) {
+  InstallMachine machine;
+  machine.Registry().WriteString(platform::RegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\.NETFramework",
+                                 "InstallRoot", "C:\\WINDOWS\\Microsoft.NET\\Framework\\");
+  for (const char* version : {"2.0.50727", "4.0.30319", "1.1.4322"}) {
+    machine.Registry().WriteString(platform::RegistryRoot::LocalMachine,
+                                   "SOFTWARE\\Microsoft\\.NETFramework\\policy\\upgrades", version, "x");
+  }
+  EXPECT_EQ(FrameworkFolder(), "C:\\WINDOWS\\Microsoft.NET\\Framework\\v4.0.30319");
+  EXPECT_EQ(AssemblyRegistrationCommand("C:\\F\\v4.0.30319", "/app/bin/a.dll", true),
+            "\"C:\\F\\v4.0.30319\\regasm.exe\" /tlb \"/app/bin/a.dll\" /codebase");
+  EXPECT_EQ(AssemblyRegistrationCommand("C:\\F\\v4.0.30319", "/app/bin/a.dll", false),
+            "\"C:\\F\\v4.0.30319\\regasm.exe\" /tlb \"/app/bin/a.dll\"");
+}
+
+// Waits for the registration program, which is started without being waited for.
+std::vector<std::string> WaitForCalls(const InstallMachine& machine) {
+  for (int i = 0; i < 500 && machine.Calls().empty(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  return machine.Calls();
+}
+
+TEST(AssemblyRegistrationTest, InstalledAssemblyIsRegisteredWithItsCodeBase) {
+  InstallMachine machine;
+  machine.InstallFramework({"4.0.30319", "1.1.4322", "2.0.50727"}, "4.0.30319", true);
+  auto fichier = std::make_shared<Fichier>();
+  fichier->Nom = "Billet.dll";
+  fichier->Type = 64 | 1;
+  fichier->Path = machine.Write(machine.working() + "/Billet.dll", "assembly");
+  std::vector<std::string> messages;
+  EngineHost host{{}, [&](const std::string& message) { messages.push_back(message); }};
+  fichier->SetHost(&host);
+
+  EXPECT_FALSE(fichier->ProcessAction());
+  const std::vector<std::string> calls = WaitForCalls(machine);
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].substr(0, calls[0].find(" | ")),
+            "regasm.exe /tlb " + machine.bin() + "/billet.dll /codebase");
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST(AssemblyRegistrationTest, NoFrameworkShowsTheMessage) {
+  InstallMachine machine;
+  auto fichier = std::make_shared<Fichier>();
+  fichier->Nom = "billet.dll";
+  fichier->Type = 64;
+  fichier->Path = machine.Write(machine.working() + "/billet.dll", "assembly");
+  std::vector<std::string> messages;
+  EngineHost host{{}, [&](const std::string& message) { messages.push_back(message); }};
+  fichier->SetHost(&host);
+  EXPECT_FALSE(fichier->ProcessAction());
+  EXPECT_EQ(messages, std::vector<std::string>{"Le framework .net n'est pas installé !"});
+  EXPECT_EQ(ReadFileText(machine.bin() + "/billet.dll"), "assembly");
+}
+
+TEST(AssemblyRegistrationTest, ScheduledRegistrationHasNoCodeBaseAndIsKeptWithoutFramework) {
+  InstallMachine machine;
+  machine.InstallFramework({"2.0.50727", "2.0.50727.0"}, "2.0.50727.0", true);
+  const std::string installed = machine.Write(machine.bin() + "/billet.dll", "old");
+  auto fichier = std::make_shared<Fichier>();
+  fichier->Nom = "billet.dll";
+  fichier->Type = 64 | 1;
+  fichier->Path = machine.Write(machine.working() + "/billet.dll", "new");
+  {
+    testing::FileInUse inUse("billet.dll");
+    platform::ScopedFileOperationsOverride override(inUse);
+    EXPECT_TRUE(fichier->ProcessAction());
+  }
+  EXPECT_EQ(machine.RunOnce("regasm billet.dll"),
+            "\"" + machine.frameworkRoot() + "v2.0.50727.0\\regasm.exe\" /tlb \"" + installed + "\"");
+  EXPECT_TRUE(machine.Calls().empty());
+
+  // Without any framework the message is shown and the command is still written.
+  InstallMachine bare;
+  const std::string bareInstalled = bare.Write(bare.bin() + "/billet.dll", "old");
+  auto other = std::make_shared<Fichier>();
+  other->Nom = "billet.dll";
+  other->Type = 64;
+  other->Path = bare.Write(bare.working() + "/billet.dll", "new");
+  std::vector<std::string> messages;
+  EngineHost host{{}, [&](const std::string& message) { messages.push_back(message); }};
+  other->SetHost(&host);
+  {
+    testing::FileInUse inUse("billet.dll");
+    platform::ScopedFileOperationsOverride override(inUse);
+    EXPECT_TRUE(other->ProcessAction());
+  }
+  EXPECT_EQ(messages, std::vector<std::string>{"Le framework .net n'est pas installé !"});
+  EXPECT_EQ(bare.RunOnce("regasm billet.dll"), "\"v\\regasm.exe\" /tlb \"" + bareInstalled + "\"");
+}
+
+}  // namespace
+}  // namespace maj::engine

@@ -1,0 +1,196 @@
+// Whole update runs against rows published through cls_File: events in order, files in place, working
+// folder, restart, main executable versions.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "engine/working_folder.h"
+#include "platform/text.h"
+#include "sysinfo/os_identification.h"
+#include "tests/engine/update_test_support.h"
+#include "tests/support/pe_fixtures.h"
+
+namespace maj::engine {
+namespace {
+
+namespace fs = std::filesystem;
+using maj::testing::ReadFileText;
+using testing::UpdateRunTest;
+
+// Names in `folder` matching `name` ignoring case.
+std::vector<std::string> EntriesNamed(const std::string& folder, const std::string& name) {
+  std::vector<std::string> found;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    if (platform::EqualsIgnoreCase(entry.path().filename().string(), name))
+      found.push_back(entry.path().filename());
+  }
+  return found;
+}
+
+TEST_F(UpdateRunTest, NewerFilesAreFetchedInstalledAndRegisteredWithEventsInOrder) {
+  machine_.InstallRegsvr32();
+  // The installed main executable says 13, 1, 0, 10; 013.001.011 is newer.
+  fs::copy_file(maj::testing::PeFixture("full.dll"), machine_.app() + "/Orv_Spec.exe");
+  Publish("report.ocx", "ocx version 1", "001.000.000", 2);
+  Publish("Orv_Spec.exe", "main 13.01.0010", "013.001.010");
+  Publish("Orv_Spec.exe", "main 13.01.0011", "013.001.011");
+  // Published for Windows 7 only: not looked at on XP.
+  Publish("seven.dll", "7", "001.000.000", 0, false);
+
+  Check();
+
+  EXPECT_EQ(listener_.events, (std::vector<std::string>{
+                                  "CheckVersion:Vérification des versions",
+                                  "Download:Récupération des fichiers",
+                                  "DownloadFile:report.ocx",
+                                  "DownloadFile:orv_spec.exe",
+                                  "ActionFile:report.ocx",
+                                  "RegisterFile:report.ocx",
+                                  "ActionFile:orv_spec.exe",
+                                  "EndDownload:Mise à jour terminée",
+                                  "OldNew:130110,130111",
+                              }));
+  EXPECT_EQ(ReadFileText(machine_.bin() + "/report.ocx"), "ocx version 1");
+  EXPECT_EQ(EntriesNamed(machine_.app(), "orv_spec.exe"), std::vector<std::string>{"orv_spec.exe"});
+  EXPECT_EQ(ReadFileText(machine_.app() + "/orv_spec.exe"), "main 13.01.0011");
+  EXPECT_FALSE(fs::exists(machine_.bin() + "/seven.dll"));
+  ASSERT_EQ(machine_.Calls().size(), 1u);
+  EXPECT_EQ(machine_.Calls()[0].substr(0, machine_.Calls()[0].find(" | ")),
+            "regsvr32.exe /s " + machine_.bin() + "/report.ocx");
+  EXPECT_FALSE(fs::exists(machine_.app() + "/MAJ"));
+  EXPECT_EQ(Names(engine_->InstallList()), (std::vector<std::string>{"report.ocx", "orv_spec.exe"}));
+  EXPECT_EQ(engine_->InstallList()[1]->Path, machine_.app() + "/orv_spec.exe");
+}
+
+TEST_F(UpdateRunTest, NothingPublishedStillRunsAndCleansUp) {
+  machine_.Write(machine_.app() + "/MAJ/left-over.txt", "x");
+  Check();
+  EXPECT_EQ(listener_.events, (std::vector<std::string>{
+                                  "CheckVersion:Vérification des versions",
+                                  "Download:Récupération des fichiers",
+                                  "EndDownload:Mise à jour terminée",
+                                  "OldNew:0,999999",
+                              }));
+  EXPECT_FALSE(fs::exists(machine_.app() + "/MAJ"));
+}
+
+TEST_F(UpdateRunTest, OneMainVersionGivesOldZero) {
+  Publish("orv_spec.exe", "main", "013.001.010");
+  Check();
+  EXPECT_EQ(listener_.events.back(), "OldNew:0,130110");
+}
+
+TEST_F(UpdateRunTest, SplitArchiveIsFetchedAndUnpackedThroughItsVolumes) {
+  std::string big(2 * 819200 + 1000, '\0');
+  unsigned state = 7;
+  for (char& c : big) c = static_cast<char>((state = state * 1103515245u + 12345u) >> 24);
+  Publish("Big.dll", big, "002.000.000");
+  Check();
+  EXPECT_EQ(ReadFileText(machine_.bin() + "/big.dll"), big);
+  EXPECT_FALSE(fs::exists(machine_.app() + "/MAJ"));
+}
+
+TEST_F(UpdateRunTest, FileInUseIsLeftForTheNextStartAndMajPendingFinishesIt) {
+  machine_.InstallRegsvr32();
+  const std::string installed = machine_.Write(machine_.bin() + "/report.ocx", "old copy");
+  Publish("report.ocx", "new copy", "001.000.000", 2);
+  Publish("other.dll", "other", "001.000.000");
+  {
+    testing::FileInUse inUse("report.ocx");
+    platform::ScopedFileOperationsOverride override(inUse);
+    Check();
+  }
+  EXPECT_EQ(listener_.events,
+            (std::vector<std::string>{
+                "CheckVersion:Vérification des versions",
+                "Download:Récupération des fichiers",
+                "DownloadFile:report.ocx",
+                "DownloadFile:other.dll",
+                "ActionFile:report.ocx",
+                "ActionFile:other.dll",
+                "NeedReboot",
+                "EndDownload:Mise à jour terminéeVous devez redémarrer pour terminer la mise à jour",
+                "OldNew:0,999999",
+            }));
+  EXPECT_EQ(ReadFileText(installed), "old copy");
+  EXPECT_EQ(ReadFileText(machine_.bin() + "/other.dll"), "other");
+  // The source of the replacement survives the run's cleanup.
+  const std::string source = machine_.app() + "/MAJ/report.ocx";
+  EXPECT_EQ(ReadFileText(source), "new copy");
+  EXPECT_EQ(machine_.PendingMoves(), (std::vector<std::string>{source, installed}));
+  EXPECT_EQ(machine_.RunOnce("register report.ocx"),
+            "\"" + machine_.systemFolder() + "\\regsvr32.exe\" /s \"" + installed + "\"");
+  EXPECT_TRUE(machine_.Calls().empty());
+
+  // Another update before the restart works beside the folder that the next start still needs.
+  Check();
+  EXPECT_EQ(WorkingFolder(), machine_.app() + "/MAJ1");
+  EXPECT_EQ(ReadFileText(source), "new copy");
+
+  ASSERT_EQ(testing::RunMajPending(machine_), 0);
+  EXPECT_EQ(ReadFileText(installed), "new copy");
+  EXPECT_FALSE(fs::exists(source));
+  EXPECT_TRUE(machine_.PendingMoves().empty());
+  EXPECT_EQ(machine_.RunOnce("register report.ocx"), "<absent>");
+  // Registered in place by the second update, then once more at the start.
+  EXPECT_EQ(machine_.Calls().size(), 2u);
+
+  // Nothing is pending any more: the next run works in MAJ again and removes it.
+  Check();
+  EXPECT_EQ(WorkingFolder(), machine_.app() + "/MAJ");
+  EXPECT_FALSE(fs::exists(machine_.app() + "/MAJ"));
+}
+
+TEST_F(UpdateRunTest, NewestVersionNotPublishedForThisWindowsIsSkippedWithANotice) {
+  Publish("tools.dll", "tools 1 for XP", "001.000.000");
+  Publish("tools.dll", "tools 2 for 7", "002.000.000", 0, false);
+  Publish("other.dll", "other", "001.000.000");
+  Check();
+  EXPECT_EQ(Names(engine_->UpdateList()), (std::vector<std::string>{"tools.dll", "other.dll"}));
+  EXPECT_EQ(Names(engine_->InstallList()), std::vector<std::string>{"other.dll"});
+  EXPECT_NE(std::find(listener_.events.begin(), listener_.events.end(),
+                      "DownloadFile:tools.dll : version 002.000.000 non publiée pour cette version de Windows, "
+                      "fichier ignoré"),
+            listener_.events.end());
+  EXPECT_FALSE(fs::exists(machine_.bin() + "/tools.dll"));
+  EXPECT_EQ(ReadFileText(machine_.bin() + "/other.dll"), "other");
+  EXPECT_EQ(listener_.events[listener_.events.size() - 2], "EndDownload:Mise à jour terminée");
+}
+
+TEST_F(UpdateRunTest, ForcedCheckTakesEveryFileAndASecondCheckStartsAfresh) {
+  fs::copy_file(maj::testing::PeFixture("full.dll"), machine_.app() + "/Orv_Spec.exe");
+  Publish("Orv_Spec.exe", "old main", "013.001.000");  // older than the installed 13.1.0.10
+  Check();
+  EXPECT_TRUE(engine_->UpdateList().empty());
+
+  bool forcer = true;
+  engine_->Test_Version(forcer);
+  EXPECT_EQ(Names(engine_->UpdateList()), std::vector<std::string>{"orv_spec.exe"});
+  EXPECT_EQ(Names(engine_->InstallList()), std::vector<std::string>{"orv_spec.exe"});
+  EXPECT_EQ(ReadFileText(machine_.app() + "/orv_spec.exe"), "old main");
+
+  // The installed copy now has no version: fetched again, once.
+  Check();
+  EXPECT_EQ(Names(engine_->InstallList()), std::vector<std::string>{"orv_spec.exe"});
+  EXPECT_EQ(ReadFileText(machine_.app() + "/orv_spec.exe"), "old main");
+}
+
+TEST_F(UpdateRunTest, UnknownWindowsVersionStopsTheCheckWithAMessage) {
+  machine_.Registry().WriteString(platform::RegistryRoot::LocalMachine,
+                                  "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "CurrentVersion", "10.0");
+  sysinfo::ResetOSIdentificationForTesting();
+  Publish("other.dll", "other", "001.000.000");
+  try {
+    Check();
+    FAIL() << "an unknown Windows version must stop the check";
+  } catch (const std::runtime_error& error) {
+    EXPECT_EQ(std::string(error.what()),
+              "La version de Windows de ce poste n'est pas reconnue : la mise à jour ne peut pas être vérifiée.");
+  }
+  EXPECT_EQ(listener_.events, std::vector<std::string>{"CheckVersion:Vérification des versions"});
+  EXPECT_FALSE(fs::exists(machine_.bin() + "/other.dll"));
+}
+
+}  // namespace
+}  // namespace maj::engine
