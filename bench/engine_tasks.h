@@ -25,8 +25,4 @@ namespace maj::bench {
 // Runs one task from its arguments (those after --engine); returns the exit code.
 int RunEngineTask(const std::vector<std::string>& arguments);
 
-// False while the tree does not build the update check and run yet: the update, check and memory figures of
-// the engine are then left out.
-bool UpdateEngineAvailable();
-
 }  // namespace maj::bench

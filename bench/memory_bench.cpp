@@ -6,7 +6,6 @@
 
 #include "bench/bench_context.h"
 #include "bench/data_files.h"
-#include "bench/engine_tasks.h"
 #include "bench/raw_pipelines.h"
 #include "platform/paths.h"
 
@@ -15,10 +14,6 @@ namespace maj::bench {
 void RunMemory(BenchContext& context) {
   const BenchOptions& options = context.options();
   if (std::find(options.parts.begin(), options.parts.end(), "memory") == options.parts.end()) return;
-  if (!UpdateEngineAvailable()) {
-    Progress("memory: left out, the update engine is not built in this tree");
-    return;
-  }
 
   const std::uint64_t size = static_cast<std::uint64_t>(options.memorySizeMiB) << 20;
   const std::string folder = context.Folder("sources-memory");

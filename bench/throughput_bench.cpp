@@ -7,7 +7,6 @@
 
 #include "bench/bench_context.h"
 #include "bench/data_files.h"
-#include "bench/engine_tasks.h"
 #include "bench/raw_pipelines.h"
 #include "platform/paths.h"
 
@@ -59,7 +58,7 @@ void CheckInstalled(const KindFiles& files, const std::string& binFolder, const 
   }
 }
 
-// The compression step alone: the engine's zip component against zip at its default level.
+// The compression step alone, measured once: the engine's zip component against zip at its default level.
 std::vector<std::pair<std::string, double>> CompressionAlone(const BenchContext& context, const KindFiles& files) {
   std::string script = "set -euo pipefail\n";
   for (const std::string& path : files.paths) {
@@ -67,13 +66,9 @@ std::vector<std::pair<std::string, double>> CompressionAlone(const BenchContext&
               ShellWord(path) + "\n";
   }
   for (const std::string& path : files.paths) script += "rm -f " + ShellWord(path + ".zip") + "\n";
-  std::vector<double> engineTimes, rawTimes;
-  for (int round = 0; round < context.options().repeat; ++round) {
-    engineTimes.push_back(context.engine().Compress(context.Folder("application-publish"), files.paths).EngineSeconds());
-    rawTimes.push_back(context.RunScript("raw-compress", script));
-  }
-  return {{"compression alone, engine (zip component)", Median(engineTimes)},
-          {"compression alone, raw (zip -6)", Median(rawTimes)}};
+  const EngineRun engine = context.engine().Compress(context.Folder("application-publish"), files.paths);
+  return {{"compression alone, engine (zip component)", engine.EngineSeconds()},
+          {"compression alone, raw (zip -6)", context.RunScript("raw-compress", script)}};
 }
 
 std::string Seconds(double seconds) {
@@ -129,19 +124,16 @@ void RunPublishAndUpdate(BenchContext& context) {
     const std::string bin = platform::JoinPath(application, "bin");
     const std::string updateScript =
         RawUpdateScript(context.client(), platform::JoinPath(application, "MAJ"), bin);
-    const bool engine = UpdateEngineAvailable();
     rawTimes.clear();
     engineTimes.clear();
     for (int round = 0; round < options.repeat; ++round) {
-      if (engine) {
-        context.ClearApplicationFolder(application);
-        const EngineRun run = context.engine().Update(application, 1);
-        if (run.Count("installed") != static_cast<long>(files.paths.size())) {
-          throw std::runtime_error("the engine installed " + std::to_string(run.Count("installed")) + " files");
-        }
-        CheckInstalled(files, bin, "the engine");
-        engineTimes.push_back(run.process.seconds);
+      context.ClearApplicationFolder(application);
+      const EngineRun run = context.engine().Update(application, 1);
+      if (run.Count("installed") != static_cast<long>(files.paths.size())) {
+        throw std::runtime_error("the engine installed " + std::to_string(run.Count("installed")) + " files");
       }
+      CheckInstalled(files, bin, "the engine");
+      engineTimes.push_back(run.process.seconds);
 
       context.ClearApplicationFolder(application);
       rawTimes.push_back(context.RunScript("raw-update", updateScript));
@@ -150,7 +142,7 @@ void RunPublishAndUpdate(BenchContext& context) {
     Progress("update run " + label + ": engine " + Seconds(Median(engineTimes)) + ", raw " +
              Seconds(Median(rawTimes)));
     context.summary().update.push_back(
-        {label, engine ? Median(engineTimes) : -1, Median(rawTimes), -1, files.bytes, {}});
+        {label, Median(engineTimes), Median(rawTimes), -1, files.bytes, {}});
   }
 }
 
