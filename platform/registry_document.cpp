@@ -357,6 +357,11 @@ std::optional<std::vector<std::string>> RegistryDocument::Names(RegistryRoot roo
 
 void RegistryDocument::Set(RegistryRoot root, std::string_view key, std::string_view name,
                            const RegistryValue& value) {
+  // The format has no escape for a line break in a key path or a value name: written as is, it would split
+  // the line and the value would be lost without a word.
+  if (key.find_first_of("\r\n") != std::string_view::npos || name.find_first_of("\r\n") != std::string_view::npos) {
+    throw std::runtime_error("a registry key path or value name with a line break cannot be written");
+  }
   const std::string lineEnd = LineEnd();
   const std::vector<std::size_t> lines = ValueLines(root, key, name);
   if (!lines.empty()) {
