@@ -69,6 +69,18 @@ TEST(ChildProcessTest, FailsToStartWhatCannotRun) {
   EXPECT_FALSE(StartDetached("\"" + temp.str() + "/missing program\" x"));
 }
 
+TEST(ChildProcessTest, AProgramLeftRunningIsReapedWhenItsHandleGoes) {
+  auto child = ChildProcess::Start("sleep", "0.2", "");
+  ASSERT_TRUE(child);
+  const std::filesystem::path entry = "/proc/" + std::to_string(child->pid());
+  child.reset();
+  // Once it ends, nothing is left of it, not even a zombie.
+  for (int i = 0; i < 1000 && std::filesystem::exists(entry); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_FALSE(std::filesystem::exists(entry));
+}
+
 TEST(ChildProcessTest, StartsDetachedWithAQuotedProgram) {
   TempFolder temp;
   std::filesystem::create_directories(temp.path() / "my tools");
