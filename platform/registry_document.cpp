@@ -273,8 +273,9 @@ RegistryDocument RegistryDocument::Parse(std::string_view content) {
     if (!start.empty() && (start.front() == '"' || start.front() == '@')) {
       std::string logical(text);
       if (auto parts = SplitValueLine(logical); parts && StartsWithIgnoreCase(parts->second, "hex")) {
-        // Hex data continues on the next lines while a line ends with '\'.
-        while (!TrimRight(logical).empty() && TrimRight(logical).back() == '\\' && pos < content.size()) {
+        // Hex data continues on the next lines while a line ends with '\'; a key header never continues it.
+        while (!TrimRight(logical).empty() && TrimRight(logical).back() == '\\' && pos < content.size() &&
+               !TrimLeft(content.substr(pos)).starts_with('[')) {
           const std::string_view more = nextLine();
           raw += more;
           logical += '\n';

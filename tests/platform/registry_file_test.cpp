@@ -90,6 +90,12 @@ TEST_F(RegistryFileTest, ReadsEveryKindOfValueRegeditWrites) {
   EXPECT_EQ(registry.ReadValue(HKCU, "Software\\Proscenia\\Sub", "Late")->text, "1");
   EXPECT_FALSE(registry.ReadValue(HKCU, "Software\\Proscenia\\Sub", "Leak"));
   EXPECT_FALSE(registry.ReadValue(HKCU, key, "Driver"));
+
+  // A hex value cut short before a key header does not swallow the header.
+  const RegistryFile cut(Write("REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"x\"=hex:01,\\\n[HKEY_LOCAL_MACHINE\\B]\n\"y\"=\"1\"\n"));
+  EXPECT_FALSE(cut.ReadValue(HKLM, "A", "y"));
+  ASSERT_TRUE(cut.ReadValue(HKLM, "B", "y"));
+  EXPECT_EQ(cut.ReadValue(HKLM, "B", "y")->text, "1");
 }
 
 TEST_F(RegistryFileTest, ListsValueNamesInFileOrder) {
