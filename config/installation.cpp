@@ -23,9 +23,10 @@ std::string& SettingsPathStorage() {
   return path;
 }
 
-// Windows folder & "\" & path, as the profile reader resolves a path that is not full.
+// Windows folder & "\" & path, as the profile reader resolves a path that is not full: both parts are
+// turned into local paths, so that the file tested and copied here is the one the reader opens.
 std::string InWindowsFolder(const std::string& windowsFolder, const std::string& path) {
-  return platform::ToLocalPath(windowsFolder) + "/" + path;
+  return platform::ToLocalPath(windowsFolder) + "/" + platform::ToLocalPath(path);
 }
 
 std::string ChooseSettingsPath() {

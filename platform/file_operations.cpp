@@ -33,9 +33,10 @@ bool CopyForMove(const std::string& from, const std::string& to) {
   if (source.get() < 0 || fstat(source.get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
   UniqueFd target(open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 07777));
   if (target.get() < 0) return false;
-  bool ok = true;
+  // open() applied the creation mask; a moved file keeps its permissions as they were.
+  bool ok = fchmod(target.get(), info.st_mode & 07777) == 0;
   char buffer[65536];
-  for (;;) {
+  while (ok) {
     const ssize_t count = read(source.get(), buffer, sizeof buffer);
     if (count < 0 && errno == EINTR) continue;
     if (count <= 0) {
@@ -43,7 +44,6 @@ bool CopyForMove(const std::string& from, const std::string& to) {
       break;
     }
     ok = WriteAll(target.get(), buffer, static_cast<std::size_t>(count));
-    if (!ok) break;
   }
   const struct timespec times[2] = {info.st_atim, info.st_mtim};
   ok = ok && futimens(target.get(), times) == 0 && fsync(target.get()) == 0;

@@ -273,8 +273,9 @@ RegistryDocument RegistryDocument::Parse(std::string_view content) {
     if (!start.empty() && (start.front() == '"' || start.front() == '@')) {
       std::string logical(text);
       if (auto parts = SplitValueLine(logical); parts && StartsWithIgnoreCase(parts->second, "hex")) {
-        // Hex data continues on the next lines while a line ends with '\'.
-        while (!TrimRight(logical).empty() && TrimRight(logical).back() == '\\' && pos < content.size()) {
+        // Hex data continues on the next lines while a line ends with '\'; a key header never continues it.
+        while (!TrimRight(logical).empty() && TrimRight(logical).back() == '\\' && pos < content.size() &&
+               !TrimLeft(content.substr(pos)).starts_with('[')) {
           const std::string_view more = nextLine();
           raw += more;
           logical += '\n';
@@ -357,6 +358,11 @@ std::optional<std::vector<std::string>> RegistryDocument::Names(RegistryRoot roo
 
 void RegistryDocument::Set(RegistryRoot root, std::string_view key, std::string_view name,
                            const RegistryValue& value) {
+  // The format has no escape for a line break in a key path or a value name: written as is, it would split
+  // the line and the value would be lost without a word.
+  if (key.find_first_of("\r\n") != std::string_view::npos || name.find_first_of("\r\n") != std::string_view::npos) {
+    throw std::runtime_error("a registry key path or value name with a line break cannot be written");
+  }
   const std::string lineEnd = LineEnd();
   const std::vector<std::size_t> lines = ValueLines(root, key, name);
   if (!lines.empty()) {

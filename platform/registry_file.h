@@ -11,10 +11,10 @@
 // REG_MULTI_SZ data (hex(7)) holds narrow UTF-8 bytes, each text followed by a NUL and the list by one more
 // NUL, as regedit writes REGEDIT4 files. "hex(1):" data reads as a text value, "hex(4):" as a number; other
 // hex types read as RegistryValueType::Other. A text holding a line break is written as "hex(1):".
-// Key paths and value names compare ignoring letter case; a value given twice reads as the later one. Each call reads the file anew, so that values
-// written by another process are seen. A missing file is an empty registry. Lines that cannot be parsed are
-// absent for reading, and a write keeps every line it does not understand exactly as it was. Writes go to a
-// temporary file renamed over the original.
+// Key paths and value names compare ignoring letter case; a value given twice reads as the later one. Each
+// call reads the file anew, so that values written by another process are seen. A missing file is an empty
+// registry. Lines that cannot be parsed are absent for reading, and a write keeps every line it does not
+// understand exactly as it was. Writes go to a temporary file renamed over the original.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -51,7 +51,7 @@ class RegistryFile {
   std::optional<std::vector<std::string>> ValueNames(RegistryRoot root, std::string_view key) const;
 
   // Creates or replaces a value, creating the key when needed. Throws std::runtime_error when the file
-  // cannot be written.
+  // cannot be written, or when `key` or `name` holds a line break (the format cannot write one).
   void WriteString(RegistryRoot root, std::string_view key, std::string_view name, std::string_view text);
   void WriteMultiString(RegistryRoot root, std::string_view key, std::string_view name,
                         const std::vector<std::string>& strings);

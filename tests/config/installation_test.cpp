@@ -19,7 +19,7 @@ using maj::testing::TempFolder;
 class InstallationTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (const char* folder : {"app", "home", "windows", "data"}) std::filesystem::create_directories(temp_.path() / folder);
+    for (const char* folder : {"app", "home", "windows", "data"}) std::filesystem::create_directories(Path(folder));
     platform::SetApplicationFolderForTesting(Path("app"));
     env_.Set("HOME", Path("home"))
         .Set("Windir", std::nullopt)
@@ -29,9 +29,6 @@ class InstallationTest : public ::testing::Test {
   void TearDown() override { platform::SetApplicationFolderForTesting(std::nullopt); }
 
   std::string Path(const std::string& relative) const { return (temp_.path() / relative).string(); }
-  std::string Write(const std::string& relative, const std::string& content) {
-    return temp_.WriteFile(relative, content);
-  }
 
   TempFolder temp_;
   ScopedEnvironment env_;
@@ -39,13 +36,12 @@ class InstallationTest : public ::testing::Test {
 
 TEST_F(InstallationTest, BinFolderIsCreatedOnceAndAnythingNamedBinCounts) {
   EXPECT_EQ(GetBinFolder(), Path("app/bin"));
-  EXPECT_TRUE(std::filesystem::is_directory(Path("app/bin")));
-  Write("app/bin/kept.dll", "x");
+  temp_.WriteFile("app/bin/kept.dll", "x");
   EXPECT_EQ(GetBinFolder(), Path("app/bin"));
   EXPECT_EQ(ReadFileText(Path("app/bin/kept.dll")), "x");
 
   std::filesystem::remove_all(Path("app/bin"));
-  Write("app/bin", "a plain file");
+  temp_.WriteFile("app/bin", "a plain file");
   EXPECT_EQ(GetBinFolder(), Path("app/bin"));
   EXPECT_TRUE(std::filesystem::is_regular_file(Path("app/bin")));
 
@@ -62,79 +58,66 @@ TEST_F(InstallationTest, LocalApplicationDataFolder) {
   EXPECT_EQ(GetSpecialFolderPath(28), "");
 }
 
-TEST_F(InstallationTest, MarkerInBinOnlySelectsTheApplicationFolder) {
-  Write("app/bin/velandre.ini", "");
-  Write("data/Orvane/Orv_Spec.ini", "[DSN]\ndsnBill=proscenia\n");
-  LocateSettingsFile();
-  EXPECT_EQ(SettingsFilePath(), Path("app") + "/Orv_Spec.ini");
-  EXPECT_EQ(ReadFileText(Path("app/Orv_Spec.ini")), "[DSN]\ndsnBill=proscenia\n");
-  EXPECT_EQ(ReadProfileString("DSN", "dsnBill", "", 255, SettingsFilePath()), "proscenia");
-}
-
-TEST_F(InstallationTest, MarkerBesideTheExecutableIsFoundIgnoringCase) {
-  Write("app/Velandre.INI", "");
-  Write("home/Orv_Spec.ini", "home");
-  Write("windows/Orv_Spec.ini", "windows");
-  LocateSettingsFile();
-  EXPECT_EQ(SettingsFilePath(), Path("app") + "/Orv_Spec.ini");
-  // The local application data copy is absent: the Windows folder's one is copied.
-  EXPECT_EQ(ReadFileText(Path("app/Orv_Spec.ini")), "windows");
-}
-
-TEST_F(InstallationTest, WithoutMarkerTheHomeFileIsChosen) {
-  Write("home/orv_spec.INI", "existing");
-  LocateSettingsFile();
-  EXPECT_EQ(SettingsFilePath(), Path("home") + "/Orv_Spec.ini");
-  EXPECT_FALSE(std::filesystem::exists(Path("home/Orv_Spec.ini")));
-}
-
-TEST_F(InstallationTest, AnExistingSettingsFileIsNeverOverwritten) {
-  Write("home/Orv_Spec.ini", "old");
-  Write("data/Orvane/Orv_Spec.ini", "newer");
-  Write("windows/Orv_Spec.ini", "windows");
-  LocateSettingsFile();
-  EXPECT_EQ(SettingsFilePath(), Path("home") + "/Orv_Spec.ini");
-  EXPECT_EQ(ReadFileText(Path("home/Orv_Spec.ini")), "old");
-}
-
-TEST_F(InstallationTest, WithoutMarkerAndHomeTheBareNameIsLookedForInTheWindowsFolder) {
-  env_.Set("HOME", "");
-  Write("data/Orvane/Orv_Spec.ini", "from local data");
-  LocateSettingsFile();
-  EXPECT_EQ(SettingsFilePath(), "Orv_Spec.ini");
-  EXPECT_EQ(ReadFileText(Path("windows/Orv_Spec.ini")), "from local data");
-}
-
-TEST_F(InstallationTest, ARelativeHomeIsTestedBelowTheWindowsFolderButStoredAsWritten) {
-  env_.Set("HOME", "users/régie");
-  std::filesystem::create_directories(Path("windows/users/régie"));
-  Write("windows/Orv_Spec.ini", "[DSN]\ndsnBill=from windows\n");
-  LocateSettingsFile();
-  EXPECT_EQ(SettingsFilePath(), "users/régie/Orv_Spec.ini");
-  EXPECT_EQ(ReadFileText(Path("windows/users/régie/Orv_Spec.ini")), "[DSN]\ndsnBill=from windows\n");
-  EXPECT_EQ(ReadProfileString("DSN", "dsnBill", "", 255, SettingsFilePath()), "from windows");
+TEST_F(InstallationTest, ChoosesCopiesAndNeverOverwritesTheSettingsFile) {
+  struct Case {
+    const char* what;
+    std::optional<std::string> home;  // nullopt: the temp folder's home
+    std::vector<std::pair<std::string, std::string>> files;
+    std::string settingsPath;  // "{}" stands for the temp folder
+    std::string dsn;           // what the profile reader then reads
+  };
+  const auto settings = [](const std::string& dsn) { return "[DSN]\ndsnBill=" + dsn + "\n"; };
+  const Case cases[] = {
+      {"marker in bin only", std::nullopt,
+       {{"app/bin/velandre.ini", ""}, {"data/Orvane/Orv_Spec.ini", settings("local")}},
+       "{}/app/Orv_Spec.ini", "local"},
+      {"marker beside the executable, any case; no local copy", std::nullopt,
+       {{"app/Velandre.INI", ""}, {"home/Orv_Spec.ini", settings("home")}, {"windows/Orv_Spec.ini", settings("win")}},
+       "{}/app/Orv_Spec.ini", "win"},
+      {"no marker: home, found ignoring case", std::nullopt,
+       {{"home/orv_spec.INI", settings("existing")}, {"data/Orvane/Orv_Spec.ini", settings("local")}},
+       "{}/home/Orv_Spec.ini", "existing"},
+      {"an existing file is never overwritten", std::nullopt,
+       {{"home/Orv_Spec.ini", settings("old")}, {"data/Orvane/Orv_Spec.ini", settings("newer")}},
+       "{}/home/Orv_Spec.ini", "old"},
+      {"home empty: the bare name, copied into the Windows folder", "",
+       {{"data/Orvane/Orv_Spec.ini", settings("local")}}, "Orv_Spec.ini", "local"},
+      {"relative home: below the Windows folder", "users/régie",
+       {{"windows/users/régie/.keep", ""}, {"windows/Orv_Spec.ini", settings("win")}},
+       "users/régie/Orv_Spec.ini", "win"},
+      {"relative home in Windows form", "users\\régie",
+       {{"windows/users/régie/.keep", ""}, {"windows/Orv_Spec.ini", settings("win")}},
+       "users\\régie/Orv_Spec.ini", "win"},
+      {"a failed copy falls back to the bare name", "{}/home/missing folder",
+       {{"data/Orvane/Orv_Spec.ini", settings("local")}}, "Orv_Spec.ini", ""},
+      {"nothing to copy is no failure", std::nullopt, {}, "{}/home/Orv_Spec.ini", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempFolder root;
+    const auto expand = [&](std::string text) {
+      if (text.starts_with("{}")) text.replace(0, 2, root.str());
+      return text;
+    };
+    for (const char* folder : {"app", "home", "windows", "data"}) std::filesystem::create_directories(root.path() / folder);
+    for (const auto& [path, content] : c.files) root.WriteFile(path, content);
+    platform::SetApplicationFolderForTesting(root.str() + "/app");
+    env_.Set("HOME", c.home ? expand(*c.home) : root.str() + "/home")
+        .Set("WINDIR", root.str() + "/windows")
+        .Set("XDG_DATA_HOME", root.str() + "/data");
+    LocateSettingsFile();
+    EXPECT_EQ(SettingsFilePath(), expand(c.settingsPath));
+    EXPECT_EQ(ReadProfileString("DSN", "dsnBill", "", 255, SettingsFilePath()), c.dsn);
+    EXPECT_FALSE(std::filesystem::exists(root.path() / "home/missing folder"));
+  }
 }
 
 TEST_F(InstallationTest, AWindowsFormWindowsFolderGoesThroughTheWinePrefix) {
   env_.Set("HOME", "").Set("WINEPREFIX", Path("wine")).Set("WINDIR", "C:\\Windows");
-  Write("wine/dosdevices/c:/windows/Orv_Spec.ini", "[DSN]\ndsnBill=wine\n");
+  temp_.WriteFile("wine/dosdevices/c:/windows/Orv_Spec.ini", "[DSN]\ndsnBill=wine\n");
   LocateSettingsFile();
   EXPECT_EQ(SettingsFilePath(), "Orv_Spec.ini");
   EXPECT_EQ(ReadProfileString("DSN", "dsnBill", "", 255, SettingsFilePath()), "wine");
-}
-
-TEST_F(InstallationTest, AFailedCopyFallsBackToTheBareName) {
-  env_.Set("HOME", Path("home/missing folder"));
-  Write("data/Orvane/Orv_Spec.ini", "x");
-  LocateSettingsFile();
-  EXPECT_EQ(SettingsFilePath(), "Orv_Spec.ini");
-  EXPECT_FALSE(std::filesystem::exists(Path("home/missing folder")));
-
-  // Nothing to copy is not a failure: the choice stays.
-  env_.Set("HOME", Path("home"));
-  std::filesystem::remove_all(Path("data/Orvane"));
-  LocateSettingsFile();
-  EXPECT_EQ(SettingsFilePath(), Path("home") + "/Orv_Spec.ini");
 }
 
 }  // namespace

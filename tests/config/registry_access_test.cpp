@@ -54,12 +54,10 @@ TEST_F(RegistryAccessTest, ListsValueNamesOrNothing) {
             (std::vector<std::string>{"30319", "1"}));
   EXPECT_TRUE(ListRegistryValueNames(HKLM, "SOFTWARE\\Microsoft\\.NETFramework\\policy\\v2.0").empty());
   EXPECT_TRUE(ListRegistryValueNames(HKLM, "SOFTWARE\\Microsoft\\.NETFramework\\policy\\v1.1").empty());
-}
-
-TEST_F(RegistryAccessTest, AMissingRegistryFileHoldsNothing) {
+  // A missing registry file holds nothing.
   env_.Set("MAJ_REGISTRY", temp_.str() + "/absent.reg");
-  EXPECT_EQ(ReadRegistryText(HKLM, "SOFTWARE\\ODBC\\ODBCINST.INI\\MariaDB Unicode", "Driver"), std::nullopt);
   EXPECT_TRUE(ListRegistryValueNames(HKLM, "SOFTWARE\\Microsoft\\.NETFramework\\policy\\v4.0").empty());
+  EXPECT_EQ(ReadRegistryText(HKLM, "SOFTWARE\\ODBC\\ODBCINST.INI\\MariaDB Unicode", "Driver"), std::nullopt);
 }
 
 // Another process reads what this one wrote: the value lives in the file, not in this process.

@@ -36,15 +36,6 @@ TEST(PathsTest, ConvertsWindowsPathsThroughTheWinePrefix) {
   EXPECT_EQ(ToLocalPath("c:\\windows"), "/home/régie/.wine/dosdevices/c:/windows");
 }
 
-TEST(PathsTest, TellsFullPaths) {
-  EXPECT_TRUE(IsFullPath("/home/x"));
-  EXPECT_TRUE(IsFullPath("C:\\Windows"));
-  EXPECT_TRUE(IsFullPath("c:relative"));
-  EXPECT_FALSE(IsFullPath("Orv_Spec.ini"));
-  EXPECT_FALSE(IsFullPath("home/x/Orv_Spec.ini"));
-  EXPECT_FALSE(IsFullPath(""));
-}
-
 TEST(PathsTest, ResolvesEachComponentIgnoringCase) {
   TempFolder temp;
   temp.WriteFile("Proscenia/Bin/Report.OCX", "x");
@@ -60,13 +51,14 @@ TEST(PathsTest, ResolvesEachComponentIgnoringCase) {
   EXPECT_EQ(ResolvePathCase(root + "/Proscenia/Bin/REPORT.ocx"), root + "/Proscenia/Bin/Report.OCX");
 }
 
-TEST(PathsTest, JoinsAndSplitsLocalPaths) {
+TEST(PathsTest, TellsFullPathsAndJoinsAndSplitsLocalPaths) {
+  for (const char* full : {"/home/x", "C:\\Windows", "c:relative"}) EXPECT_TRUE(IsFullPath(full)) << full;
+  for (const char* notFull : {"Orv_Spec.ini", "home/x/Orv_Spec.ini", ""}) EXPECT_FALSE(IsFullPath(notFull)) << notFull;
   EXPECT_EQ(JoinPath("/app", "bin"), "/app/bin");
   EXPECT_EQ(JoinPath("/app/", "/bin"), "/app/bin");
   EXPECT_EQ(JoinPath("", "Orv_Spec.ini"), "Orv_Spec.ini");
-  EXPECT_EQ(ParentFolder("a/b/c.txt"), "a/b");
-  EXPECT_EQ(ParentFolder("/c.txt"), "/");
-  EXPECT_EQ(ParentFolder("c.txt"), "");
+  EXPECT_EQ((std::vector<std::string>{ParentFolder("a/b/c.txt"), ParentFolder("/c.txt"), ParentFolder("c.txt")}),
+            (std::vector<std::string>{"a/b", "/", ""}));
   EXPECT_EQ(FileName("a/b/c.txt"), "c.txt");
   EXPECT_EQ(FileName("c.txt"), "c.txt");
 }

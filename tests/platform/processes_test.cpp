@@ -4,10 +4,9 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
-#include <gtest/gtest.h>
 #include <algorithm>
+#include <filesystem>
+#include <gtest/gtest.h>
 #include <thread>
 
 #include "tests/support/temp_folder.h"
@@ -70,6 +69,18 @@ TEST(ChildProcessTest, FailsToStartWhatCannotRun) {
   EXPECT_FALSE(StartDetached("\"" + temp.str() + "/missing program\" x"));
 }
 
+TEST(ChildProcessTest, AProgramLeftRunningIsReapedWhenItsHandleGoes) {
+  auto child = ChildProcess::Start("sleep", "0.2", "");
+  ASSERT_TRUE(child);
+  const std::filesystem::path entry = "/proc/" + std::to_string(child->pid());
+  child.reset();
+  // Once it ends, nothing is left of it, not even a zombie.
+  for (int i = 0; i < 1000 && std::filesystem::exists(entry); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_FALSE(std::filesystem::exists(entry));
+}
+
 TEST(ChildProcessTest, StartsDetachedWithAQuotedProgram) {
   TempFolder temp;
   std::filesystem::create_directories(temp.path() / "my tools");
@@ -83,43 +94,36 @@ TEST(ChildProcessTest, StartsDetachedWithAQuotedProgram) {
 }
 
 bool IsZombie(int pid) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.starts_with("State:")) return line.find('Z') != std::string::npos;
-  }
-  return false;
+  return ReadFileText("/proc/" + std::to_string(pid) + "/status").find("State:\tZ") != std::string::npos;
 }
 
 TEST(ProcessTableTest, ListsLiveProcessesInPidOrderByArgumentZeroName) {
   auto child = ChildProcess::Start("/bin/bash", "-c \"exec -a 'C:\\Program Files\\Orv Test.EXE' sleep 30\"", "");
   ASSERT_TRUE(child);
+  const auto named = [&](const ProcessEntry& p) { return p.pid == child->pid() && p.imageName == "Orv Test.EXE"; };
   // Until bash has replaced itself, the child's argv[0] is still /bin/bash.
-  std::vector<ProcessEntry> processes;
-  for (int i = 0; i < 1000; ++i) {
-    processes = ListProcesses();
-    const auto it = std::find_if(processes.begin(), processes.end(),
-                                 [&](const ProcessEntry& p) { return p.pid == child->pid(); });
-    if (it != processes.end() && it->imageName == "Orv Test.EXE") break;
+  std::vector<ProcessEntry> processes = ListProcesses();
+  for (int i = 0; i < 1000 && std::none_of(processes.begin(), processes.end(), named); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    processes = ListProcesses();
   }
   kill(child->pid(), SIGKILL);
   child->WaitForExit(nullptr);
 
-  bool foundChild = false, foundSelf = false;
-  for (std::size_t i = 0; i < processes.size(); ++i) {
-    if (i > 0) {
-      EXPECT_LT(processes[i - 1].pid, processes[i].pid);
+  EXPECT_TRUE(std::any_of(processes.begin(), processes.end(), named));
+  EXPECT_TRUE(std::any_of(processes.begin(), processes.end(),
+                          [](const ProcessEntry& p) { return p.pid == getpid() && p.imageName == "platform_tests"; }));
+  EXPECT_EQ(std::adjacent_find(processes.begin(), processes.end(),
+                               [](const ProcessEntry& a, const ProcessEntry& b) { return a.pid >= b.pid; }),
+            processes.end());
+  // A process without an argv[0] (a kernel thread, such as kthreadd where it can be seen) is listed by its
+  // kernel name.
+  for (const auto& process : processes) {
+    const std::string base = "/proc/" + std::to_string(process.pid);
+    if (ReadFileText(base + "/comm") == "kthreadd\n" && ReadFileText(base + "/cmdline").empty()) {
+      EXPECT_EQ(process.imageName, "kthreadd");
     }
-    foundChild = foundChild || (processes[i].pid == child->pid() && processes[i].imageName == "Orv Test.EXE");
-    foundSelf = foundSelf || (processes[i].pid == getpid() && processes[i].imageName == "platform_tests");
   }
-  EXPECT_TRUE(foundChild);
-  EXPECT_TRUE(foundSelf);
-  // A process without an argv[0] (a kernel thread) is listed by its kernel name.
-  EXPECT_TRUE(ProcessExists(2) == false || std::any_of(processes.begin(), processes.end(), [](const ProcessEntry& p) {
-                return p.pid == 2 && p.imageName == "kthreadd";
-              }));
 }
 
 TEST(ProcessTableTest, AZombieAndAThreadAreNotProcesses) {

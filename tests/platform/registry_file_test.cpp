@@ -90,6 +90,12 @@ TEST_F(RegistryFileTest, ReadsEveryKindOfValueRegeditWrites) {
   EXPECT_EQ(registry.ReadValue(HKCU, "Software\\Proscenia\\Sub", "Late")->text, "1");
   EXPECT_FALSE(registry.ReadValue(HKCU, "Software\\Proscenia\\Sub", "Leak"));
   EXPECT_FALSE(registry.ReadValue(HKCU, key, "Driver"));
+
+  // A hex value cut short before a key header does not swallow the header.
+  const RegistryFile cut(Write("REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"x\"=hex:01,\\\n[HKEY_LOCAL_MACHINE\\B]\n\"y\"=\"1\"\n"));
+  EXPECT_FALSE(cut.ReadValue(HKLM, "A", "y"));
+  ASSERT_TRUE(cut.ReadValue(HKLM, "B", "y"));
+  EXPECT_EQ(cut.ReadValue(HKLM, "B", "y")->text, "1");
 }
 
 TEST_F(RegistryFileTest, ListsValueNamesInFileOrder) {
@@ -100,12 +106,10 @@ TEST_F(RegistryFileTest, ListsValueNamesInFileOrder) {
   EXPECT_EQ(registry.ValueNames(HKCU, "Software\\Proscenia"), std::vector<std::string>{});
   EXPECT_FALSE(registry.ValueNames(HKLM, "SOFTWARE\\Gone"));
   EXPECT_FALSE(registry.ValueNames(HKLM, "SOFTWARE\\ODBC\\ODBC.INI\\prosceni"));
-}
-
-TEST_F(RegistryFileTest, MissingFileIsAnEmptyRegistry) {
-  const RegistryFile registry(PathInTemp());
-  EXPECT_FALSE(registry.ReadValue(HKLM, "SOFTWARE", "x"));
-  EXPECT_FALSE(registry.ValueNames(HKLM, "SOFTWARE"));
+  // A missing file is an empty registry.
+  const RegistryFile missing(temp_.str() + "/missing.reg");
+  EXPECT_FALSE(missing.ReadValue(HKLM, "SOFTWARE", "x"));
+  EXPECT_FALSE(missing.ValueNames(HKLM, "SOFTWARE"));
 }
 
 TEST_F(RegistryFileTest, WritingCreatesARegedit4File) {
@@ -125,27 +129,24 @@ TEST_F(RegistryFileTest, WritingCreatesARegedit4File) {
 TEST_F(RegistryFileTest, AWriteKeepsEveryOtherLineByteForByte) {
   RegistryFile registry(Write(kExported));
   registry.WriteString(HKLM, "software\\odbc\\odbc.ini\\proscenia", "DRIVER", "/usr/lib/libmaodbc.so");
+  registry.WriteString(HKLM, "SOFTWARE\\ODBC\\ODBC.INI\\proscenia", "Port", "text now");
   registry.WriteString(HKCU, "Software\\Proscenia\\Sub", "New", "n");
   registry.WriteMultiString(HKLM, "SOFTWARE\\Other", "List", {"x"});
 
+  // A replaced value keeps the place of its first line and the file's line ends (a later duplicate goes);
+  // the name is written as given. A new value ends its key's last section; a new key ends the file.
   std::string expected = kExported;
-  // The replaced value keeps its place and the file's line ends; the name is written as given.
-  expected.replace(expected.find("\"Driver\"=\"C:\\\\Windows\\\\libmaodbc.dll\""),
-                   std::string("\"Driver\"=\"C:\\\\Windows\\\\libmaodbc.dll\"").size(),
-                   "\"DRIVER\"=\"/usr/lib/libmaodbc.so\"");
-  expected.replace(expected.find("\"Late\"=\"1\"\r\n") + 12, 0, "\"New\"=\"n\"\r\n");
+  const auto replace = [&](const std::string& from, const std::string& to) {
+    expected.replace(expected.find(from), from.size(), to);
+  };
+  replace("\"Driver\"=\"C:\\\\Windows\\\\libmaodbc.dll\"", "\"DRIVER\"=\"/usr/lib/libmaodbc.so\"");
+  replace("\"Port\"=dword:00000cea", "\"Port\"=\"text now\"");
+  replace("\"Port\"=dword:00000ceb\r\n", "");
+  replace("\"Late\"=\"1\"\r\n", "\"Late\"=\"1\"\r\n\"New\"=\"n\"\r\n");
   expected += "\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Other]\r\n\"List\"=hex(7):78,00,00\r\n";
   EXPECT_EQ(ReadFileText(PathInTemp()), expected);
   EXPECT_EQ(registry.ReadValue(HKLM, "SOFTWARE\\ODBC\\ODBC.INI\\proscenia", "driver")->text, "/usr/lib/libmaodbc.so");
-}
-
-TEST_F(RegistryFileTest, AReplacedValueGivenTwiceKeepsOneLine) {
-  RegistryFile registry(Write(kExported));
-  registry.WriteString(HKLM, "SOFTWARE\\ODBC\\ODBC.INI\\proscenia", "Port", "text now");
-  const std::string content = ReadFileText(PathInTemp());
-  EXPECT_NE(content.find("\"Port\"=\"text now\"\r\n\"Binary\""), std::string::npos);
-  EXPECT_EQ(content.find("dword:00000ceb"), std::string::npos);
-  EXPECT_EQ(registry.ReadValue(HKLM, "SOFTWARE\\ODBC\\ODBC.INI\\proscenia", "Port")->text, "text now");
+  EXPECT_EQ(registry.ReadValue(HKLM, "SOFTWARE\\ODBC\\ODBC.INI\\proscenia", "port")->text, "text now");
 }
 
 TEST_F(RegistryFileTest, TextsAndListsSurviveAWriteAndARead) {
@@ -187,45 +188,39 @@ TEST_F(RegistryFileTest, AppendsToAListAndDeletesValues) {
   EXPECT_EQ(registry.ValueNames(HKLM, "K"), std::vector<std::string>{});
 }
 
-TEST_F(RegistryFileTest, WritesAtomicallyAndKeepsThePermissions) {
-  const std::string path = Write("REGEDIT4\n");
-  ASSERT_EQ(chmod(path.c_str(), 0640), 0);
-  RegistryFile registry(path);
-  registry.WriteString(HKLM, "K", "V", "1");
-  struct stat info;
-  ASSERT_EQ(stat(path.c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 07777, 0640u);
-  // Only the registry file remains: the temporary file was renamed over it.
-  int files = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(temp_.path())) {
-    EXPECT_EQ(entry.path().filename(), "registry.reg");
-    ++files;
-  }
-  EXPECT_EQ(files, 1);
-}
-
-TEST_F(RegistryFileTest, AWriteThroughASymbolicLinkReplacesItsTarget) {
+TEST_F(RegistryFileTest, ReplacesTheFileAtomicallyKeepingPermissionsAndLinks) {
   const std::string target = temp_.WriteFile("shared/registry.reg", "REGEDIT4\n");
+  ASSERT_EQ(chmod(target.c_str(), 0640), 0);
   std::filesystem::create_symlink(target, PathInTemp());
   RegistryFile(PathInTemp()).WriteString(HKLM, "K", "V", "1");
   EXPECT_TRUE(std::filesystem::is_symlink(PathInTemp()));
   EXPECT_EQ(ReadFileText(target), "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\K]\n\"V\"=\"1\"\n");
+  struct stat info;
+  ASSERT_EQ(stat(target.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  // No temporary file is left beside it.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp_.path() / "shared"),
+                          std::filesystem::directory_iterator()),
+            1);
 }
 
-TEST_F(RegistryFileTest, AWriteThatCannotHappenThrows) {
-  const std::string path = (temp_.path() / "missing folder" / "registry.reg").string();
-  RegistryFile registry(path);
-  EXPECT_THROW(registry.WriteString(HKLM, "K", "V", "1"), std::runtime_error);
+TEST_F(RegistryFileTest, AWriteThatCannotHappenThrowsAndChangesNothing) {
+  RegistryFile inMissingFolder((temp_.path() / "missing folder" / "registry.reg").string());
+  EXPECT_THROW(inMissingFolder.WriteString(HKLM, "K", "V", "1"), std::runtime_error);
   EXPECT_FALSE(std::filesystem::exists(temp_.path() / "missing folder"));
-}
 
-TEST_F(RegistryFileTest, AUtf16FileReadsAsEmptyAndIsNeverOverwritten) {
-  const std::string content("\xFF\xFEW\0i\0n\0", 8);
-  const std::string path = Write(content);
-  RegistryFile registry(path);
-  EXPECT_FALSE(registry.ValueNames(HKLM, "SOFTWARE"));
-  EXPECT_THROW(registry.WriteString(HKLM, "K", "V", "1"), std::runtime_error);
-  EXPECT_EQ(ReadFileText(path), content);
+  // A UTF-16 file (regedit's version 5 format) reads as empty and is never overwritten.
+  const std::string utf16("\xFF\xFEW\0i\0n\0", 8);
+  RegistryFile unicode(Write(utf16));
+  EXPECT_FALSE(unicode.ValueNames(HKLM, "SOFTWARE"));
+  EXPECT_THROW(unicode.WriteString(HKLM, "K", "V", "1"), std::runtime_error);
+  EXPECT_EQ(ReadFileText(PathInTemp()), utf16);
+
+  // A line break cannot stand in a name or a key path of a .reg file.
+  RegistryFile registry(Write(kExported));
+  EXPECT_THROW(registry.WriteString(HKLM, "SOFTWARE\\K", "register a\nb.ocx", "x"), std::runtime_error);
+  EXPECT_THROW(registry.WriteMultiString(HKLM, "SOFTWARE\\K\r\n[x]", "v", {"x"}), std::runtime_error);
+  EXPECT_EQ(ReadFileText(PathInTemp()), kExported);
 }
 
 TEST_F(RegistryFileTest, SystemRegistryIsNamedByMajRegistry) {

@@ -14,30 +14,23 @@
 namespace maj::platform {
 namespace {
 
-using maj::testing::ReadFileText;
-using maj::testing::TempFolder;
-
 bool IsOpen(int fd) { return fcntl(fd, F_GETFD) != -1; }
 
 int OpenDevNull() { return open("/dev/null", O_RDONLY | O_CLOEXEC); }
 
-TEST(UniqueFdTest, ClosesOnceWhenDestroyedAfterMoves) {
-  int raw = OpenDevNull();
-  ASSERT_GE(raw, 0);
+TEST(UniqueFdTest, OwnsExactlyOneDescriptorThroughMovesResetsAndReleases) {
+  const int raw = OpenDevNull();
   {
     UniqueFd first(raw);
     UniqueFd second(std::move(first));
-    EXPECT_FALSE(first.valid());
-    EXPECT_EQ(second.get(), raw);
     UniqueFd third;
     third = std::move(second);
+    EXPECT_FALSE(first.valid());
     EXPECT_EQ(third.get(), raw);
     EXPECT_TRUE(IsOpen(raw));
   }
   EXPECT_FALSE(IsOpen(raw));
-}
 
-TEST(UniqueFdTest, ResetClosesTheOldDescriptorAndReleaseKeepsItOpen) {
   UniqueFd fd(OpenDevNull());
   const int old = fd.get();
   fd.reset(OpenDevNull());
@@ -54,24 +47,22 @@ TEST(UniqueFdTest, CloseReportsFailure) {
   EXPECT_FALSE(fd.valid());
   EXPECT_FALSE(fd.Close());
   EXPECT_EQ(errno, EBADF);
-
   // A descriptor closed behind the owner's back: close() fails and Close() says so.
-  int raw = OpenDevNull();
+  const int raw = OpenDevNull();
   UniqueFd stale(raw);
   close(raw);
   EXPECT_FALSE(stale.Close());
 }
 
 TEST(WriteAllTest, WritesEveryByteOrReportsTheFailure) {
-  TempFolder temp;
+  maj::testing::TempFolder temp;
   const std::string path = temp.str() + "/out.bin";
   std::string content(3 * 1024 * 1024 + 17, '\0');
   for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7);
   UniqueFd out(open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
-  ASSERT_TRUE(out.valid());
   EXPECT_TRUE(WriteAll(out.get(), content.data(), content.size()));
   EXPECT_TRUE(out.Close());
-  EXPECT_EQ(ReadFileText(path), content);
+  EXPECT_EQ(maj::testing::ReadFileText(path), content);
 
   UniqueFd readOnly(open(path.c_str(), O_RDONLY | O_CLOEXEC));
   EXPECT_FALSE(WriteAll(readOnly.get(), "x", 1));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -12,239 +13,184 @@
 namespace maj::sysinfo {
 namespace {
 
+namespace fs = std::filesystem;
 using testing::PeFixture;
+using Texts = std::vector<std::string>;
 
-CFileVersionInfo Read(const std::string& fixture) {
+CFileVersionInfo Read(const std::string& path) {
   CFileVersionInfo info;
-  info.SetFullPathName(PeFixture(fixture));
+  info.SetFullPathName(path);
   return info;
 }
 
-// Every text property, in one list, so that "all empty" and "unchanged" can be checked at once.
-std::vector<std::string> AllTexts(const CFileVersionInfo& info) {
-  std::vector<std::string> texts = {info.VerStructure(), info.VerFile(),  info.VerProduct(), info.FileFlags(),
-                                    info.FileOS(),       info.FileType(), info.FileSubType()};
+// The seven fixed values, then the 15 predefined values by index.
+Texts AllTexts(const CFileVersionInfo& info) {
+  Texts texts = {info.VerStructure(), info.VerFile(),  info.VerProduct(), info.FileFlags(),
+                 info.FileOS(),       info.FileType(), info.FileSubType()};
   for (int i = 0; i < CFileVersionInfo::kPredefinedCount; ++i) texts.push_back(info.PredefinedValue(i));
   return texts;
 }
 
-class FullFixtureTest : public ::testing::TestWithParam<const char*> {};
+Texts FixedTexts(const CFileVersionInfo& info) {
+  const Texts all = AllTexts(info);
+  return Texts(all.begin(), all.begin() + 7);
+}
 
-TEST_P(FullFixtureTest, RendersFixedInformationAndEveryStringValue) {
-  const CFileVersionInfo info = Read(GetParam());
-  EXPECT_EQ(info.FullPathName(), PeFixture(GetParam()));
-  ASSERT_TRUE(info.Available());
-  EXPECT_EQ(info.VerStructure(), "1.0");
-  EXPECT_EQ(info.VerFile(), "13.01.0010");
-  EXPECT_EQ(info.VerProduct(), "1.02.0304");
-  EXPECT_EQ(info.FileFlags(), "Debug PreRel");
-  EXPECT_EQ(info.FileOS(), "NT-Win32");
-  EXPECT_EQ(info.FileType(), "Application");
-  EXPECT_EQ(info.FileSubType(), "");
+const Texts kFull = {"1.0", "13.01.0010", "1.02.0304", "Debug PreRel", "NT-Win32", "Application", "",
+                     "French (France)", "Fichier d'essai", "Vélandre Systèmes", "Proscenia", "13, 1, 0, 10",
+                     "Orv_Spec", "© 2012 Vélandre", "Proscenia™", "Orv_Spec.exe", "Proscenia Spectacles",
+                     "13.01.0010", "interne", "spéciale", "Marque 1", "Marque 2"};
 
-  EXPECT_EQ(info.Language(), "French (France)");
-  EXPECT_EQ(info.Comments(), "Fichier d'essai");
-  EXPECT_EQ(info.CompanyName(), "Vélandre Systèmes");
-  EXPECT_EQ(info.FileDescription(), "Proscenia");
-  EXPECT_EQ(info.FileVersion(), "13, 1, 0, 10");
-  EXPECT_EQ(info.InternalName(), "Orv_Spec");
-  EXPECT_EQ(info.LegalCopyright(), "© 2012 Vélandre");
-  EXPECT_EQ(info.LegalTrademarks(), "Proscenia™");
-  EXPECT_EQ(info.OriginalFilename(), "Orv_Spec.exe");
-  EXPECT_EQ(info.ProductName(), "Proscenia Spectacles");
-  EXPECT_EQ(info.ProductVersion(), "13.01.0010");
-  EXPECT_EQ(info.PrivateBuild(), "interne");
-  EXPECT_EQ(info.SpecialBuild(), "spéciale");
-  EXPECT_EQ(info.PredefinedValue(0), "French (France)");
-  EXPECT_EQ(info.PredefinedValue(4), "13, 1, 0, 10");
-  EXPECT_EQ(info.PredefinedValue(13), "Marque 1");
-  EXPECT_EQ(info.PredefinedValue(14), "Marque 2");
+TEST(FileVersionInfoTest, ReadsEveryValueOfPe32AndPe32PlusFiles) {
+  for (const char* name : {"full.dll", "full32.dll"}) {
+    const CFileVersionInfo info = Read(PeFixture(name));
+    EXPECT_TRUE(info.Available()) << name;
+    EXPECT_EQ(info.FullPathName(), PeFixture(name));
+    EXPECT_EQ(AllTexts(info), kFull) << name;
+  }
+  const CFileVersionInfo info = Read(PeFixture("full.dll"));
+  const Texts named = {info.Language(),        info.Comments(),        info.CompanyName(),  info.FileDescription(),
+                       info.FileVersion(),     info.InternalName(),    info.LegalCopyright(),
+                       info.LegalTrademarks(), info.OriginalFilename(), info.ProductName(), info.ProductVersion(),
+                       info.PrivateBuild(),    info.SpecialBuild()};
+  EXPECT_EQ(named, Texts(kFull.begin() + 7, kFull.begin() + 20));
   EXPECT_EQ(info.PredefinedValue(15), "");
   EXPECT_EQ(info.PredefinedValue(-1), "");
 }
 
-// The same resource in a PE32+ (x86-64) and a PE32 (i386) file.
-INSTANTIATE_TEST_SUITE_P(BothImageFormats, FullFixtureTest, ::testing::Values("full.dll", "full32.dll"));
-
 TEST(FileVersionInfoTest, PredefinedNamesByIndex) {
-  const std::vector<std::string> expected = {
-      "Language",        "Comments",         "Company Name",  "File Description", "File Version",
-      "Internal Name",   "Legal Copyright",  "Legal Trademarks", "Original Filename", "Product Name",
-      "Product Version", "Private Build",    "Special Build", "LegalTrademarks1", "LegalTrademarks2"};
-  for (int i = 0; i < 15; ++i) EXPECT_EQ(CFileVersionInfo::PredefinedName(i), expected[i]) << i;
-  EXPECT_EQ(CFileVersionInfo::PredefinedName(15), "");
-  EXPECT_EQ(CFileVersionInfo::PredefinedName(-1), "");
+  const Texts expected = {"Language",          "Comments",        "Company Name",    "File Description",
+                          "File Version",      "Internal Name",   "Legal Copyright", "Legal Trademarks",
+                          "Original Filename", "Product Name",    "Product Version", "Private Build",
+                          "Special Build",     "LegalTrademarks1", "LegalTrademarks2", "", ""};
+  Texts names;
+  for (int i = 0; i <= 15; ++i) names.push_back(CFileVersionInfo::PredefinedName(i));
+  names.push_back(CFileVersionInfo::PredefinedName(-1));
+  EXPECT_EQ(names, expected);
 }
 
-TEST(FileVersionInfoTest, NewObjectIsEmpty) {
-  const CFileVersionInfo info;
-  EXPECT_FALSE(info.Available());
-  EXPECT_EQ(info.FullPathName(), "");
-  for (const auto& text : AllTexts(info)) EXPECT_EQ(text, "");
-}
+TEST(FileVersionInfoTest, UsEnglishTableServesWhenTheTranslatedOneLacksACompanyName) {
+  // Translation 040C/04B0 with only a 040904b0 table, whose value names are in another letter case.
+  const CFileVersionInfo missing = Read(PeFixture("missing_table.dll"));
+  EXPECT_EQ(missing.Language(), "French (France)");
+  EXPECT_EQ(missing.CompanyName(), "Microsoft Corporation");
+  EXPECT_EQ(missing.FileVersion(), "6.2.9200.16384");
+  EXPECT_EQ(missing.ProductName(), "Example");
+  EXPECT_EQ(missing.Comments(), "");
+  // Third number not 0: third and fourth numbers on two digits each, directly joined. Flags 0 give no word.
+  EXPECT_EQ(FixedTexts(missing), (Texts{"1.0", "6.02.920016384", "6.02.920016384", "", "Unknown", "DLL", ""}));
 
-TEST(FileVersionInfoTest, TranslatedTableMissingFallsBackToUsEnglish) {
-  // Translation 040C/04B0, only a 040904b0 table, value names in another letter case.
-  const CFileVersionInfo info = Read("missing_table.dll");
-  ASSERT_TRUE(info.Available());
-  EXPECT_EQ(info.Language(), "French (France)");
-  EXPECT_EQ(info.CompanyName(), "Microsoft Corporation");
-  EXPECT_EQ(info.FileVersion(), "6.2.9200.16384");
-  EXPECT_EQ(info.ProductName(), "Example");
-  EXPECT_EQ(info.Comments(), "");
-  // Third number not 0: third and fourth numbers on at least two digits each, directly joined.
-  EXPECT_EQ(info.VerFile(), "6.02.920016384");
-  EXPECT_EQ(info.FileFlags(), "");
-  EXPECT_EQ(info.FileType(), "DLL");
-  EXPECT_EQ(info.FileOS(), "Unknown");
-}
-
-TEST(FileVersionInfoTest, TableWithoutCompanyNameUsesUsEnglishOnlyWhenItHasOne) {
-  const CFileVersionInfo withFallback = Read("company_in_0409.dll");
+  // A German table without CompanyName: the 0409 table is used only when it has one.
+  const CFileVersionInfo withFallback = Read(PeFixture("company_in_0409.dll"));
   EXPECT_EQ(withFallback.Language(), "German (Germany)");
-  EXPECT_EQ(withFallback.CompanyName(), "Example Corp");
-  EXPECT_EQ(withFallback.FileDescription(), "English");
-  EXPECT_EQ(withFallback.FileVersion(), "1.0 en");
-
-  const CFileVersionInfo withoutFallback = Read("no_company.dll");
-  EXPECT_EQ(withoutFallback.CompanyName(), "");
-  EXPECT_EQ(withoutFallback.FileDescription(), "Deutsch");
-  EXPECT_EQ(withoutFallback.FileVersion(), "1.0 de");
+  EXPECT_EQ((Texts{withFallback.CompanyName(), withFallback.FileDescription(), withFallback.FileVersion()}),
+            (Texts{"Example Corp", "English", "1.0 en"}));
+  const CFileVersionInfo withoutFallback = Read(PeFixture("no_company.dll"));
+  EXPECT_EQ((Texts{withoutFallback.CompanyName(), withoutFallback.FileDescription(), withoutFallback.FileVersion()}),
+            (Texts{"", "Deutsch", "1.0 de"}));
 }
 
 TEST(FileVersionInfoTest, NoTranslationLeavesLanguageAndStringValuesAlone) {
-  const CFileVersionInfo fresh = Read("no_translation.dll");
-  ASSERT_TRUE(fresh.Available());
-  EXPECT_EQ(fresh.VerFile(), "2.00.0001");
-  EXPECT_EQ(fresh.FileFlags(), "Special");
-  EXPECT_EQ(fresh.FileOS(), "DOS-Win16");
-  EXPECT_EQ(fresh.FileType(), "Lib");
-  EXPECT_EQ(fresh.Language(), "");
-  EXPECT_EQ(fresh.CompanyName(), "");
-  EXPECT_EQ(fresh.FileVersion(), "");
+  const CFileVersionInfo fresh = Read(PeFixture("no_translation.dll"));
+  EXPECT_TRUE(fresh.Available());
+  EXPECT_EQ(AllTexts(fresh), (Texts{"1.0", "2.00.0001", "2.00.0001", "Special", "DOS-Win16", "Lib", "", "", "", "",
+                                    "", "", "", "", "", "", "", "", "", "", "", ""}));
 
-  CFileVersionInfo reused = Read("full.dll");
+  CFileVersionInfo reused = Read(PeFixture("full.dll"));
   reused.SetFullPathName(PeFixture("no_translation.dll"));
   EXPECT_TRUE(reused.Available());
-  EXPECT_EQ(reused.VerFile(), "2.00.0001");
-  EXPECT_EQ(reused.Language(), "French (France)");
-  EXPECT_EQ(reused.CompanyName(), "Vélandre Systèmes");
-  EXPECT_EQ(reused.FileVersion(), "13, 1, 0, 10");
+  Texts expected = FixedTexts(fresh);
+  expected.insert(expected.end(), kFull.begin() + 7, kFull.end());
+  EXPECT_EQ(AllTexts(reused), expected);
 }
-
-struct KindCase {
-  const char* fixture;
-  const char* type;
-  const char* subtype;
-  const char* os;
-  const char* flags;
-};
 
 TEST(FileVersionInfoTest, TypesSubtypesSystemsAndFlags) {
-  const KindCase cases[] = {
-      {"kind_1_5.dll", "Application", "", "DOS-Win16", "Patched"},
-      {"kind_2_0.dll", "DLL", "", "DOS-Win32", "Private"},
-      {"kind_3_0.dll", "Driver", "Unknown", "OS/2-16 PM-16", "Info"},
-      {"kind_3_1.dll", "Driver", "Printer drv", "OS/2-16 PM-32", "Debug PreRel Patched Private Info Special"},
-      {"kind_3_7.dll", "Driver", "System drv", "NT-Win32", ""},
-      {"kind_3_10.dll", "Driver", "Comm drv", "NT-Win32", ""},
-      {"kind_3_11.dll", "Driver", "", "NT-Win32", ""},
-      {"kind_4_1.dll", "Font", "Raster Font", "NT-Win32", ""},
-      {"kind_4_2.dll", "Font", "Vector Font", "NT-Win32", ""},
-      {"kind_4_3.dll", "Font", "TrueType Font", "NT-Win32", ""},
-      {"kind_4_4.dll", "Font", "", "NT-Win32", ""},
-      {"kind_5_0.dll", "VxD", "", "Unknown", ""},
-      {"kind_6_0.dll", "Unknown", "", "NT-Win32", ""},
-      {"kind_7_0.dll", "Lib", "", "NT-Win32", ""},
-      {"kind_0_0.dll", "Unknown", "", "NT-Win32", ""},
-      {"kind_8_2.dll", "Unknown", "", "NT-Win32", ""},
+  struct Kind {
+    const char* fixture;
+    Texts typeSubtypeOsFlags;
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.fixture);
-    const CFileVersionInfo info = Read(c.fixture);
-    ASSERT_TRUE(info.Available());
-    EXPECT_EQ(info.FileType(), c.type);
-    EXPECT_EQ(info.FileSubType(), c.subtype);
-    EXPECT_EQ(info.FileOS(), c.os);
-    EXPECT_EQ(info.FileFlags(), c.flags);
-    EXPECT_EQ(info.VerFile(), "1.02.0304");
-    EXPECT_EQ(info.VerProduct(), "1.02.0004");
-    EXPECT_EQ(info.Language(), "English (United States)");
+  const Kind kinds[] = {
+      {"kind_1_5.dll", {"Application", "", "DOS-Win16", "Patched"}},
+      {"kind_2_0.dll", {"DLL", "", "DOS-Win32", "Private"}},
+      {"kind_3_0.dll", {"Driver", "Unknown", "OS/2-16 PM-16", "Info"}},
+      {"kind_3_1.dll", {"Driver", "Printer drv", "OS/2-16 PM-32", "Debug PreRel Patched Private Info Special"}},
+      {"kind_3_7.dll", {"Driver", "System drv", "NT-Win32", ""}},
+      {"kind_3_10.dll", {"Driver", "Comm drv", "NT-Win32", ""}},
+      {"kind_3_11.dll", {"Driver", "", "NT-Win32", ""}},
+      {"kind_4_1.dll", {"Font", "Raster Font", "NT-Win32", ""}},
+      {"kind_4_2.dll", {"Font", "Vector Font", "NT-Win32", ""}},
+      {"kind_4_3.dll", {"Font", "TrueType Font", "NT-Win32", ""}},
+      {"kind_4_4.dll", {"Font", "", "NT-Win32", ""}},
+      {"kind_5_0.dll", {"VxD", "", "Unknown", ""}},
+      {"kind_6_0.dll", {"Unknown", "", "NT-Win32", ""}},
+      {"kind_7_0.dll", {"Lib", "", "NT-Win32", ""}},
+      {"kind_0_0.dll", {"Unknown", "", "NT-Win32", ""}},
+      {"kind_8_2.dll", {"Unknown", "", "NT-Win32", ""}},
+  };
+  for (const auto& kind : kinds) {
+    const CFileVersionInfo info = Read(PeFixture(kind.fixture));
+    EXPECT_EQ((Texts{info.FileType(), info.FileSubType(), info.FileOS(), info.FileFlags()}), kind.typeSubtypeOsFlags)
+        << kind.fixture;
+    EXPECT_EQ((Texts{info.VerFile(), info.VerProduct(), info.Language()}),
+              (Texts{"1.02.0304", "1.02.0004", "English (United States)"}))
+        << kind.fixture;
   }
-}
 
-TEST(FileVersionInfoTest, SubtypeKeepsItsTextForTypesWithoutSubtypeNames) {
-  CFileVersionInfo info = Read("kind_3_7.dll");
-  EXPECT_EQ(info.FileSubType(), "System drv");
+  // Types and subtypes without a name leave the subtype's earlier text in place.
+  CFileVersionInfo reused = Read(PeFixture("kind_3_7.dll"));
   for (const char* unnamed : {"kind_1_5.dll", "kind_4_4.dll", "kind_3_11.dll", "kind_8_2.dll"}) {
-    info.SetFullPathName(PeFixture(unnamed));
-    EXPECT_EQ(info.FileSubType(), "System drv") << unnamed;
+    reused.SetFullPathName(PeFixture(unnamed));
+    EXPECT_EQ(reused.FileSubType(), "System drv") << unnamed;
   }
-  info.SetFullPathName(PeFixture("kind_4_2.dll"));
-  EXPECT_EQ(info.FileSubType(), "Vector Font");
 }
 
-TEST(FileVersionInfoTest, FilesWithoutVersionResource) {
+TEST(FileVersionInfoTest, FilesWithoutVersionResourceLeaveEarlierValues) {
   testing::TempFolder temp;
-  const std::vector<std::string> unversioned = {
+  const Texts unversioned = {
       PeFixture("no_version.dll"),     PeFixture("no_resources.dll"),
       std::string(MAJ_SOURCE_ROOT) + "/tests/data/pe/full.rc",  // not a PE file
-      temp.WriteFile("empty.dll", ""),
-      temp.WriteFile("mz_only.dll", "MZ"),
-      temp.str() + "/missing.dll",
-      temp.str(),  // a folder
+      temp.WriteFile("empty.dll", ""), temp.WriteFile("mz_only.dll", "MZ"),
+      temp.str() + "/missing.dll",     temp.str(),  // a folder
   };
+  const Texts empty(22);
   for (const auto& path : unversioned) {
-    SCOPED_TRACE(path);
-    CFileVersionInfo fresh;
-    fresh.SetFullPathName(path);
-    EXPECT_FALSE(fresh.Available());
-    for (const auto& text : AllTexts(fresh)) EXPECT_EQ(text, "");
+    const CFileVersionInfo fresh = Read(path);
+    EXPECT_FALSE(fresh.Available()) << path;
+    EXPECT_EQ(AllTexts(fresh), empty) << path;
 
-    CFileVersionInfo reused = Read("full.dll");
-    const auto before = AllTexts(reused);
+    CFileVersionInfo reused = Read(PeFixture("full.dll"));
     reused.SetFullPathName(path);
-    EXPECT_FALSE(reused.Available());
+    EXPECT_FALSE(reused.Available()) << path;
     EXPECT_EQ(reused.FullPathName(), path);
-    EXPECT_EQ(AllTexts(reused), before);
+    EXPECT_EQ(AllTexts(reused), kFull) << path;
   }
 }
 
-TEST(FileVersionInfoTest, RootWithoutFixedInformation) {
-  const CFileVersionInfo fresh = Read("no_fixed_info.dll");
-  ASSERT_TRUE(fresh.Available());
-  EXPECT_EQ(fresh.Language(), "English (United States)");
-  EXPECT_EQ(fresh.FileVersion(), "3.1");
-
-  // The fixed values of an earlier file must not be reported for this one.
-  CFileVersionInfo reused = Read("kind_3_7.dll");
-  reused.SetFullPathName(PeFixture("no_fixed_info.dll"));
-  for (const auto& text : {reused.VerStructure(), reused.VerFile(), reused.VerProduct(), reused.FileFlags(),
-                           reused.FileOS(), reused.FileType(), reused.FileSubType()}) {
-    EXPECT_EQ(text, "");
-  }
-  EXPECT_EQ(reused.FileVersion(), "3.1");
+TEST(FileVersionInfoTest, RootWithoutFixedInformationClearsTheFixedValues) {
+  CFileVersionInfo info = Read(PeFixture("kind_3_7.dll"));
+  info.SetFullPathName(PeFixture("no_fixed_info.dll"));
+  EXPECT_TRUE(info.Available());
+  EXPECT_EQ(FixedTexts(info), Texts(7));
+  EXPECT_EQ(info.Language(), "English (United States)");
+  EXPECT_EQ(info.FileVersion(), "3.1");
 }
 
 TEST(FileVersionInfoTest, LyingVersionTreesGiveWhatCanBeRead) {
-  const CFileVersionInfo overflow = Read("child_overflows.dll");
-  EXPECT_TRUE(overflow.Available());
-  EXPECT_EQ(overflow.Language(), "English (United States)");
-  EXPECT_EQ(overflow.FileVersion(), "");
-
-  const CFileVersionInfo zeroLength = Read("zero_length_child.dll");
-  EXPECT_TRUE(zeroLength.Available());
-  EXPECT_EQ(zeroLength.Language(), "");
-  EXPECT_EQ(zeroLength.FileVersion(), "");
-
-  const CFileVersionInfo tooLong = Read("root_too_long.dll");
-  EXPECT_TRUE(tooLong.Available());
-  EXPECT_EQ(tooLong.Language(), "English (United States)");
-  EXPECT_EQ(tooLong.FileVersion(), "3.1");
-
-  const CFileVersionInfo noNul = Read("key_without_nul.dll");
-  EXPECT_TRUE(noNul.Available());
-  for (const auto& text : AllTexts(noNul)) EXPECT_EQ(text, "");
+  struct Case {
+    const char* fixture;
+    const char* language;
+    const char* fileVersion;
+  };
+  for (const Case& c : {Case{"child_overflows.dll", "English (United States)", ""},
+                        Case{"zero_length_child.dll", "", ""},
+                        Case{"root_too_long.dll", "English (United States)", "3.1"},
+                        Case{"key_without_nul.dll", "", ""}}) {
+    const CFileVersionInfo info = Read(PeFixture(c.fixture));
+    EXPECT_TRUE(info.Available()) << c.fixture;
+    EXPECT_EQ(info.Language(), c.language) << c.fixture;
+    EXPECT_EQ(info.FileVersion(), c.fileVersion) << c.fixture;
+  }
+  EXPECT_EQ(AllTexts(Read(PeFixture("key_without_nul.dll"))), Texts(22));
 }
 
 TEST(FileVersionInfoTest, BrokenImagesHaveNoVersion) {
@@ -252,23 +198,62 @@ TEST(FileVersionInfoTest, BrokenImagesHaveNoVersion) {
                            "data_rva_past_end", "data_size_past_end", "directory_count_past_end",
                            "type_entry_to_root", "name_entry_to_itself", "language_entry_to_itself",
                            "data_entry_at_root"}) {
-    SCOPED_TRACE(name);
-    const CFileVersionInfo info = Read(std::string("broken/") + name + ".dll");
-    EXPECT_FALSE(info.Available());
-    EXPECT_EQ(info.FileVersion(), "");
+    EXPECT_FALSE(Read(PeFixture(std::string("broken/") + name + ".dll")).Available()) << name;
   }
 }
 
+// Runs the rest of a test in another current folder, restored afterwards.
+class CurrentFolderGuard {
+ public:
+  explicit CurrentFolderGuard(const fs::path& folder) : previous_(fs::current_path()) { fs::current_path(folder); }
+  ~CurrentFolderGuard() { fs::current_path(previous_); }
+
+ private:
+  fs::path previous_;
+};
+
+TEST(FileVersionInfoPathTest, ResolvesRelativeLongAndCaseMismatchedPaths) {
+  testing::TempFolder temp;
+  fs::path longFolder = temp.path();
+  for (char c = 'a'; c < 'i'; ++c) longFolder /= std::string(40, c);
+  const fs::path longFile = longFolder / "Report.dll";
+  for (const fs::path& copy : {temp.path() / "Bin" / "Report.OCX", longFile}) {
+    fs::create_directories(copy.parent_path());
+    fs::copy_file(PeFixture("full.dll"), copy);
+  }
+  ASSERT_GT(longFile.string().size(), 300u);
+  const CurrentFolderGuard guard(temp.path() / "Bin");
+  const std::pair<std::string, std::string> cases[] = {
+      {"../bin/./report.ocx", temp.str() + "/bin/report.ocx"},
+      {temp.str() + "/BIN/report.OCX", temp.str() + "/BIN/report.OCX"},
+      {longFile.string(), longFile.string()},
+  };
+  for (const auto& [given, resolved] : cases) {
+    CFileVersionInfo info = Read(given);
+    EXPECT_EQ(info.FullPathName(), resolved);
+    EXPECT_EQ(AllTexts(info), kFull) << given;
+    // A path that cannot be resolved changes nothing.
+    info.SetFullPathName("");
+    EXPECT_EQ(info.FullPathName(), resolved);
+    EXPECT_TRUE(info.Available());
+  }
+}
+
+TEST(FileVersionInfoPathTest, LargeFileIsReadWhereItsResourceLies) {
+  testing::TempFolder temp;
+  const fs::path file = temp.path() / "large.dll";
+  fs::copy_file(PeFixture("full.dll"), file);
+  // 768 MB of trailing zeros (a sparse file): only the headers and the resource section are looked at.
+  fs::resize_file(file, std::uintmax_t{768} << 20);
+  EXPECT_EQ(Read(file.string()).FileVersion(), "13, 1, 0, 10");
+}
+
 TEST(LanguageNameTest, CommonIdentifiersAndUnknownOnes) {
-  EXPECT_EQ(VerLanguageName(0x0409), "English (United States)");
-  EXPECT_EQ(VerLanguageName(0x040C), "French (France)");
-  EXPECT_EQ(VerLanguageName(0x0C0C), "French (Canada)");
-  EXPECT_EQ(VerLanguageName(0x0407), "German (Germany)");
-  EXPECT_EQ(VerLanguageName(0x0000), "Language Neutral");
-  EXPECT_EQ(VerLanguageName(0x0414), "Norwegian, Bokmål (Norway)");
-  EXPECT_EQ(VerLanguageName(0x4809), "English (Singapore)");
-  EXPECT_EQ(VerLanguageName(0x0001), "");
-  EXPECT_EQ(VerLanguageName(0xFFFF), "");
+  const std::pair<std::uint16_t, const char*> names[] = {
+      {0x0409, "English (United States)"}, {0x040C, "French (France)"}, {0x0C0C, "French (Canada)"},
+      {0x0000, "Language Neutral"},        {0x0414, "Norwegian, Bokmål (Norway)"},
+      {0x4809, "English (Singapore)"},     {0x0001, ""},                {0xFFFF, ""}};
+  for (const auto& [id, name] : names) EXPECT_EQ(VerLanguageName(id), name) << id;
 }
 
 }  // namespace

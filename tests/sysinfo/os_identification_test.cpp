@@ -11,29 +11,30 @@
 namespace maj::sysinfo {
 namespace {
 
-using platform::RegistryRoot;
-
-constexpr std::string_view kNtKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
-constexpr std::string_view k9xKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
-constexpr std::string_view kEnvironmentKey = "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
-
+// A registry file of its own, WINDIR "C:\Windows" through a Wine prefix in a temp folder, and nothing
+// remembered from an earlier test.
 class OSIdentificationTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    env_.Set("MAJ_REGISTRY", Registry().path()).Set("WINEPREFIX", temp_.str() + "/wine").Set("WINDIR", "C:\\Windows");
+    env_.Set("MAJ_REGISTRY", temp_.str() + "/registry.reg")
+        .Set("WINEPREFIX", temp_.str() + "/wine")
+        .Set("WINDIR", "C:\\Windows");
     ResetOSIdentificationForTesting();
   }
   void TearDown() override { ResetOSIdentificationForTesting(); }
 
-  platform::RegistryFile Registry() const { return platform::RegistryFile(temp_.str() + "/registry.reg"); }
+  void Write(std::string_view key, std::string_view name, std::string_view text) {
+    platform::SystemRegistry().WriteString(platform::RegistryRoot::LocalMachine, key, name, text);
+  }
   void SetNt(std::string_view version) {
-    Registry().WriteString(RegistryRoot::LocalMachine, kNtKey, "CurrentVersion", version);
+    Write("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "CurrentVersion", version);
   }
   void Set9x(std::string_view version) {
-    Registry().WriteString(RegistryRoot::LocalMachine, k9xKey, "VersionNumber", version);
+    Write("SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "VersionNumber", version);
   }
   void SetArchitecture(std::string_view architecture) {
-    Registry().WriteString(RegistryRoot::LocalMachine, kEnvironmentKey, "PROCESSOR_ARCHITECTURE", architecture);
+    Write("SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment", "PROCESSOR_ARCHITECTURE",
+          architecture);
   }
   std::string Windows() const { return temp_.str() + "/wine/dosdevices/c:/Windows"; }
 
@@ -41,72 +42,66 @@ class OSIdentificationTest : public ::testing::Test {
   maj::testing::ScopedEnvironment env_;
 };
 
-TEST_F(OSIdentificationTest, NtVersionsGiveTheirKeys) {
-  const std::pair<const char*, const char*> rows[] = {
+TEST_F(OSIdentificationTest, EveryVersionGivesItsKey) {
+  const std::pair<const char*, const char*> nt[] = {
       {"4.0", "`winNT4`"}, {"5.0", "`win2000`"}, {"5.1", "`winXP`"}, {"5.2", "`win2003`"}, {"6.0", "`vista`"},
-      {"6.1", "`win7`"},   {"6.2", "`win8`"},    {"4.1", ""},         {"6.3", ""},         {"10.0", ""},
-      {"5.10", ""},
-  };
-  for (const auto& [version, key] : rows) {
+      {"6.1", "`win7`"},   {"6.2", "`win8`"},    {"4.1", ""},        {"6.3", ""},          {"10.0", ""},
+      {"5.10", ""}};
+  const std::pair<const char*, const char*> nineX[] = {
+      {"4.00.950", "`win9x`"}, {"4.10.2222", "`win9x`"}, {"4.90.3000", "`winME`"}, {"4.45", ""}, {"5.1.2600", ""}};
+  for (const auto& [version, key] : nineX) {
+    Set9x(version);
+    ResetOSIdentificationForTesting();
+    EXPECT_EQ(GetOSKey(), key) << "VersionNumber " << version;
+  }
+  // From here on an NT version is present too, and wins.
+  for (const auto& [version, key] : nt) {
     SetNt(version);
     ResetOSIdentificationForTesting();
     EXPECT_EQ(GetOSKey(), key) << "CurrentVersion " << version;
   }
 }
 
-TEST_F(OSIdentificationTest, NineXVersionsGiveTheirKeys) {
-  const std::pair<const char*, const char*> rows[] = {
-      {"4.00.950", "`win9x`"}, {"4.10.2222", "`win9x`"}, {"4.90.3000", "`winME`"}, {"4.45", ""}, {"5.1.2600", ""},
-  };
-  for (const auto& [version, key] : rows) {
-    Set9x(version);
-    ResetOSIdentificationForTesting();
-    EXPECT_EQ(GetOSKey(), key) << "VersionNumber " << version;
-  }
-  // An NT version wins over a 9x one.
-  SetNt("5.1");
-  ResetOSIdentificationForTesting();
-  EXPECT_EQ(GetOSKey(), "`winXP`");
-}
-
-TEST_F(OSIdentificationTest, AnUnreadableVersionIsAskedAgainUntilItIsRead) {
+TEST_F(OSIdentificationTest, TheVersionIsAskedAgainOnlyUntilItIsRead) {
   EXPECT_EQ(GetOSKey(), "");
   SetNt("not a version");
   EXPECT_EQ(GetOSKey(), "");
-  SetNt("6.1");
-  EXPECT_EQ(GetOSKey(), "`win7`");
-  // Once read, the version stays.
-  SetNt("5.1");
-  EXPECT_EQ(GetOSKey(), "`win7`");
-}
-
-TEST_F(OSIdentificationTest, AVersionOutsideTheTableIsReadOnce) {
-  SetNt("10.0");
+  SetNt("10.0");  // read, although outside the table
   EXPECT_EQ(GetOSKey(), "");
   SetNt("6.1");
   EXPECT_EQ(GetOSKey(), "");
+  ResetOSIdentificationForTesting();
+  EXPECT_EQ(GetOSKey(), "`win7`");
 }
 
-TEST_F(OSIdentificationTest, TheWidthIsAskedOnce) {
+TEST_F(OSIdentificationTest, TheWidthIsAskedOnceAndDefaultsToTheMachines) {
   SetArchitecture("AMD64");
   EXPECT_TRUE(Is64Bit());
   SetArchitecture("x86");
   EXPECT_TRUE(Is64Bit());
   ResetOSIdentificationForTesting();
   EXPECT_FALSE(Is64Bit());
-}
 
-TEST_F(OSIdentificationTest, WithoutAnArchitectureTheMachinesWidthCounts) {
   utsname names;
   ASSERT_EQ(uname(&names), 0);
   const bool machine64 = std::string_view(names.machine).find("64") != std::string_view::npos;
-  EXPECT_EQ(Is64Bit(), machine64);
   SetArchitecture("unknown");
   ResetOSIdentificationForTesting();
   EXPECT_EQ(Is64Bit(), machine64);
 }
 
 TEST_F(OSIdentificationTest, SystemFolderFollowsVersionAndWidth) {
+  // 9x and ME: "SYSTEM", without asking the width (had it been asked, it would stay 64).
+  for (const char* version : {"4.10.2222", "4.90.3000"}) {
+    ResetOSIdentificationForTesting();
+    Set9x(version);
+    SetArchitecture("AMD64");
+    EXPECT_EQ(OSSystemFolder(), Windows() + "/SYSTEM") << version;
+    SetArchitecture("x86");
+    EXPECT_FALSE(Is64Bit()) << version;
+  }
+
+  ResetOSIdentificationForTesting();
   SetNt("6.1");
   SetArchitecture("AMD64");
   EXPECT_EQ(OSSystemFolder(), Windows() + "/SYSWOW64");
@@ -115,18 +110,6 @@ TEST_F(OSIdentificationTest, SystemFolderFollowsVersionAndWidth) {
   EXPECT_EQ(OSSystemFolder(), Windows() + "/SYSTEM32");
   env_.Set("WINDIR", "/srv/windows");
   EXPECT_EQ(OSSystemFolder(), "/srv/windows/SYSTEM32");
-}
-
-TEST_F(OSIdentificationTest, NineXAndMeSystemFolderDoesNotAskTheWidth) {
-  for (const char* version : {"4.10.2222", "4.90.3000"}) {
-    ResetOSIdentificationForTesting();
-    Set9x(version);
-    SetArchitecture("AMD64");
-    EXPECT_EQ(OSSystemFolder(), Windows() + "/SYSTEM");
-    // Had the width been asked above, it would still be 64.
-    SetArchitecture("x86");
-    EXPECT_FALSE(Is64Bit());
-  }
 }
 
 }  // namespace

@@ -13,6 +13,7 @@ namespace maj::sysinfo {
 namespace {
 
 using platform::ChildProcess;
+using Ids = std::vector<std::int32_t>;
 
 // Children whose argv[0] is a given name, killed and reaped when the test ends.
 class ProcessQueriesTest : public ::testing::Test {
@@ -26,7 +27,7 @@ class ProcessQueriesTest : public ::testing::Test {
 
   int StartNamed(const std::string& name) {
     auto child = ChildProcess::Start("/bin/bash", "-c \"exec -a '" + name + "' sleep 30\"", "");
-    EXPECT_TRUE(child);
+    if (!child) ADD_FAILURE() << "cannot start " << name;
     if (!child) return -1;
     const int pid = child->pid();
     children_.push_back(std::move(*child));
@@ -42,55 +43,42 @@ class ProcessQueriesTest : public ::testing::Test {
     return pid;
   }
 
-  // The ids IsProcessRunning(name) appended to RunningProcessIds().
-  std::vector<std::int32_t> Found(std::string_view name, bool* result = nullptr) {
+  // What IsProcessRunning(name) appended to RunningProcessIds(), keeping only `ours` when given.
+  static Ids Found(std::string_view name, const Ids& ours = {}) {
     const std::size_t before = RunningProcessIds().size();
     const bool running = IsProcessRunning(name);
-    if (result) *result = running;
-    return std::vector<std::int32_t>(RunningProcessIds().begin() + static_cast<std::ptrdiff_t>(before),
-                                     RunningProcessIds().end());
-  }
-
-  static bool Contains(const std::vector<std::int32_t>& ids, int pid) {
-    return std::find(ids.begin(), ids.end(), pid) != ids.end();
+    Ids found(RunningProcessIds().begin() + static_cast<std::ptrdiff_t>(before), RunningProcessIds().end());
+    EXPECT_EQ(running, !found.empty()) << name;
+    if (!ours.empty()) {
+      std::erase_if(found, [&](int pid) { return std::find(ours.begin(), ours.end(), pid) == ours.end(); });
+    }
+    return found;
   }
 
   std::vector<ChildProcess> children_;
 };
 
-TEST_F(ProcessQueriesTest, FindsEveryInstanceOfTheMainApplicationInPidOrder) {
+TEST_F(ProcessQueriesTest, FindsEveryInstanceInPidOrderEachTimeItIsAsked) {
   const int first = StartNamed("Orv_Spec.exe");
   const int second = StartNamed("Orv_Spec.exe");
-  bool running = false;
-  const auto ids = Found("Orv_Spec.exe", &running);
-  EXPECT_TRUE(running);
-  EXPECT_TRUE(std::is_sorted(ids.begin(), ids.end()));
-  std::vector<std::int32_t> ours;
-  std::copy_if(ids.begin(), ids.end(), std::back_inserter(ours), [&](int pid) { return pid == first || pid == second; });
-  EXPECT_EQ(ours, (std::vector<std::int32_t>{std::min(first, second), std::max(first, second)}));
-
-  // Asking again appends the same ids again.
-  const auto again = Found("Orv_Spec.exe");
-  EXPECT_TRUE(Contains(again, first) && Contains(again, second));
+  const Ids expected = {std::min(first, second), std::max(first, second)};
+  const Ids all = Found("Orv_Spec.exe");
+  EXPECT_TRUE(std::is_sorted(all.begin(), all.end()));
+  EXPECT_EQ(Found("Orv_Spec.exe", expected), expected);
+  EXPECT_EQ(Found("Orv_Spec.exe", expected), expected);
 }
 
 TEST_F(ProcessQueriesTest, MatchesLikeWql) {
   const std::string unique = "MajProbe" + std::to_string(getpid());
-  const int pid = StartNamed(unique + "X.Exe");
-  EXPECT_TRUE(Contains(Found(unique + "x.exe"), pid));     // case-insensitive
-  EXPECT_TRUE(Contains(Found(unique), pid));               // prefix
-  EXPECT_TRUE(Contains(Found(unique + "_.E_E"), pid));     // '_' is any one character
-  EXPECT_TRUE(Contains(Found("%" + unique.substr(3)), pid));  // '%' is any run
-  EXPECT_FALSE(Contains(Found(unique + "__.exe"), pid));
-  EXPECT_FALSE(Contains(Found("x" + unique), pid));
-}
-
-TEST_F(ProcessQueriesTest, NoMatchLeavesTheListUnchanged) {
-  const std::vector<std::int32_t> before = RunningProcessIds();
-  EXPECT_FALSE(IsProcessRunning("NoSuchProgram" + std::to_string(getpid()) + ".exe"));
-  // A quote is an ordinary character: nothing to break.
-  EXPECT_FALSE(IsProcessRunning("Orv'Spec" + std::to_string(getpid())));
-  EXPECT_EQ(RunningProcessIds(), before);
+  const Ids pid = {StartNamed(unique + "X.Exe")};
+  EXPECT_EQ(Found(unique + "x.exe", pid), pid);             // case-insensitive
+  EXPECT_EQ(Found(unique, pid), pid);                       // prefix
+  EXPECT_EQ(Found(unique + "_.E_E", pid), pid);             // '_' is any one character
+  EXPECT_EQ(Found("%" + unique.substr(3), pid), pid);       // '%' is any run
+  EXPECT_EQ(Found(unique + "__.exe", pid), Ids{});
+  EXPECT_EQ(Found("x" + unique, pid), Ids{});
+  // No match leaves the list unchanged; a quote is an ordinary character.
+  EXPECT_EQ(Found("Orv'Spec" + std::to_string(getpid())), Ids{});
 }
 
 TEST_F(ProcessQueriesTest, AProcessThatExitedIsNotAlive) {
