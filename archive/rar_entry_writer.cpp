@@ -55,21 +55,13 @@ std::optional<std::string> SafeEntryPath(const std::string& destination, const s
   return destination.empty() ? relative : destination + "/" + relative;
 }
 
-bool LinkStaysInside(const std::string& entryName, const std::string& target) {
+bool LinkStaysInside(const std::string& target) {
   if (target.empty() || target[0] == '/' || target[0] == '\\') return false;
   if (target.size() >= 2 && target[1] == ':') return false;
-  // Depth of the folder holding the link, then walk the target from there.
-  int depth = 0;
-  std::vector<std::string> linkParts = SplitComponents(entryName);
-  linkParts.pop_back();
-  for (const std::string& part : linkParts) {
-    if (part == "..") return false;
-    if (!part.empty() && part != ".") ++depth;
-  }
+  // Only downward targets: counting ".." against the link's depth would trust earlier links of the same
+  // archive, and one pointing back up ("a" -> ".") would let "a/l" -> ".." reach the parent folder.
   for (const std::string& part : SplitComponents(target)) {
-    if (part.empty() || part == ".") continue;
-    depth += part == ".." ? -1 : 1;
-    if (depth < 0) return false;
+    if (part == "..") return false;
   }
   return true;
 }

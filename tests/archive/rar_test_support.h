@@ -26,6 +26,11 @@ void CopyFixture(const std::string& name, const std::string& target);
 void PatchRar4Entry(std::string& archive, const std::string& oldName, const std::string& newName,
                     const std::string& newData = std::string());
 
+// Inserts after the RAR 4 stored entry named `templateName` a copy of it named `newName` holding `newData`
+// (any lengths), with its sizes and CRCs fixed.
+void InsertRar4Copy(std::string& archive, const std::string& templateName, const std::string& newName,
+                    const std::string& newData);
+
 // Sets the unpacked size (low 32 bits) of the RAR 4 file header named `name` and fixes the header CRC.
 void SetRar4UnpackedSize(std::string& archive, const std::string& name, std::uint32_t size);
 

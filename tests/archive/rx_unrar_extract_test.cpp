@@ -165,5 +165,23 @@ TEST(RxUnrarExtract, LinksPointingOutOfTheDestinationAreRefused) {
   EXPECT_FALSE(fs::exists(fs::symlink_status(dest / "testlink")));
 }
 
+TEST(RxUnrarExtract, LinksCannotClimbThroughAnEarlierLink) {
+  // "a" leads back to the destination itself, so "a/l" -> ".." would be the destination's parent.
+  TempFolder root;
+  const fs::path dest = root.path() / "dest";
+  std::string archive = testing::ReadBytes(RarFixture("test_read_format_rar.rar"));
+  testing::InsertRar4Copy(archive, "testlink", "a/l", "..");
+  testing::InsertRar4Copy(archive, "testlink", "a", ".");
+  const std::string path = root.str() + "/links.rar";
+  testing::WriteBytes(path, archive);
+
+  RecordingListener listener;
+  CRxUnrar unrar(&listener);
+  EXPECT_FALSE(unrar.ExtractRarFiles(path, dest.string()));
+  EXPECT_EQ(listener.events.back(), "ProcessError 16 File create error | a/l");
+  EXPECT_EQ(fs::read_symlink(dest / "a"), ".");
+  EXPECT_FALSE(fs::exists(fs::symlink_status(dest / "l")));
+}
+
 }  // namespace
 }  // namespace maj::archive
