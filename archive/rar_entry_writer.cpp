@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "archive/zip_entry_names.h"
+
 namespace maj::archive {
 namespace {
 
@@ -43,16 +45,9 @@ bool IsBelow(const std::string& root, const std::string& path) {
 }  // namespace
 
 std::optional<std::string> SafeEntryPath(const std::string& destination, const std::string& entryName) {
-  if (entryName.empty() || entryName[0] == '/' || entryName[0] == '\\') return std::nullopt;
-  if (entryName.size() >= 2 && entryName[1] == ':') return std::nullopt;  // "C:..."
-  std::string relative;
-  for (const std::string& part : SplitComponents(entryName)) {
-    if (part.empty() || part == ".") continue;
-    if (part == "..") return std::nullopt;
-    relative += relative.empty() ? part : "/" + part;
-  }
-  if (relative.empty()) return std::nullopt;
-  return destination.empty() ? relative : destination + "/" + relative;
+  std::optional<EntryPath> below = SafeEntryPath(entryName);
+  if (!below) return std::nullopt;
+  return destination.empty() ? below->relative : destination + "/" + below->relative;
 }
 
 bool LinkStaysInside(const std::string& target) {

@@ -12,8 +12,8 @@
 
 namespace maj::archive {
 
-// The path below `destination` that entry `entryName` maps to ('\' counts as a separator, "." and empty
-// components are dropped), or nullopt when the name is absolute, names a drive or contains "..".
+// The path below `destination` that entry `entryName` maps to, by the rules of the zip entries (see
+// zip_entry_names.h): nullopt when the name is absolute, names a drive or contains "..".
 std::optional<std::string> SafeEntryPath(const std::string& destination, const std::string& entryName);
 
 // True when a symbolic link with target `target` leads only further down from the folder holding it, so
