@@ -1,8 +1,6 @@
 #include "tests/archive/rar_test_support.h"
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <filesystem>
 #include <memory>
 
@@ -29,20 +27,6 @@ std::string Sha256OfFile(const std::string& path) {
   char hex[65] = {};
   if (std::fread(hex, 1, 64, pipe.get()) != 64) return {};
   return hex;
-}
-
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
-
-void CopyFixture(const std::string& name, const std::string& target) {
-  WriteBytes(target, ReadBytes(RarFixture(name)));
 }
 
 static std::uint32_t Crc32(const std::string& bytes) {

@@ -14,13 +14,6 @@ std::string RarFixture(const std::string& name);
 // SHA-256 of a file, as lowercase hex ("" when it cannot be read).
 std::string Sha256OfFile(const std::string& path);
 
-// Whole content of a file, and a file written with `bytes`.
-std::string ReadBytes(const std::string& path);
-void WriteBytes(const std::string& path, const std::string& bytes);
-
-// Copies fixture `name` to `target`.
-void CopyFixture(const std::string& name, const std::string& target);
-
 // Changes the name of the RAR 4 file header named `oldName` to `newName` (same length) and fixes the
 // header CRC. When `newData` is given, also replaces the entry's stored data (same length) and its CRC.
 void PatchRar4Entry(std::string& archive, const std::string& oldName, const std::string& newName,

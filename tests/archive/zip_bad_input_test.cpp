@@ -33,6 +33,11 @@ std::string ErrorOf(const std::function<void()>& action) {
   return "";
 }
 
+// Expects `error` to name each of `parts`.
+void ExpectMentions(const std::string& error, std::initializer_list<std::string> parts) {
+  for (const std::string& part : parts) EXPECT_NE(error.find(part), std::string::npos) << part << " | " << error;
+}
+
 class ZipBadInputTest : public ::testing::Test {
  protected:
   // Writes a four-volume set of a 2.5 MB random file named `name`, returns the archive path.
@@ -60,9 +65,7 @@ TEST_F(ZipBadInputTest, MissingMiddleVolumeIsNamed) {
 
   const std::string error = ExtractError(archive + ".001");
 
-  EXPECT_NE(error.find(archive + ".001"), std::string::npos) << error;
-  EXPECT_NE(error.find("big.dat.zip.002"), std::string::npos) << error;
-  EXPECT_NE(error.find("manquant"), std::string::npos) << error;
+  ExpectMentions(error, {archive + ".001", "big.dat.zip.002", "manquant"});
   EXPECT_TRUE(ListTree(out()).empty());
 }
 
@@ -71,15 +74,13 @@ TEST_F(ZipBadInputTest, TruncatedVolumesAreRefused) {
   fs::resize_file(archive + ".004", fs::file_size(archive + ".004") / 2);
 
   std::string error = ExtractError(archive + ".001");
-  EXPECT_NE(error.find(archive + ".001"), std::string::npos) << error;
-  EXPECT_NE(error.find("illisible"), std::string::npos) << error;
+  ExpectMentions(error, {archive + ".001", "illisible"});
   EXPECT_TRUE(ListTree(out()).empty());
 
   // A shortened middle volume is caught by its size before anything is read.
   fs::resize_file(archive + ".002", 1000);
   error = ExtractError(archive + ".001");
-  EXPECT_NE(error.find("big.dat.zip.002"), std::string::npos) << error;
-  EXPECT_NE(error.find("1000 octets"), std::string::npos) << error;
+  ExpectMentions(error, {"big.dat.zip.002", "1000 octets"});
   EXPECT_TRUE(ListTree(out()).empty());
 }
 
@@ -90,9 +91,7 @@ TEST_F(ZipBadInputTest, VolumeOfAnotherSetFailsWithoutLeavingTheEntry) {
 
   const std::string error = ExtractError(archive + ".001");
 
-  EXPECT_NE(error.find(archive + ".001"), std::string::npos) << error;
-  EXPECT_NE(error.find("big.dat"), std::string::npos) << error;
-  EXPECT_NE(error.find("autre ensemble"), std::string::npos) << error;
+  ExpectMentions(error, {archive + ".001", "big.dat", "autre ensemble"});
   EXPECT_TRUE(ListTree(out()).empty()) << "partial entry left";
   EXPECT_EQ(ListTree(temp_.path() / "src"), (std::vector<std::string>{"big.dat", "other.dat"}));
 }
@@ -110,9 +109,7 @@ TEST_F(ZipBadInputTest, CrcMismatchRemovesTheEntryAndKeepsTheOlderFile) {
 
   const std::string error = ExtractError(archive);
 
-  EXPECT_NE(error.find(archive), std::string::npos) << error;
-  EXPECT_NE(error.find("second.bin"), std::string::npos) << error;
-  EXPECT_NE(error.find("CRC"), std::string::npos) << error;
+  ExpectMentions(error, {archive, "second.bin", "CRC"});
   EXPECT_EQ(ListTree(out()), (std::vector<std::string>{"first.txt", "second.bin"}));
   EXPECT_EQ(ReadFileText(out() + "/first.txt"), "premier");
   EXPECT_EQ(ReadFileText(out() + "/second.bin"), "version précédente");
@@ -129,9 +126,7 @@ TEST_F(ZipBadInputTest, EntriesReachingOutsideTheFolderAreRefusedBeforeAnyWrite)
 
     const std::string error = ExtractError(archive);
 
-    EXPECT_NE(error.find(archive), std::string::npos) << error;
-    EXPECT_NE(error.find(name), std::string::npos) << error;
-    EXPECT_NE(error.find("refusée"), std::string::npos) << error;
+    ExpectMentions(error, {archive, name, "refusée"});
     EXPECT_TRUE(ListTree(out()).empty());
     EXPECT_EQ(ListTree(temp_.path()), std::vector<std::string>{"hostile.zip"});
   }
@@ -148,8 +143,7 @@ TEST_F(ZipBadInputTest, SymbolicLinksAreRefused) {
 
   const std::string error = ExtractError(archive);
 
-  EXPECT_NE(error.find(archive), std::string::npos) << error;
-  EXPECT_NE(error.find("lien symbolique"), std::string::npos) << error;
+  ExpectMentions(error, {archive, "lien symbolique"});
   EXPECT_TRUE(ListTree(out()).empty());
 }
 
@@ -162,22 +156,21 @@ TEST_F(ZipBadInputTest, ALinkAlreadyInTheFolderIsNotFollowed) {
 
   const std::string error = ExtractError(archive);
 
-  EXPECT_NE(error.find("bin"), std::string::npos) << error;
+  ExpectMentions(error, {"bin"});
   EXPECT_TRUE(ListTree(temp_.path() / "elsewhere").empty());
 }
 
 TEST_F(ZipBadInputTest, MissingOrForeignFilesAreNamed) {
   const std::string missing = (temp_.path() / "absent.zip").string();
   std::string error = ErrorOf([&] { ZipComponent().OpenArchive(missing); });
-  EXPECT_NE(error.find(missing), std::string::npos) << error;
-  EXPECT_NE(error.find("introuvable"), std::string::npos) << error;
+  ExpectMentions(error, {missing, "introuvable"});
 
   const std::string notZip = temp_.WriteFile("texte.zip", RandomBytes(5000, 6));
   error = ErrorOf([&] { ZipComponent().OpenArchive(notZip); });
-  EXPECT_NE(error.find(notZip), std::string::npos) << error;
+  ExpectMentions(error, {notZip});
 
   error = ErrorOf([&] { ZipComponent().ExtractArchive(out()); });
-  EXPECT_NE(error.find("Aucune archive"), std::string::npos) << error;
+  ExpectMentions(error, {"Aucune archive"});
 }
 
 TEST_F(ZipBadInputTest, FailedWriteLeavesNoArchiveFile) {
@@ -191,7 +184,7 @@ TEST_F(ZipBadInputTest, FailedWriteLeavesNoArchiveFile) {
   zip.AddFile(source, "", "");
   fs::remove(source);
   const std::string error = ErrorOf([&] { zip.WriteArchive(archive); });
-  EXPECT_NE(error.find(archive), std::string::npos) << error;
+  ExpectMentions(error, {archive});
   EXPECT_EQ(ListTree(temp_.path()), std::vector<std::string>{"src"});
 }
 
