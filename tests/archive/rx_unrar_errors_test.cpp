@@ -1,8 +1,11 @@
 // Failures with CRxUnrar: open errors, CRC errors with and without a password, encrypted archives,
 // broken and hostile archives, and a reader process that hangs or dies.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <stdexcept>
 #include <thread>
@@ -171,6 +174,44 @@ TEST(RxUnrarErrors, AMissingReaderProgramReachesTheCaller) {
   environment.Set("MAJ_RAR_WORKER", "/nonexistent/maj-rar-worker");
   CRxUnrar unrar;
   EXPECT_THROW(unrar.TestRarFiles(RarFixture("test_read_format_rar.rar")), std::runtime_error);
+}
+
+// Notes, when the second volume is announced, what the running reader has open.
+class DescriptorListener : public RecordingListener {
+ public:
+  std::vector<std::string> readerFiles;  // targets of the reader's descriptors
+
+  void NextVolumne(std::string& strFilename, bool& blnContinue) override {
+    RecordingListener::NextVolumne(strFilename, blnContinue);
+    if (volumes.size() != 2) return;
+    for (const auto& process : fs::directory_iterator("/proc")) {
+      // "pid (name) state ppid ..."
+      const std::string stat = testing::ReadFileText(process.path() / "stat");
+      const std::size_t name = stat.find("(maj-rar-worker) ");
+      if (name == std::string::npos || std::stoi(stat.substr(name + 19)) != getpid()) continue;
+      for (const auto& fd : fs::directory_iterator(process.path() / "fd")) {
+        std::error_code ec;
+        readerFiles.push_back(fs::read_symlink(fd.path(), ec).string());
+      }
+    }
+  }
+};
+
+TEST(RxUnrarErrors, TheReaderHoldsNoDescriptorOfTheUpdater) {
+  TempFolder folder;
+  const std::string marker = folder.WriteFile("open-in-updater", "");
+  // Not close-on-exec, like a library's socket, and clear of the descriptors the reader sets up.
+  const int opened = open(marker.c_str(), O_RDONLY);
+  const int inherited = fcntl(opened, F_DUPFD, 100);
+  close(opened);
+  ASSERT_GE(inherited, 100);
+  DescriptorListener listener;
+  listener.continueVolumes = true;
+  CRxUnrar unrar(&listener);
+  EXPECT_TRUE(unrar.TestRarFiles(RarFixture("test_rar_multivolume_single_file.part1.rar")));
+  close(inherited);
+  ASSERT_FALSE(listener.readerFiles.empty());
+  EXPECT_EQ(std::count(listener.readerFiles.begin(), listener.readerFiles.end(), marker), 0);
 }
 
 }  // namespace
