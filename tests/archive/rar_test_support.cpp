@@ -96,7 +96,6 @@ void RecordingListener::OpenError(std::int32_t& lngErrorNo, std::string& strErro
 }
 
 void RecordingListener::ProcessError(std::int32_t& lngErrorNo, std::string& strErrorMsg, std::string& strFilename) {
-  processErrors.push_back(lngErrorNo);
   events.push_back("ProcessError " + std::to_string(lngErrorNo) + " " + strErrorMsg + " | " + strFilename);
 }
 

@@ -38,7 +38,6 @@ class RecordingListener : public archive::CRxUnrarListener {
   std::vector<std::string> processedFiles;
   std::vector<std::string> volumes;       // NextVolumne names, the first one included
   std::vector<double> progressExtracted;  // dblExtracted of each Progress
-  std::vector<std::int32_t> processErrors;
   bool continueVolumes = false;
   std::vector<std::string> missingFileAnswers;  // answered in order; empty once used up
   std::string passwordAnswer;

@@ -113,7 +113,7 @@ TEST(RxUnrarErrors, BrokenAndHostileArchivesEndWithTheirResult) {
     CRxUnrar unrar(&listener);
     const std::string hostile = RarFixture("hostile/test_read_format_rar5_bad_window_sz_in_mltarc_file.rar");
     EXPECT_FALSE(unrar.ExtractRarFiles(hostile, dest.str()));
-    ASSERT_EQ(listener.processErrors, (std::vector<std::int32_t>{12}));
+    EXPECT_EQ(listener.events.back().rfind("ProcessError 12 CRC error | ", 0), 0u) << listener.events.back();
   }
   // Whatever the hostile names were, nothing landed outside the destination.
   for (const auto& item : fs::recursive_directory_iterator(dest.path())) {

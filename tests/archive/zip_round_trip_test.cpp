@@ -13,13 +13,7 @@ namespace {
 namespace fs = std::filesystem;
 using maj::testing::ReadFileText;
 using maj::testing::TempFolder;
-using testing::ExtractZip;
-using testing::kLargeSize;
-using testing::ListTree;
-using testing::RandomBytes;
-using testing::RunQuiet;
-using testing::ShellQuote;
-using testing::WriteZip;
+using namespace testing;  // the zip test helpers
 
 TEST(ZipRoundTripTest, LargeFileIsCutIntoExactVolumesAndExtractedFromTheFirst) {
   TempFolder temp;
