@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "archive/zip_entry_names.h"
+
 namespace maj::archive {
 namespace {
 
@@ -43,33 +45,18 @@ bool IsBelow(const std::string& root, const std::string& path) {
 }  // namespace
 
 std::optional<std::string> SafeEntryPath(const std::string& destination, const std::string& entryName) {
-  if (entryName.empty() || entryName[0] == '/' || entryName[0] == '\\') return std::nullopt;
-  if (entryName.size() >= 2 && entryName[1] == ':') return std::nullopt;  // "C:..."
-  std::string relative;
-  for (const std::string& part : SplitComponents(entryName)) {
-    if (part.empty() || part == ".") continue;
-    if (part == "..") return std::nullopt;
-    relative += relative.empty() ? part : "/" + part;
-  }
-  if (relative.empty()) return std::nullopt;
-  return destination.empty() ? relative : destination + "/" + relative;
+  std::optional<EntryPath> below = SafeEntryPath(entryName);
+  if (!below) return std::nullopt;
+  return destination.empty() ? below->relative : destination + "/" + below->relative;
 }
 
-bool LinkStaysInside(const std::string& entryName, const std::string& target) {
+bool LinkStaysInside(const std::string& target) {
   if (target.empty() || target[0] == '/' || target[0] == '\\') return false;
   if (target.size() >= 2 && target[1] == ':') return false;
-  // Depth of the folder holding the link, then walk the target from there.
-  int depth = 0;
-  std::vector<std::string> linkParts = SplitComponents(entryName);
-  linkParts.pop_back();
-  for (const std::string& part : linkParts) {
-    if (part == "..") return false;
-    if (!part.empty() && part != ".") ++depth;
-  }
+  // Only downward targets: counting ".." against the link's depth would trust earlier links of the same
+  // archive, and one pointing back up ("a" -> ".") would let "a/l" -> ".." reach the parent folder.
   for (const std::string& part : SplitComponents(target)) {
-    if (part.empty() || part == ".") continue;
-    depth += part == ".." ? -1 : 1;
-    if (depth < 0) return false;
+    if (part == "..") return false;
   }
   return true;
 }

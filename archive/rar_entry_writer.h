@@ -12,12 +12,13 @@
 
 namespace maj::archive {
 
-// The path below `destination` that entry `entryName` maps to ('\' counts as a separator, "." and empty
-// components are dropped), or nullopt when the name is absolute, names a drive or contains "..".
+// The path below `destination` that entry `entryName` maps to, by the rules of the zip entries (see
+// zip_entry_names.h): nullopt when the name is absolute, names a drive or contains "..".
 std::optional<std::string> SafeEntryPath(const std::string& destination, const std::string& entryName);
 
-// True when a symbolic link named `entryName` with target `target` stays below the destination.
-bool LinkStaysInside(const std::string& entryName, const std::string& target);
+// True when a symbolic link with target `target` leads only further down from the folder holding it, so
+// that it, and any chain of such links, stays below the destination: not absolute, no drive, no "..".
+bool LinkStaysInside(const std::string& target);
 
 // Creates `path` and its missing parents as folders, refusing any that resolves outside `destination`.
 bool MakeFolderBelow(const std::string& destination, const std::string& path);

@@ -2,8 +2,10 @@
 // with a memory and CPU limit, so that an archive that makes the library crash, loop or exhaust memory
 // costs an error in the updater and nothing more. It serves one archive on the socket at file descriptor
 // 3 (see rar_worker_channel.h) and ends when the updater closes it.
+#include <fcntl.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <clocale>
 #include <csignal>
@@ -19,6 +21,14 @@ constexpr int kChannelFd = 3;
 constexpr rlim_t kMemoryLimitBytes = rlim_t{2} * 1024 * 1024 * 1024;
 constexpr rlim_t kCpuLimitSeconds = 900;
 
+// Keeps only the standard streams and the channel: descriptors the updater left open by mistake (a
+// database socket, files) must not reach code that reads hostile data, nor the tools it starts, which do
+// not get the channel either.
+void CloseInheritedDescriptors() {
+  close_range(kChannelFd + 1, ~0U, 0);
+  fcntl(kChannelFd, F_SETFD, FD_CLOEXEC);
+}
+
 void LimitResources() {
   rlimit memory{kMemoryLimitBytes, kMemoryLimitBytes};
   setrlimit(RLIMIT_AS, &memory);
@@ -33,6 +43,7 @@ void LimitResources() {
 }  // namespace
 
 int main() {
+  CloseInheritedDescriptors();
   LimitResources();
   // RAR 4 names are converted through the locale: without a UTF-8 one libarchive drops non-ASCII names.
   if (!std::setlocale(LC_ALL, "C.UTF-8")) std::setlocale(LC_ALL, "");

@@ -218,7 +218,7 @@ int RarWorkerSession::ExtractFolderOrLink(int operation, const std::string& targ
   }
   const char* linkTarget = archive_entry_symlink_utf8(entry_);
   if (!linkTarget) linkTarget = archive_entry_symlink(entry_);
-  if (!linkTarget || !LinkStaysInside(entryName_, linkTarget)) return kRarCreateError;
+  if (!linkTarget || !LinkStaysInside(linkTarget)) return kRarCreateError;
   unlink(target.c_str());
   return symlink(linkTarget, target.c_str()) == 0 ? kRarSuccess : kRarCreateError;
 }

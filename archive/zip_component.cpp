@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "archive/zip_extraction.h"
-#include "archive/zip_handles.h"
 #include "archive/zip_volume_set.h"
 #include "platform/unique_fd.h"
 
@@ -92,8 +91,6 @@ void SplitIntoVolumes(const std::string& whole, std::uint64_t size, const std::s
 }
 
 }  // namespace
-
-void ZipComponent::ArchiveCloser::operator()(zip_t* archive) const { zip_discard(archive); }
 
 ZipComponent::ZipComponent() = default;
 ZipComponent::~ZipComponent() = default;

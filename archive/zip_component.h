@@ -5,11 +5,11 @@
 // the size of the files or of the archive.
 #include <zip.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "archive/zip_error.h"
+#include "archive/zip_handles.h"
 
 namespace maj::archive {
 
@@ -59,13 +59,9 @@ class ZipComponent {
     std::string path;
     std::string entryName;
   };
-  struct ArchiveCloser {
-    void operator()(zip_t* archive) const;
-  };
-
   std::vector<Source> sources_;
   double volumeSize_ = 0;
-  std::unique_ptr<zip_t, ArchiveCloser> opened_;
+  ZipArchivePtr opened_;
   std::string openedPath_;
   bool openedSplit_ = false;
 };

@@ -1,8 +1,6 @@
 #include "tests/archive/rar_test_support.h"
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <filesystem>
 #include <memory>
 
@@ -29,20 +27,6 @@ std::string Sha256OfFile(const std::string& path) {
   char hex[65] = {};
   if (std::fread(hex, 1, 64, pipe.get()) != 64) return {};
   return hex;
-}
-
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
-
-void CopyFixture(const std::string& name, const std::string& target) {
-  WriteBytes(target, ReadBytes(RarFixture(name)));
 }
 
 static std::uint32_t Crc32(const std::string& bytes) {
@@ -73,6 +57,23 @@ void PatchRar4Entry(std::string& archive, const std::string& oldName, const std:
   PutLittleEndian(archive, start, Crc32(archive.substr(start + 2, headSize - 2)) & 0xFFFF, 2);
 }
 
+void InsertRar4Copy(std::string& archive, const std::string& templateName, const std::string& newName,
+                    const std::string& newData) {
+  std::size_t start = archive.find(templateName) - 32;
+  std::size_t headSize = static_cast<unsigned char>(archive[start + 5]) |
+                         (static_cast<unsigned char>(archive[start + 6]) << 8);
+  std::size_t packSize = static_cast<unsigned char>(archive[start + 7]);  // small stored entries only
+  std::string header = archive.substr(start, 32) + newName +
+                       archive.substr(start + 32 + templateName.size(), headSize - 32 - templateName.size());
+  PutLittleEndian(header, 5, static_cast<std::uint32_t>(header.size()), 2);
+  PutLittleEndian(header, 7, static_cast<std::uint32_t>(newData.size()), 4);
+  PutLittleEndian(header, 11, static_cast<std::uint32_t>(newData.size()), 4);
+  PutLittleEndian(header, 16, Crc32(newData), 4);
+  PutLittleEndian(header, 26, static_cast<std::uint32_t>(newName.size()), 2);
+  PutLittleEndian(header, 0, Crc32(header.substr(2)) & 0xFFFF, 2);
+  archive.insert(start + headSize + packSize, header + newData);
+}
+
 void SetRar4UnpackedSize(std::string& archive, const std::string& name, std::uint32_t size) {
   std::size_t start = archive.find(name) - 32;
   std::size_t headSize = static_cast<unsigned char>(archive[start + 5]) |
@@ -95,7 +96,6 @@ void RecordingListener::OpenError(std::int32_t& lngErrorNo, std::string& strErro
 }
 
 void RecordingListener::ProcessError(std::int32_t& lngErrorNo, std::string& strErrorMsg, std::string& strFilename) {
-  processErrors.push_back(lngErrorNo);
   events.push_back("ProcessError " + std::to_string(lngErrorNo) + " " + strErrorMsg + " | " + strFilename);
 }
 

@@ -14,17 +14,15 @@ std::string RarFixture(const std::string& name);
 // SHA-256 of a file, as lowercase hex ("" when it cannot be read).
 std::string Sha256OfFile(const std::string& path);
 
-// Whole content of a file, and a file written with `bytes`.
-std::string ReadBytes(const std::string& path);
-void WriteBytes(const std::string& path, const std::string& bytes);
-
-// Copies fixture `name` to `target`.
-void CopyFixture(const std::string& name, const std::string& target);
-
 // Changes the name of the RAR 4 file header named `oldName` to `newName` (same length) and fixes the
 // header CRC. When `newData` is given, also replaces the entry's stored data (same length) and its CRC.
 void PatchRar4Entry(std::string& archive, const std::string& oldName, const std::string& newName,
                     const std::string& newData = std::string());
+
+// Inserts after the RAR 4 stored entry named `templateName` a copy of it named `newName` holding `newData`
+// (any lengths), with its sizes and CRCs fixed.
+void InsertRar4Copy(std::string& archive, const std::string& templateName, const std::string& newName,
+                    const std::string& newData);
 
 // Sets the unpacked size (low 32 bits) of the RAR 4 file header named `name` and fixes the header CRC.
 void SetRar4UnpackedSize(std::string& archive, const std::string& name, std::uint32_t size);
@@ -40,7 +38,6 @@ class RecordingListener : public archive::CRxUnrarListener {
   std::vector<std::string> processedFiles;
   std::vector<std::string> volumes;       // NextVolumne names, the first one included
   std::vector<double> progressExtracted;  // dblExtracted of each Progress
-  std::vector<std::int32_t> processErrors;
   bool continueVolumes = false;
   std::vector<std::string> missingFileAnswers;  // answered in order; empty once used up
   std::string passwordAnswer;

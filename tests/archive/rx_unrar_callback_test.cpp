@@ -72,10 +72,9 @@ TEST(RarCallback, PasswordAnswerIsBoundedAndNeverEmpty) {
 
 TEST(RarCallback, ThreeGibibyteEntryKeepsItsSize) {
   maj::testing::TempFolder folder;
-  std::string archive = testing::ReadBytes(testing::RarFixture("test_read_format_rar.rar"));
+  std::string archive = maj::testing::ReadFileText(testing::RarFixture("test_read_format_rar.rar"));
   testing::SetRar4UnpackedSize(archive, "test.txt", 3221225472u);
-  const std::string path = folder.str() + "/large.rar";
-  testing::WriteBytes(path, archive);
+  const std::string path = folder.WriteFile("large.rar", archive);
   RecordingListener listener;
   CRxUnrar unrar(&listener);
   std::vector<std::string> names(6);

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <functional>
 
 #include "archive/rx_unrar.h"
 #include "tests/archive/rar_test_support.h"
@@ -127,42 +128,39 @@ TEST(RxUnrarExtract, ProgressLagsOneStepPerDataReport) {
   EXPECT_EQ(small.progressExtracted, (std::vector<double>{20111, 20, 20111}));
 }
 
-TEST(RxUnrarExtract, EntriesClimbingOutOfTheDestinationWriteNothing) {
-  TempFolder root;
-  const fs::path dest = root.path() / "dest";
-  std::string archive = testing::ReadBytes(RarFixture("test_read_format_rar.rar"));
-  testing::PatchRar4Entry(archive, "test.txt", "../a.txt");
-  const std::string climbing = root.str() + "/climbing.rar";
-  testing::WriteBytes(climbing, archive);
-
-  RecordingListener listener;
-  CRxUnrar unrar(&listener);
-  EXPECT_FALSE(unrar.ExtractRarFiles(climbing, dest.string()));
-  EXPECT_EQ(listener.events.back(), "ProcessError 16 File create error | ../a.txt");
-  EXPECT_FALSE(fs::exists(root.path() / "a.txt"));
-
-  std::string absolute = testing::ReadBytes(RarFixture("test_read_format_rar.rar"));
-  testing::PatchRar4Entry(absolute, "test.txt", "/a/b.txt");
-  testing::WriteBytes(climbing, absolute);
-  EXPECT_FALSE(unrar.ExtractRarFiles(climbing, dest.string()));
-  EXPECT_EQ(listener.events.back(), "ProcessError 16 File create error | /a/b.txt");
-  EXPECT_FALSE(fs::exists("/a/b.txt"));
-}
-
-TEST(RxUnrarExtract, LinksPointingOutOfTheDestinationAreRefused) {
-  TempFolder root;
-  const fs::path dest = root.path() / "dest";
-  std::string archive = testing::ReadBytes(RarFixture("test_read_format_rar.rar"));
-  testing::PatchRar4Entry(archive, "testlink", "testlink", "../x.txt");
-  const std::string path = root.str() + "/link.rar";
-  testing::WriteBytes(path, archive);
-
-  RecordingListener listener;
-  CRxUnrar unrar(&listener);
-  EXPECT_FALSE(unrar.ExtractRarFiles(path, dest.string()));
-  EXPECT_EQ(listener.events.back(), "ProcessError 16 File create error | testlink");
-  EXPECT_TRUE(fs::exists(dest / "test.txt"));
-  EXPECT_FALSE(fs::exists(fs::symlink_status(dest / "testlink")));
+TEST(RxUnrarExtract, NothingIsWrittenOrLinkedOutsideTheDestination) {
+  using testing::InsertRar4Copy;
+  using testing::PatchRar4Entry;
+  struct Case {
+    std::function<void(std::string&)> patch;
+    std::string refused;  // the entry that fails
+  };
+  const Case cases[] = {
+      {[](std::string& a) { PatchRar4Entry(a, "test.txt", "../a.txt"); }, "../a.txt"},
+      {[](std::string& a) { PatchRar4Entry(a, "test.txt", "/a/b.txt"); }, "/a/b.txt"},
+      {[](std::string& a) { PatchRar4Entry(a, "testlink", "testlink", "../x.txt"); }, "testlink"},
+      // "a" leads back to the destination itself, so "a/l" -> ".." would be the destination's parent.
+      {[](std::string& a) {
+         InsertRar4Copy(a, "testlink", "a/l", "..");
+         InsertRar4Copy(a, "testlink", "a", ".");
+       },
+       "a/l"},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.refused);
+    TempFolder root;
+    const fs::path dest = root.path() / "dest";
+    std::string bytes = ReadFileText(RarFixture("test_read_format_rar.rar"));
+    test.patch(bytes);
+    RecordingListener listener;
+    CRxUnrar unrar(&listener);
+    EXPECT_FALSE(unrar.ExtractRarFiles(root.WriteFile("hostile.rar", bytes), dest.string()));
+    EXPECT_EQ(listener.events.back(), "ProcessError 16 File create error | " + test.refused);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(dest / test.refused)));
+    for (const auto& item : fs::directory_iterator(root.path())) {
+      EXPECT_TRUE(item.path() == dest || item.path().filename() == "hostile.rar") << item.path();
+    }
+  }
 }
 
 }  // namespace

@@ -11,7 +11,6 @@ namespace maj::archive {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::CopyFixture;
 using testing::RarFixture;
 using testing::RecordingListener;
 using testing::Sha256OfFile;
@@ -20,118 +19,102 @@ using testing::TempFolder;
 constexpr char kRar4Part1[] = "test_rar_multivolume_single_file.part1.rar";
 constexpr char kRar4Part2[] = "test_rar_multivolume_single_file.part2.rar";
 constexpr char kRar4Part3[] = "test_rar_multivolume_single_file.part3.rar";
+constexpr char kHtmlSha256Start[] = "ee16390e87152d7d";
 
-TEST(RxUnrarVolumes, EntryOverThreeVolumesGivesOneProcessingFileAndOneSlot) {
-  RecordingListener listener;
-  listener.continueVolumes = true;
-  CRxUnrar unrar(&listener);
+// Runs extractions of volume sets copied under other names into a temporary folder, with a listener that
+// lets every change of volume go on.
+class RxUnrarVolumes : public ::testing::Test {
+ protected:
+  RxUnrarVolumes() { listener_.continueVolumes = true; }
+
+  // Copies each fixture to the given name in the folder; returns the path of the first.
+  std::string Place(const std::vector<std::pair<std::string, std::string>>& copies) {
+    for (const auto& [fixture, name] : copies) {
+      folder_.WriteFile(name, maj::testing::ReadFileText(RarFixture(fixture)));
+    }
+    return Path(copies.front().second);
+  }
+  std::string Path(const std::string& name) const { return folder_.str() + "/" + name; }
+  std::string ExtractedHtml() const { return Path("out/LibarchiveAddingTest.html"); }
+
+  TempFolder folder_;
+  RecordingListener listener_;
+  CRxUnrar unrar_{&listener_};
+};
+
+TEST_F(RxUnrarVolumes, EntryOverThreeVolumesGivesOneProcessingFileAndOneSlot) {
   std::vector<std::string> names(3);
-  ASSERT_TRUE(unrar.ListRarFiles(RarFixture(kRar4Part1), names));
+  ASSERT_TRUE(unrar_.ListRarFiles(RarFixture(kRar4Part1), names));
   EXPECT_EQ(names, (std::vector<std::string>{"LibarchiveAddingTest.html", "", ""}));
-  EXPECT_EQ(listener.processedFiles.size(), 1u);
-  EXPECT_EQ(listener.volumes,
+  EXPECT_EQ(listener_.processedFiles.size(), 1u);
+  EXPECT_EQ(listener_.volumes,
             (std::vector<std::string>{RarFixture(kRar4Part1), RarFixture(kRar4Part2), RarFixture(kRar4Part3)}));
 
-  TempFolder dest;
-  ASSERT_TRUE(unrar.ExtractRarFiles(RarFixture(kRar4Part1), dest.str()));
-  EXPECT_EQ(Sha256OfFile((dest.path() / "LibarchiveAddingTest.html").string()).substr(0, 16), "ee16390e87152d7d");
+  ASSERT_TRUE(unrar_.ExtractRarFiles(RarFixture(kRar4Part1), Path("out")));
+  EXPECT_EQ(Sha256OfFile(ExtractedHtml()).substr(0, 16), kHtmlSha256Start);
 }
 
-TEST(RxUnrarVolumes, ExtractsTheRar5SetOfEightVolumes) {
-  TempFolder dest;
-  RecordingListener listener;
-  listener.continueVolumes = true;
-  CRxUnrar unrar(&listener);
-  ASSERT_TRUE(unrar.ExtractRarFiles(RarFixture("test_read_format_rar5_multiarchive.part01.rar"), dest.str()));
-  const fs::path bin = dest.path() / "home/antek/temp/build/unrar5/libarchive/bin";
-  EXPECT_EQ(Sha256OfFile((bin / "bsdcat_test").string()).substr(0, 16), "b858933c12f1b907");
-  EXPECT_EQ(Sha256OfFile((bin / "bsdtar_test").string()).substr(0, 16), "30e80423a3ed56cf");
-  EXPECT_EQ(listener.volumes.size(), 8u);
-  EXPECT_EQ(listener.processedFiles.size(), 2u);
+TEST_F(RxUnrarVolumes, ExtractsTheRar5SetOfEightVolumes) {
+  ASSERT_TRUE(unrar_.ExtractRarFiles(RarFixture("test_read_format_rar5_multiarchive.part01.rar"), Path("out")));
+  const std::string bin = Path("out/home/antek/temp/build/unrar5/libarchive/bin");
+  EXPECT_EQ(Sha256OfFile(bin + "/bsdcat_test").substr(0, 16), "b858933c12f1b907");
+  EXPECT_EQ(Sha256OfFile(bin + "/bsdtar_test").substr(0, 16), "30e80423a3ed56cf");
+  EXPECT_EQ(listener_.volumes.size(), 8u);
+  EXPECT_EQ(listener_.processedFiles.size(), 2u);
 }
 
-TEST(RxUnrarVolumes, ListenerThatDoesNotAnswerTrueStopsAtTheFirstChange) {
-  TempFolder dest;
-  RecordingListener listener;  // leaves blnContinue false
-  CRxUnrar unrar(&listener);
-  EXPECT_FALSE(unrar.ExtractRarFiles(RarFixture(kRar4Part1), dest.str()));
-  EXPECT_EQ(listener.volumes, (std::vector<std::string>{RarFixture(kRar4Part1), RarFixture(kRar4Part2)}));
-  EXPECT_EQ(listener.events.back(), "ProcessError 15 Volume open error | LibarchiveAddingTest.html");
-  EXPECT_TRUE(fs::is_empty(dest.path()));
+TEST_F(RxUnrarVolumes, ListenerThatDoesNotAnswerTrueStopsAtTheFirstChange) {
+  listener_.continueVolumes = false;
+  EXPECT_FALSE(unrar_.ExtractRarFiles(RarFixture(kRar4Part1), Path("out")));
+  EXPECT_EQ(listener_.volumes, (std::vector<std::string>{RarFixture(kRar4Part1), RarFixture(kRar4Part2)}));
+  EXPECT_EQ(listener_.events.back(), "ProcessError 15 Volume open error | LibarchiveAddingTest.html");
+  EXPECT_TRUE(fs::is_empty(Path("out")));
 
   CRxUnrar silent;  // no listener at all
   EXPECT_FALSE(silent.TestRarFiles(RarFixture(kRar4Part1)));
   EXPECT_EQ(silent.strLastErrorMsg(), "Volume open error");
 }
 
-TEST(RxUnrarVolumes, MissingVolumeFollowsTheNameGiven) {
-  TempFolder folder;
-  CopyFixture(kRar4Part1, folder.str() + "/set.part1.rar");
-  CopyFixture(kRar4Part2, folder.str() + "/set.part2.rar");
-  CopyFixture(kRar4Part3, folder.str() + "/elsewhere.rar");
-  RecordingListener listener;
-  listener.continueVolumes = true;
-  listener.missingFileAnswers = {folder.str() + "/elsewhere.rar"};
-  CRxUnrar unrar(&listener);
-  ASSERT_TRUE(unrar.ExtractRarFiles(folder.str() + "/set.part1.rar", folder.str() + "/out"));
-  EXPECT_TRUE(listener.Has("MissingFile " + folder.str() + "/set.part3.rar"));
-  EXPECT_EQ(listener.volumes.back(), folder.str() + "/elsewhere.rar");
-  EXPECT_EQ(Sha256OfFile(folder.str() + "/out/LibarchiveAddingTest.html").substr(0, 16), "ee16390e87152d7d");
+TEST_F(RxUnrarVolumes, MissingVolumeFollowsTheNameGivenOrStopsWithoutOne) {
+  const std::string first = Place({{kRar4Part1, "set.part1.rar"}, {kRar4Part2, "set.part2.rar"}});
+  EXPECT_FALSE(unrar_.ExtractRarFiles(first, Path("out")));
+  EXPECT_EQ(listener_.events.back(), "ProcessError 15 Volume open error | LibarchiveAddingTest.html");
+  EXPECT_FALSE(fs::exists(ExtractedHtml()));
+
+  Place({{kRar4Part3, "elsewhere.rar"}});
+  listener_.missingFileAnswers = {Path("elsewhere.rar")};
+  ASSERT_TRUE(unrar_.ExtractRarFiles(first, Path("out")));
+  EXPECT_TRUE(listener_.Has("MissingFile " + Path("set.part3.rar")));
+  EXPECT_EQ(listener_.volumes.back(), Path("elsewhere.rar"));
+  EXPECT_EQ(Sha256OfFile(ExtractedHtml()).substr(0, 16), kHtmlSha256Start);
 }
 
-TEST(RxUnrarVolumes, MissingVolumeWithoutANewNameStops) {
-  TempFolder folder;
-  CopyFixture(kRar4Part1, folder.str() + "/set.part1.rar");
-  CopyFixture(kRar4Part2, folder.str() + "/set.part2.rar");
-  RecordingListener listener;
-  listener.continueVolumes = true;
-  CRxUnrar unrar(&listener);
-  EXPECT_FALSE(unrar.ExtractRarFiles(folder.str() + "/set.part1.rar", folder.str() + "/out"));
-  EXPECT_TRUE(listener.Has("MissingFile " + folder.str() + "/set.part3.rar"));
-  EXPECT_EQ(listener.events.back(), "ProcessError 15 Volume open error | LibarchiveAddingTest.html");
-  EXPECT_FALSE(fs::exists(folder.path() / "out/LibarchiveAddingTest.html"));
-}
-
-TEST(RxUnrarVolumes, VolumesOutOfOrderFail) {
-  TempFolder folder;
-  CopyFixture(kRar4Part1, folder.str() + "/set.part1.rar");
-  CopyFixture(kRar4Part3, folder.str() + "/set.part2.rar");
-  CopyFixture(kRar4Part2, folder.str() + "/set.part3.rar");
-  RecordingListener listener;
-  listener.continueVolumes = true;
-  CRxUnrar unrar(&listener);
-  EXPECT_FALSE(unrar.ExtractRarFiles(folder.str() + "/set.part1.rar", folder.str() + "/out"));
-  EXPECT_EQ(listener.events.back(), "ProcessError 13 Bad volume | LibarchiveAddingTest.html");
-  EXPECT_FALSE(fs::exists(folder.path() / "out/LibarchiveAddingTest.html"));
+TEST_F(RxUnrarVolumes, VolumesOutOfOrderFail) {
+  const std::string first =
+      Place({{kRar4Part1, "set.part1.rar"}, {kRar4Part3, "set.part2.rar"}, {kRar4Part2, "set.part3.rar"}});
+  EXPECT_FALSE(unrar_.ExtractRarFiles(first, Path("out")));
+  EXPECT_EQ(listener_.events.back(), "ProcessError 13 Bad volume | LibarchiveAddingTest.html");
+  EXPECT_FALSE(fs::exists(ExtractedHtml()));
 
   // RAR 5: the third volume in the place of the second.
-  CopyFixture("test_read_format_rar5_multiarchive.part01.rar", folder.str() + "/r5.part01.rar");
-  CopyFixture("test_read_format_rar5_multiarchive.part03.rar", folder.str() + "/r5.part02.rar");
-  EXPECT_FALSE(unrar.TestRarFiles(folder.str() + "/r5.part01.rar"));
-  EXPECT_EQ(unrar.strLastErrorMsg(), "Bad volume");
+  const std::string rar5 = Place({{"test_read_format_rar5_multiarchive.part01.rar", "r5.part01.rar"},
+                                  {"test_read_format_rar5_multiarchive.part03.rar", "r5.part02.rar"}});
+  EXPECT_FALSE(unrar_.TestRarFiles(rar5));
+  EXPECT_EQ(unrar_.strLastErrorMsg(), "Bad volume");
 }
 
-TEST(RxUnrarVolumes, ALaterVolumeCannotBeOpenedAsTheArchive) {
-  RecordingListener listener;
-  CRxUnrar unrar(&listener);
-  EXPECT_FALSE(unrar.TestRarFiles(RarFixture(kRar4Part2)));
-  EXPECT_EQ(listener.events, (std::vector<std::string>{"OpenError 13 File is not RAR archive | " +
-                                                       RarFixture(kRar4Part2)}));
-  EXPECT_FALSE(unrar.TestRarFiles(RarFixture("test_read_format_rar5_multiarchive.part02.rar")));
-  EXPECT_EQ(unrar.strLastErrorMsg(), "File is not RAR archive");
+TEST_F(RxUnrarVolumes, ALaterVolumeCannotBeOpenedAsTheArchive) {
+  EXPECT_FALSE(unrar_.TestRarFiles(RarFixture(kRar4Part2)));
+  EXPECT_EQ(listener_.events, (std::vector<std::string>{"OpenError 13 File is not RAR archive | " +
+                                                        RarFixture(kRar4Part2)}));
+  EXPECT_FALSE(unrar_.TestRarFiles(RarFixture("test_read_format_rar5_multiarchive.part02.rar")));
+  EXPECT_EQ(unrar_.strLastErrorMsg(), "File is not RAR archive");
 }
 
-TEST(RxUnrarVolumes, OldStyleVolumeNamesAreFollowed) {
-  TempFolder folder;
-  CopyFixture(kRar4Part1, folder.str() + "/set.rar");
-  CopyFixture(kRar4Part2, folder.str() + "/set.r00");
-  CopyFixture(kRar4Part3, folder.str() + "/set.r01");
-  RecordingListener listener;
-  listener.continueVolumes = true;
-  CRxUnrar unrar(&listener);
-  ASSERT_TRUE(unrar.TestRarFiles(folder.str() + "/set.rar"));
-  EXPECT_EQ(listener.volumes, (std::vector<std::string>{folder.str() + "/set.rar", folder.str() + "/set.r00",
-                                                        folder.str() + "/set.r01"}));
+TEST_F(RxUnrarVolumes, OldStyleVolumeNamesAreFollowed) {
+  const std::string first = Place({{kRar4Part1, "set.rar"}, {kRar4Part2, "set.r00"}, {kRar4Part3, "set.r01"}});
+  ASSERT_TRUE(unrar_.TestRarFiles(first));
+  EXPECT_EQ(listener_.volumes, (std::vector<std::string>{first, Path("set.r00"), Path("set.r01")}));
 }
 
 }  // namespace

@@ -15,13 +15,7 @@ namespace {
 namespace fs = std::filesystem;
 using maj::testing::ReadFileText;
 using maj::testing::TempFolder;
-using testing::ExtractZip;
-using testing::kLargeSize;
-using testing::ListTree;
-using testing::RandomBytes;
-using testing::RunQuiet;
-using testing::ShellQuote;
-using testing::WriteZip;
+using namespace testing;  // the zip test helpers
 
 // The message of the ZipError thrown by `action` ("" when it throws nothing).
 std::string ErrorOf(const std::function<void()>& action) {
@@ -31,6 +25,11 @@ std::string ErrorOf(const std::function<void()>& action) {
     return error.what();
   }
   return "";
+}
+
+// Expects `error` to name each of `parts`.
+void ExpectMentions(const std::string& error, const std::vector<std::string>& parts) {
+  for (const std::string& part : parts) EXPECT_NE(error.find(part), std::string::npos) << part << " | " << error;
 }
 
 class ZipBadInputTest : public ::testing::Test {
@@ -54,46 +53,29 @@ class ZipBadInputTest : public ::testing::Test {
   TempFolder temp_;
 };
 
-TEST_F(ZipBadInputTest, MissingMiddleVolumeIsNamed) {
+TEST_F(ZipBadInputTest, DamagedSetsAreNamedAndExtractNothing) {
   const std::string archive = WriteLargeSet("big.dat", 1);
-  fs::remove(archive + ".002");
-
-  const std::string error = ExtractError(archive + ".001");
-
-  EXPECT_NE(error.find(archive + ".001"), std::string::npos) << error;
-  EXPECT_NE(error.find("big.dat.zip.002"), std::string::npos) << error;
-  EXPECT_NE(error.find("manquant"), std::string::npos) << error;
-  EXPECT_TRUE(ListTree(out()).empty());
-}
-
-TEST_F(ZipBadInputTest, TruncatedVolumesAreRefused) {
-  const std::string archive = WriteLargeSet("big.dat", 2);
-  fs::resize_file(archive + ".004", fs::file_size(archive + ".004") / 2);
-
-  std::string error = ExtractError(archive + ".001");
-  EXPECT_NE(error.find(archive + ".001"), std::string::npos) << error;
-  EXPECT_NE(error.find("illisible"), std::string::npos) << error;
-  EXPECT_TRUE(ListTree(out()).empty());
-
-  // A shortened middle volume is caught by its size before anything is read.
-  fs::resize_file(archive + ".002", 1000);
-  error = ExtractError(archive + ".001");
-  EXPECT_NE(error.find("big.dat.zip.002"), std::string::npos) << error;
-  EXPECT_NE(error.find("1000 octets"), std::string::npos) << error;
-  EXPECT_TRUE(ListTree(out()).empty());
-}
-
-TEST_F(ZipBadInputTest, VolumeOfAnotherSetFailsWithoutLeavingTheEntry) {
-  const std::string archive = WriteLargeSet("big.dat", 3);
-  const std::string other = WriteLargeSet("other.dat", 4);
-  fs::copy_file(other + ".002", archive + ".002", fs::copy_options::overwrite_existing);
-
-  const std::string error = ExtractError(archive + ".001");
-
-  EXPECT_NE(error.find(archive + ".001"), std::string::npos) << error;
-  EXPECT_NE(error.find("big.dat"), std::string::npos) << error;
-  EXPECT_NE(error.find("autre ensemble"), std::string::npos) << error;
-  EXPECT_TRUE(ListTree(out()).empty()) << "partial entry left";
+  const std::string other = WriteLargeSet("other.dat", 2);
+  struct Case {
+    std::function<void()> damage;
+    std::vector<std::string> mentions;
+  };
+  const Case cases[] = {
+      {[&] { fs::remove(archive + ".002"); }, {"big.dat.zip.002", "manquant"}},
+      {[&] { fs::resize_file(archive + ".004", 1000); }, {"illisible"}},
+      // A shortened middle volume is caught by its size before anything is read.
+      {[&] { fs::resize_file(archive + ".002", 1000); }, {"big.dat.zip.002", "1000 octets"}},
+      {[&] { fs::copy_file(other + ".002", archive + ".002", fs::copy_options::overwrite_existing); },
+       {"autre ensemble"}},
+  };
+  for (const Case& test : cases) {
+    WriteZip(temp_.str() + "/src/big.dat", archive);  // a sound set again
+    test.damage();
+    const std::string error = ExtractError(archive + ".001");
+    ExpectMentions(error, {archive + ".001"});
+    ExpectMentions(error, test.mentions);
+    EXPECT_TRUE(ListTree(out()).empty()) << "partial entry left";
+  }
   EXPECT_EQ(ListTree(temp_.path() / "src"), (std::vector<std::string>{"big.dat", "other.dat"}));
 }
 
@@ -110,9 +92,7 @@ TEST_F(ZipBadInputTest, CrcMismatchRemovesTheEntryAndKeepsTheOlderFile) {
 
   const std::string error = ExtractError(archive);
 
-  EXPECT_NE(error.find(archive), std::string::npos) << error;
-  EXPECT_NE(error.find("second.bin"), std::string::npos) << error;
-  EXPECT_NE(error.find("CRC"), std::string::npos) << error;
+  ExpectMentions(error, {archive, "second.bin", "CRC"});
   EXPECT_EQ(ListTree(out()), (std::vector<std::string>{"first.txt", "second.bin"}));
   EXPECT_EQ(ReadFileText(out() + "/first.txt"), "premier");
   EXPECT_EQ(ReadFileText(out() + "/second.bin"), "version précédente");
@@ -129,9 +109,7 @@ TEST_F(ZipBadInputTest, EntriesReachingOutsideTheFolderAreRefusedBeforeAnyWrite)
 
     const std::string error = ExtractError(archive);
 
-    EXPECT_NE(error.find(archive), std::string::npos) << error;
-    EXPECT_NE(error.find(name), std::string::npos) << error;
-    EXPECT_NE(error.find("refusée"), std::string::npos) << error;
+    ExpectMentions(error, {archive, name, "refusée"});
     EXPECT_TRUE(ListTree(out()).empty());
     EXPECT_EQ(ListTree(temp_.path()), std::vector<std::string>{"hostile.zip"});
   }
@@ -148,8 +126,7 @@ TEST_F(ZipBadInputTest, SymbolicLinksAreRefused) {
 
   const std::string error = ExtractError(archive);
 
-  EXPECT_NE(error.find(archive), std::string::npos) << error;
-  EXPECT_NE(error.find("lien symbolique"), std::string::npos) << error;
+  ExpectMentions(error, {archive, "lien symbolique"});
   EXPECT_TRUE(ListTree(out()).empty());
 }
 
@@ -162,22 +139,21 @@ TEST_F(ZipBadInputTest, ALinkAlreadyInTheFolderIsNotFollowed) {
 
   const std::string error = ExtractError(archive);
 
-  EXPECT_NE(error.find("bin"), std::string::npos) << error;
+  ExpectMentions(error, {"bin"});
   EXPECT_TRUE(ListTree(temp_.path() / "elsewhere").empty());
 }
 
 TEST_F(ZipBadInputTest, MissingOrForeignFilesAreNamed) {
   const std::string missing = (temp_.path() / "absent.zip").string();
   std::string error = ErrorOf([&] { ZipComponent().OpenArchive(missing); });
-  EXPECT_NE(error.find(missing), std::string::npos) << error;
-  EXPECT_NE(error.find("introuvable"), std::string::npos) << error;
+  ExpectMentions(error, {missing, "introuvable"});
 
   const std::string notZip = temp_.WriteFile("texte.zip", RandomBytes(5000, 6));
   error = ErrorOf([&] { ZipComponent().OpenArchive(notZip); });
-  EXPECT_NE(error.find(notZip), std::string::npos) << error;
+  ExpectMentions(error, {notZip});
 
   error = ErrorOf([&] { ZipComponent().ExtractArchive(out()); });
-  EXPECT_NE(error.find("Aucune archive"), std::string::npos) << error;
+  ExpectMentions(error, {"Aucune archive"});
 }
 
 TEST_F(ZipBadInputTest, FailedWriteLeavesNoArchiveFile) {
@@ -191,7 +167,7 @@ TEST_F(ZipBadInputTest, FailedWriteLeavesNoArchiveFile) {
   zip.AddFile(source, "", "");
   fs::remove(source);
   const std::string error = ErrorOf([&] { zip.WriteArchive(archive); });
-  EXPECT_NE(error.find(archive), std::string::npos) << error;
+  ExpectMentions(error, {archive});
   EXPECT_EQ(ListTree(temp_.path()), std::vector<std::string>{"src"});
 }
 

@@ -13,13 +13,7 @@ namespace {
 namespace fs = std::filesystem;
 using maj::testing::ReadFileText;
 using maj::testing::TempFolder;
-using testing::ExtractZip;
-using testing::kLargeSize;
-using testing::ListTree;
-using testing::RandomBytes;
-using testing::RunQuiet;
-using testing::ShellQuote;
-using testing::WriteZip;
+using namespace testing;  // the zip test helpers
 
 TEST(ZipRoundTripTest, LargeFileIsCutIntoExactVolumesAndExtractedFromTheFirst) {
   TempFolder temp;
@@ -44,15 +38,17 @@ TEST(ZipRoundTripTest, LargeFileIsCutIntoExactVolumesAndExtractedFromTheFirst) {
   EXPECT_EQ(ReadFileText(temp.path() / "out/report.ocx"), content);
 }
 
-TEST(ZipRoundTripTest, SmallFileIsWrittenWholeWithoutVolumes) {
+TEST(ZipRoundTripTest, SmallFileIsWrittenWholeAndReplacesTheExtractedFile) {
   TempFolder temp;
   const std::string source = temp.WriteFile("src/notes.txt", "Mise à jour\n");
   const std::string archive = (temp.path() / "src/notes.txt.zip").string();
+  temp.WriteFile("out/notes.txt", "ancien contenu plus long");
 
   WriteZip(source, archive);
 
   EXPECT_EQ(ListTree(temp.path() / "src"), (std::vector<std::string>{"notes.txt", "notes.txt.zip"}));
   ExtractZip(archive, (temp.path() / "out").string());
+  EXPECT_EQ(ListTree(temp.path() / "out"), std::vector<std::string>{"notes.txt"});
   EXPECT_EQ(ReadFileText(temp.path() / "out/notes.txt"), "Mise à jour\n");
   EXPECT_EQ(ReadFileText(source), "Mise à jour\n");
 }
@@ -110,23 +106,14 @@ TEST(ZipRoundTripTest, BackslashesInEntryNamesBecomeSubfolders) {
   EXPECT_EQ(ReadFileText(temp.path() / "out/bin/fr/lisezmoi.txt"), "texte");
 }
 
-TEST(ZipRoundTripTest, ExistingFilesAreReplaced) {
-  TempFolder temp;
-  const std::string source = temp.WriteFile("src/x.txt", "nouveau");
-  const std::string archive = (temp.path() / "x.txt.zip").string();
-  WriteZip(source, archive);
-  temp.WriteFile("out/x.txt", "ancien contenu plus long");
-
-  ExtractZip(archive, (temp.path() / "out").string());
-
-  EXPECT_EQ(ReadFileText(temp.path() / "out/x.txt"), "nouveau");
-  EXPECT_EQ(ListTree(temp.path() / "out"), std::vector<std::string>{"x.txt"});
-}
-
 class SevenZipInteropTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (RunQuiet("command -v 7zz") != 0) GTEST_FAIL() << "7zz is missing: run scripts/setup";
+  }
+  // Runs 7zz with `arguments` in the folder src/; returns its exit status.
+  int SevenZip(const std::string& arguments) {
+    return RunQuiet("cd " + ShellQuote((temp_.path() / "src").string()) + " && 7zz " + arguments);
   }
   TempFolder temp_;
 };
@@ -139,49 +126,34 @@ TEST_F(SevenZipInteropTest, SevenZipExtractsOurVolumesAndWholeArchives) {
   WriteZip(small, (temp_.path() / "small.txt.zip").string());
 
   const std::string out = (temp_.path() / "out").string();
-  ASSERT_EQ(RunQuiet("7zz x -y -o" + ShellQuote(out) + " " +
-                     ShellQuote((temp_.path() / "big.dat.zip.001").string())),
-            0);
-  ASSERT_EQ(RunQuiet("7zz x -y -o" + ShellQuote(out) + " " +
-                     ShellQuote((temp_.path() / "small.txt.zip").string())),
-            0);
+  ASSERT_EQ(SevenZip("x -y -o" + ShellQuote(out) + " " + ShellQuote(temp_.str() + "/big.dat.zip.001")), 0);
+  ASSERT_EQ(SevenZip("x -y -o" + ShellQuote(out) + " " + ShellQuote(temp_.str() + "/small.txt.zip")), 0);
 
   EXPECT_EQ(ListTree(out), (std::vector<std::string>{"big.dat", "small.txt"}));
   EXPECT_EQ(ReadFileText(out + "/big.dat"), content);
   EXPECT_EQ(ReadFileText(out + "/small.txt"), "petit");
 }
 
-TEST_F(SevenZipInteropTest, WeExtractSevenZipVolumes) {
+TEST_F(SevenZipInteropTest, WeExtractSevenZipVolumesAndASetOfOneVolume) {
   const std::string content = RandomBytes(kLargeSize, 6);
   temp_.WriteFile("src/big.dat", content);
   temp_.WriteFile("src/sub/inner.txt", "dedans");
-  const std::string archive = (temp_.path() / "set.zip").string();
-  ASSERT_EQ(RunQuiet("cd " + ShellQuote((temp_.path() / "src").string()) + " && 7zz a -tzip -v819200b " +
-                     ShellQuote(archive) + " big.dat sub"),
-            0);
-  ASSERT_TRUE(fs::exists(archive + ".004"));
-  ASSERT_FALSE(fs::exists(archive));
+  temp_.WriteFile("src/seul.txt", "un seul volume");
+  const std::string set = (temp_.path() / "set.zip").string();
+  const std::string single = (temp_.path() / "seul.txt.zip").string();
+  ASSERT_EQ(SevenZip("a -tzip -v819200b " + ShellQuote(set) + " big.dat sub"), 0);
+  ASSERT_EQ(SevenZip("a -tzip -v819200b " + ShellQuote(single) + " seul.txt"), 0);
+  ASSERT_TRUE(fs::exists(set + ".004"));
+  ASSERT_FALSE(fs::exists(set));
+  ASSERT_FALSE(fs::exists(single + ".002"));
 
-  ExtractZip(archive + ".001", (temp_.path() / "out").string());
+  ExtractZip(set + ".001", (temp_.path() / "out").string());
+  ExtractZip(single + ".001", (temp_.path() / "out").string());
 
   EXPECT_EQ(ListTree(temp_.path() / "out"),
-            (std::vector<std::string>{"big.dat", "sub", "sub/inner.txt"}));
+            (std::vector<std::string>{"big.dat", "seul.txt", "sub", "sub/inner.txt"}));
   EXPECT_EQ(ReadFileText(temp_.path() / "out/big.dat"), content);
   EXPECT_EQ(ReadFileText(temp_.path() / "out/sub/inner.txt"), "dedans");
-}
-
-TEST_F(SevenZipInteropTest, WeExtractASevenZipSetOfOneVolume) {
-  temp_.WriteFile("src/seul.txt", "un seul volume");
-  const std::string archive = (temp_.path() / "seul.txt.zip").string();
-  ASSERT_EQ(RunQuiet("cd " + ShellQuote((temp_.path() / "src").string()) + " && 7zz a -tzip -v819200b " +
-                     ShellQuote(archive) + " seul.txt"),
-            0);
-  ASSERT_TRUE(fs::exists(archive + ".001"));
-  ASSERT_FALSE(fs::exists(archive + ".002"));
-
-  ExtractZip(archive + ".001", (temp_.path() / "out").string());
-
-  EXPECT_EQ(ListTree(temp_.path() / "out"), std::vector<std::string>{"seul.txt"});
   EXPECT_EQ(ReadFileText(temp_.path() / "out/seul.txt"), "un seul volume");
 }
 
