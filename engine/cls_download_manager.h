@@ -52,6 +52,11 @@ class cls_DownloadManager : private transfer::cls_FileListener, private FichierL
   void RunUpdate();
   void RetrieveConditionalFiles();
 
+  // Make `next` the current record / file: only the current one reports to the engine and uses its host,
+  // so that none is left pointing at the engine once it is gone.
+  void SetCurrentFile(std::shared_ptr<transfer::cls_File> next);
+  void SetCurrentFichier(std::shared_ptr<Fichier> next);
+
   // Relays of cFile's and cFichier's events to the listener, same text.
   void UploadInProgress(std::string& Filename) override;
   void CompressInProgress(std::string& Filename) override;

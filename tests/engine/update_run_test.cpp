@@ -176,6 +176,17 @@ TEST_F(UpdateRunTest, ForcedCheckTakesEveryFileAndASecondCheckStartsAfresh) {
   EXPECT_EQ(ReadFileText(machine_.app() + "/orv_spec.exe"), "old main");
 }
 
+TEST_F(UpdateRunTest, FilesKeptAfterTheEngineIsGoneNoLongerUseTheScreen) {
+  Publish("Billet.dll", "assembly", "001.000.000", 64);
+  Check();
+  EXPECT_EQ(messages_, std::vector<std::string>{"Le framework .net n'est pas installé !"});
+  const std::shared_ptr<Fichier> kept = engine_->InstallList().at(0);
+  engine_.reset();
+  kept->Path = machine_.Write(machine_.working() + "/billet.dll", "again");
+  EXPECT_FALSE(kept->ProcessAction());
+  EXPECT_EQ(messages_.size(), 1u);
+}
+
 TEST_F(UpdateRunTest, UnknownWindowsVersionStopsTheCheckWithAMessage) {
   machine_.Registry().WriteString(platform::RegistryRoot::LocalMachine,
                                   "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "CurrentVersion", "10.0");

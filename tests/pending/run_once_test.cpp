@@ -63,9 +63,11 @@ TEST_F(RunOnceTest, AMissingProgramIsSkippedAFailingOneCountsAndTheNextStillRuns
   registry.WriteString(RegistryRoot::LocalMachine, kRunOnce, "register a.ocx",
                        "\"" + temp_.str() + "/SYSTEM32\\regsvr32.exe\" /s \"" + temp_.str() + "/bin/a.ocx\"");
   registry.WriteString(RegistryRoot::LocalMachine, kRunOnce, "failing", failing);
+  // Only a missing registration program is skipped; any other missing program is a failure.
+  registry.WriteString(RegistryRoot::LocalMachine, kRunOnce, "missing", temp_.str() + "/setup.sh /S");
   registry.WriteString(RegistryRoot::LocalMachine, kRunOnce, "next", recorder + " next");
   std::ostringstream log;
-  EXPECT_EQ(RunOnceCommands(registry, log), 1);
+  EXPECT_EQ(RunOnceCommands(registry, log), 2);
   EXPECT_NE(log.str().find("regsvr32.exe"), std::string::npos);
   EXPECT_NE(log.str().find("code 3"), std::string::npos);
   EXPECT_EQ(ReadFileText(temp_.path() / "log.txt"), "next still=0\n");
