@@ -1,5 +1,4 @@
 // Fichier's registration of .NET assemblies with the newest installed framework.
-#include "engine/cls_download_manager.h"
 #include "engine/dotnet_framework.h"
 #include "engine/fichier.h"
 #include "engine/run_once.h"

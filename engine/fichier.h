@@ -7,10 +7,9 @@
 #include <string_view>
 
 #include "archive/rx_unrar.h"
+#include "engine/engine_host.h"
 
 namespace maj::engine {
-
-struct EngineHost;
 
 // Events of Fichier, in declaration order, raised synchronously inside its install operation.
 class FichierListener {

@@ -7,7 +7,6 @@
 #include <stdexcept>
 
 #include "engine/action_command.h"
-#include "engine/cls_download_manager.h"
 #include "engine/component_registration.h"
 #include "engine/fichier.h"
 #include "engine/published_name.h"
