@@ -6,7 +6,6 @@
 #include <filesystem>
 
 #include "engine/working_folder.h"
-#include "platform/text.h"
 #include "sysinfo/os_identification.h"
 #include "tests/engine/update_test_support.h"
 #include "tests/support/pe_fixtures.h"
@@ -17,16 +16,6 @@ namespace {
 namespace fs = std::filesystem;
 using maj::testing::ReadFileText;
 using testing::UpdateRunTest;
-
-// Names in `folder` matching `name` ignoring case.
-std::vector<std::string> EntriesNamed(const std::string& folder, const std::string& name) {
-  std::vector<std::string> found;
-  for (const auto& entry : fs::directory_iterator(folder)) {
-    if (platform::EqualsIgnoreCase(entry.path().filename().string(), name))
-      found.push_back(entry.path().filename());
-  }
-  return found;
-}
 
 TEST_F(UpdateRunTest, NewerFilesAreFetchedInstalledAndRegisteredWithEventsInOrder) {
   machine_.InstallRegsvr32();
@@ -52,8 +41,9 @@ TEST_F(UpdateRunTest, NewerFilesAreFetchedInstalledAndRegisteredWithEventsInOrde
                                   "OldNew:130110,130111",
                               }));
   EXPECT_EQ(ReadFileText(machine_.bin() + "/report.ocx"), "ocx version 1");
-  EXPECT_EQ(EntriesNamed(machine_.app(), "orv_spec.exe"), std::vector<std::string>{"orv_spec.exe"});
+  // The installed copy is replaced under the lowered name, not doubled.
   EXPECT_EQ(ReadFileText(machine_.app() + "/orv_spec.exe"), "main 13.01.0011");
+  EXPECT_FALSE(fs::exists(machine_.app() + "/Orv_Spec.exe"));
   EXPECT_FALSE(fs::exists(machine_.bin() + "/seven.dll"));
   ASSERT_EQ(machine_.Calls().size(), 1u);
   EXPECT_EQ(machine_.Calls()[0].substr(0, machine_.Calls()[0].find(" | ")),
