@@ -1,25 +1,17 @@
 // Fichier's registration of .NET assemblies with the newest installed framework.
-#include "engine/cls_download_manager.h"
 #include "engine/dotnet_framework.h"
 #include "engine/fichier.h"
 #include "engine/run_once.h"
 #include "platform/processes.h"
-#include "sysinfo/os_identification.h"
 
 namespace maj::engine {
-namespace {
-
-constexpr std::int32_t kCodeBase = 1;
-constexpr std::int32_t kDotNetAssembly = 64;
-
-}  // namespace
 
 void Fichier::RegisterAssembly() {
-  if (!(Type & kDotNetAssembly)) return;
+  if (!(Type & kTypeDotNetAssembly)) return;
   const std::string folder = FrameworkFolder();
   if (RegasmExists(folder)) {
     // Not waited for: the outcome of the registration is not watched.
-    platform::StartDetached(AssemblyRegistrationCommand(folder, Path, (Type & kCodeBase) != 0));
+    platform::StartDetached(AssemblyRegistrationCommand(folder, Path, (Type & kTypeCodeBase) != 0));
   } else {
     ShowMessage(std::string(kFrameworkMissingMessage));
   }
@@ -30,7 +22,7 @@ void Fichier::ScheduleAssemblyRegistration() {
   if (!RegasmExists(folder)) ShowMessage(std::string(kFrameworkMissingMessage));
   // The command is kept even without a framework today: one may be installed before the next start.
   const std::string command = AssemblyRegistrationCommand(folder, Path, false);
-  if (sysinfo::GetOSKey() == "`win9x`") {
+  if (batchFile_.is_open()) {
     batchFile_ << command << "\r\n";
   } else {
     WriteRunOnceCommand("regasm " + Nom, command);

@@ -8,9 +8,27 @@ cls_DownloadManager::cls_DownloadManager(cls_DownloadManagerListener* listener, 
     : listener_(listener), host_(std::move(host)) {}
 
 cls_DownloadManager::~cls_DownloadManager() {
-  // The current record and file may be held elsewhere and outlive the engine: stop them reporting here.
+  // The current record and file may be held elsewhere and outlive the engine.
+  SetCurrentFile(nullptr);
+  SetCurrentFichier(nullptr);
+}
+
+void cls_DownloadManager::SetCurrentFile(std::shared_ptr<transfer::cls_File> next) {
   if (cFile) cFile->SetListener(nullptr);
-  if (cFichier) cFichier->SetListener(nullptr);
+  cFile = std::move(next);
+  if (cFile) cFile->SetListener(this);
+}
+
+void cls_DownloadManager::SetCurrentFichier(std::shared_ptr<Fichier> next) {
+  if (cFichier) {
+    cFichier->SetListener(nullptr);
+    cFichier->SetHost(nullptr);
+  }
+  cFichier = std::move(next);
+  if (cFichier) {
+    cFichier->SetListener(this);
+    cFichier->SetHost(&host_);
+  }
 }
 
 void cls_DownloadManager::UploadInProgress(std::string& Filename) {

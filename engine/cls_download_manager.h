@@ -2,24 +2,16 @@
 // The update engine: the update check and the retrieval and installation run it starts, and the publishing
 // queue. Everything runs synchronously on the caller's thread; progress reaches the listener as events.
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/download_manager_listener.h"
+#include "engine/engine_host.h"
 #include "engine/fichier.h"
 #include "transfer/cls_file.h"
 
 namespace maj::engine {
-
-// What the screen lends the engine. Both may be left empty (tests, command-line use).
-struct EngineHost {
-  // Lets the screen handle its pending events; called between polls while a started program runs.
-  std::function<void()> ProcessPendingEvents;
-  // Shows a French message to the user (OK button) and returns once it is closed.
-  std::function<void(const std::string& message)> ShowMessage;
-};
 
 class cls_DownloadManager : private transfer::cls_FileListener, private FichierListener {
  public:
@@ -51,6 +43,11 @@ class cls_DownloadManager : private transfer::cls_FileListener, private FichierL
   bool IsConditionMet(const std::string& condition, std::int16_t typeCondition);
   void RunUpdate();
   void RetrieveConditionalFiles();
+
+  // Make `next` the current record / file: only the current one reports to the engine and uses its host,
+  // so that none is left pointing at the engine once it is gone.
+  void SetCurrentFile(std::shared_ptr<transfer::cls_File> next);
+  void SetCurrentFichier(std::shared_ptr<Fichier> next);
 
   // Relays of cFile's and cFichier's events to the listener, same text.
   void UploadInProgress(std::string& Filename) override;

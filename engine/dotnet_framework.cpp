@@ -6,6 +6,12 @@
 #include "platform/paths.h"
 
 namespace maj::engine {
+namespace {
+
+// The registration program of a framework folder.
+std::string RegasmPath(std::string_view frameworkFolder) { return std::string(frameworkFolder) + "\\regasm.exe"; }
+
+}  // namespace
 
 std::string HighestFrameworkVersion(const std::vector<std::string>& versions) {
   if (versions.empty()) return std::string();
@@ -26,7 +32,6 @@ std::string FrameworkFolder() {
   return installRoot + "v" + HighestFrameworkVersion(versions);
 }
 
-std::string RegasmPath(std::string_view frameworkFolder) { return std::string(frameworkFolder) + "\\regasm.exe"; }
 
 bool RegasmExists(std::string_view frameworkFolder) {
   return platform::CurrentFileOperations().FileExists(platform::ToLocalPath(RegasmPath(frameworkFolder)));

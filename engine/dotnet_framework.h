@@ -18,9 +18,6 @@ std::string HighestFrameworkVersion(const std::vector<std::string>& versions);
 // as the registry gives it (it may be a Windows path).
 std::string FrameworkFolder();
 
-// The registration program of `frameworkFolder`: the folder followed by "\regasm.exe".
-std::string RegasmPath(std::string_view frameworkFolder);
-
 // True when the registration program of `frameworkFolder` exists on this machine.
 bool RegasmExists(std::string_view frameworkFolder);
 

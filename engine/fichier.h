@@ -7,10 +7,9 @@
 #include <string_view>
 
 #include "archive/rx_unrar.h"
+#include "engine/engine_host.h"
 
 namespace maj::engine {
-
-struct EngineHost;
 
 // Events of Fichier, in declaration order, raised synchronously inside its install operation.
 class FichierListener {
@@ -26,6 +25,11 @@ class FichierListener {
 // case), the bin folder (created when missing) for any other. The name is joined as given; opening the
 // result matches each component ignoring letter case.
 std::string InstalledPath(std::string_view nom);
+
+// Flags of Fichier::Type (column TYPE).
+inline constexpr std::int32_t kTypeCodeBase = 1;         // register the .NET assembly with its code base
+inline constexpr std::int32_t kTypeRegisterInPlace = 2;  // register the component in place
+inline constexpr std::int32_t kTypeDotNetAssembly = 64;  // a .NET assembly
 
 class Fichier : private archive::CRxUnrarListener {
  public:
@@ -76,7 +80,8 @@ class Fichier : private archive::CRxUnrarListener {
   }
   // Registers an installed .NET assembly (flag 64) with the newest framework, at once.
   void RegisterAssembly();
-  // Schedules the registration of an assembly that could not be replaced yet for the next start.
+  // Schedules the registration of an assembly that could not be replaced yet for the next start: a line of
+  // the open batch file when there is one, else a run-once value.
   void ScheduleAssemblyRegistration();
   void ShowMessage(const std::string& message) const;
 

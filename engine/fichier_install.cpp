@@ -7,7 +7,6 @@
 #include <stdexcept>
 
 #include "engine/action_command.h"
-#include "engine/cls_download_manager.h"
 #include "engine/component_registration.h"
 #include "engine/fichier.h"
 #include "engine/published_name.h"
@@ -21,9 +20,6 @@
 
 namespace maj::engine {
 namespace {
-
-constexpr std::int32_t kRegisterInPlace = 2;
-constexpr std::int32_t kDotNetAssembly = 64;
 
 constexpr std::int32_t kExtractRar = 2;
 constexpr std::int32_t kStartAndWait = 3;
@@ -64,7 +60,7 @@ bool Fichier::ProcessAction() {
   bool result = false;
   if (action1 == 0 && fetchedCopyExists) {
     if (files.MoveFile(Path, installed)) {
-      if (Type & kRegisterInPlace) {
+      if (Type & kTypeRegisterInPlace) {
         if (listener_) listener_->Register(Nom);
         DLLSelfRegister(installed, systemFolder);
       }
@@ -88,11 +84,11 @@ bool Fichier::ProcessAction() {
       } else {
         files.MoveFileAtNextStart(Path, installed);
       }
-      if (Type & kRegisterInPlace) {
+      if (Type & kTypeRegisterInPlace) {
         WriteRunOnceCommand("register " + Nom, RegisterAtNextStartCommand(systemFolder, installed));
       }
       Path = installed;
-      if (Type & kDotNetAssembly) ScheduleAssemblyRegistration();
+      if (Type & kTypeDotNetAssembly) ScheduleAssemblyRegistration();
       if (win9x) {
         batchFile_ << "exit\r\n";
         batchFile_.close();

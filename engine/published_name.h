@@ -5,11 +5,9 @@
 
 namespace maj::engine {
 
-// True when `nom` names a file without any folder: not empty, not "." or "..", and without "/", "\", ":"
-// or NUL. Any other name could write outside the working, bin or application folder.
-bool IsPlainFileName(std::string_view nom);
-
-// Throws std::runtime_error with a French description naming `nom` unless IsPlainFileName(nom).
+// Throws std::runtime_error with a French description naming `nom` unless it names a file without any
+// folder: not empty, not "." or "..", and without "/", "\", ":" or NUL. Any other name could write outside
+// the working, bin or application folder.
 void RequirePlainFileName(std::string_view nom);
 
 }  // namespace maj::engine

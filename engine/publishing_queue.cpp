@@ -15,10 +15,7 @@ void cls_DownloadManager::AddFileToUpload(std::shared_ptr<transfer::cls_File> Fi
 void cls_DownloadManager::ProcessUpload() {
   const std::size_t count = uploadQueue_.size();
   for (std::size_t index = 0; index < count; ++index) {
-    // Only the current record reports to the engine.
-    if (cFile) cFile->SetListener(nullptr);
-    cFile = uploadQueue_[index];
-    cFile->SetListener(this);
+    SetCurrentFile(uploadQueue_[index]);
     cFile->Upload();
   }
 }

@@ -8,7 +8,6 @@
 #include "db/query_helpers.h"
 #include "db/result_set.h"
 #include "engine/cls_download_manager.h"
-#include "engine/current_fichier.h"
 #include "engine/install_conditions.h"
 #include "sysinfo/os_identification.h"
 
@@ -59,7 +58,7 @@ void cls_DownloadManager::Test_Version(bool& forcer) {
         db::kCursorDynamic);
     for (; names.IsOpen() && !names.AtEnd(); names.MoveNext()) {
       auto fichier = std::make_shared<Fichier>();
-      MakeCurrentFichier(cFichier, fichier, this, &host_);
+      SetCurrentFichier(fichier);
       fichier->Nom = names.Field("nom").AsText();
 
       db::ResultSet newest =

@@ -5,7 +5,6 @@
 #include "db/database.h"
 #include "db/result_set.h"
 #include "engine/cls_download_manager.h"
-#include "engine/current_fichier.h"
 #include "engine/main_version_number.h"
 #include "engine/published_name.h"
 #include "engine/working_folder.h"
@@ -24,13 +23,11 @@ void cls_DownloadManager::RunUpdate() {
   const std::string key = sysinfo::GetOSKey();
   platform::FileOperations& files = platform::CurrentFileOperations();
   for (const std::shared_ptr<Fichier>& fichier : updateList_) {
-    MakeCurrentFichier(cFichier, fichier, this, &host_);
+    SetCurrentFichier(fichier);
     RequirePlainFileName(fichier->Nom);
     std::string archivePath = platform::JoinPath(workingFolder, fichier->Nom + ".zip");
 
-    if (cFile) cFile->SetListener(nullptr);
-    cFile = std::make_shared<transfer::cls_File>();
-    cFile->SetListener(this);
+    SetCurrentFile(std::make_shared<transfer::cls_File>());
     cFile->Download(workingFolder + "/", fichier->Nom, fichier->Version, key);
 
     if (!files.FileExists(archivePath)) archivePath += ".001";
@@ -53,7 +50,7 @@ void cls_DownloadManager::RunUpdate() {
   bool restart = false;
   bool keepWorkingFolder = false;
   for (const std::shared_ptr<Fichier>& fichier : installList_) {
-    MakeCurrentFichier(cFichier, fichier, this, &host_);
+    SetCurrentFichier(fichier);
     restart = fichier->ProcessAction() || restart;
     keepWorkingFolder = keepWorkingFolder || fichier->WaitsForNextStart();
   }
@@ -96,14 +93,17 @@ void cls_DownloadManager::RetrieveConditionalFiles() {
         " where `condition` = ?",
         {db::Parameter::Text(condition)});
     for (; rows.IsOpen() && !rows.AtEnd(); rows.MoveNext()) {
-      std::string nom = rows.Field("nom").AsText();
-      if (listener_) listener_->DownloadFileEvent(nom);
+      const std::string nom = rows.Field("nom").AsText();
+      if (listener_) {
+        std::string shown = nom;  // the listener's copy: what it does with it never changes the file
+        listener_->DownloadFileEvent(shown);
+      }
       RequirePlainFileName(nom);
       const std::string path = platform::JoinPath(workingFolder, nom);
       rows.SaveFieldToFile("data", path);
 
       auto fichier = std::make_shared<Fichier>();
-      MakeCurrentFichier(cFichier, fichier, this, &host_);
+      SetCurrentFichier(fichier);
       fichier->Path = path;
       fichier->Nom = nom;
       fichier->action1 = static_cast<std::int32_t>(rows.Field("action1").AsInteger());

@@ -49,6 +49,13 @@ bool IsSkippedLine(std::string_view line) {
          platform::StartsWithIgnoreCase(line, "echo ");
 }
 
+// regsvr32.exe and regasm.exe, which the updater names in its commands and which a Linux machine usually
+// lacks.
+bool IsRegistrationProgram(const std::string& localProgram) {
+  const std::string name = platform::FileName(localProgram);
+  return platform::EqualsIgnoreCase(name, "regsvr32.exe") || platform::EqualsIgnoreCase(name, "regasm.exe");
+}
+
 // "/y", "/-y", "/b"...: a copy switch, not a path (which on this system may start with "/" too).
 bool IsCopySwitch(std::string_view word) {
   return word.size() >= 2 && word.size() <= 3 && word[0] == '/' && word.find('/', 1) == std::string_view::npos;
@@ -128,9 +135,10 @@ bool RunCommand(std::string_view commandLine, std::ostream& log) {
     return RunBatchFile(command.program, log);
   }
   const std::string program = platform::ToLocalPath(command.program);
-  if (program.find('/') != std::string::npos && !std::filesystem::exists(Local(program))) {
+  if (program.find('/') != std::string::npos && IsRegistrationProgram(program) &&
+      !std::filesystem::exists(Local(program))) {
     // As the in-place registration does, a registration program that this machine lacks is skipped.
-    log << "maj-pending : programme introuvable, commande ignorée : " << commandLine << "\n";
+    log << "maj-pending : programme d'inscription introuvable, commande ignorée : " << commandLine << "\n";
     return true;
   }
   std::optional<platform::ChildProcess> child =

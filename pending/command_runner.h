@@ -15,9 +15,9 @@ struct CommandLine {
 CommandLine SplitProgram(std::string_view commandLine);
 
 // Runs `commandLine` and waits for it. A program whose name ends in ".bat" or ".cmd" is a batch file and is
-// run by RunBatchFile; any other is started with its parameters. A program that does not exist (regsvr32.exe
-// or regasm.exe on a machine without them) is skipped with a notice on `log`. Returns false (and says why on
-// `log`) when the command cannot be started or ends with a non-zero exit code.
+// run by RunBatchFile; any other is started with its parameters. A missing regsvr32.exe or regasm.exe (a
+// machine without them) is skipped with a notice on `log`. Returns false (and says why on `log`) when the
+// command cannot be started or ends with a non-zero exit code.
 bool RunCommand(std::string_view commandLine, std::ostream& log);
 
 // Runs the lines of a batch file that the updater writes, in order, each ended by CR LF or LF:

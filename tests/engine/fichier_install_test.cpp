@@ -13,26 +13,17 @@ namespace {
 
 namespace fs = std::filesystem;
 using maj::testing::ReadFileText;
-using testing::FileInUse;
 using testing::InstallMachine;
-using testing::RecordingFichierListener;
 using testing::Windows;
 
-// A fetched file in the working folder, ready to install.
-std::shared_ptr<Fichier> Fetched(const InstallMachine& machine, const std::string& nom, const std::string& content,
-                                 std::int32_t type = 0) {
-  auto fichier = std::make_shared<Fichier>();
-  fichier->Nom = nom;
-  fichier->Type = type;
-  fichier->Path = machine.Write(machine.working() + "/" + nom, content);
-  return fichier;
-}
+// The first word and the arguments a recorder was started with, without the folder it ran in.
+std::string Command(const std::string& call) { return call.substr(0, call.find(" | ")); }
 
 TEST(FichierInstallTest, ComponentIsRegisteredInPlaceAfterTheRegisterEvent) {
   InstallMachine machine;
   machine.InstallRegsvr32();
-  auto fichier = Fetched(machine, "Report.ocx", "ocx", 2);
-  RecordingFichierListener listener;
+  auto fichier = machine.Fetched("Report.ocx", "ocx", 2);
+  testing::RecordingFichierListener listener;
   bool registeredBeforeEvent = true;
   listener.onRegister = [&] { registeredBeforeEvent = !machine.Calls().empty(); };
   fichier->SetListener(&listener);
@@ -40,31 +31,28 @@ TEST(FichierInstallTest, ComponentIsRegisteredInPlaceAfterTheRegisterEvent) {
   EXPECT_FALSE(fichier->ProcessAction());
   const std::string installed = machine.bin() + "/report.ocx";
   EXPECT_EQ(ReadFileText(installed), "ocx");
+  EXPECT_EQ(fichier->Path, installed);
   EXPECT_EQ(listener.events, (std::vector<std::string>{"ProcessAction Report.ocx", "Register report.ocx"}));
   EXPECT_FALSE(registeredBeforeEvent);
   // Waited for: the registration has run when the install returns.
   ASSERT_EQ(machine.Calls().size(), 1u);
-  EXPECT_EQ(machine.Calls()[0].substr(0, machine.Calls()[0].find(" | ")), "regsvr32.exe /s " + installed);
-}
+  EXPECT_EQ(Command(machine.Calls()[0]), "regsvr32.exe /s " + installed);
 
-TEST(FichierInstallTest, WithoutRegsvr32TheRegistrationIsSkippedAndTheInstallStillSucceeds) {
-  InstallMachine machine;
-  auto fichier = Fetched(machine, "report.ocx", "ocx", 2);
-  EXPECT_FALSE(fichier->ProcessAction());
-  EXPECT_EQ(ReadFileText(machine.bin() + "/report.ocx"), "ocx");
+  // Without regsvr32 the registration is skipped and the install still succeeds.
+  InstallMachine bare;
+  EXPECT_FALSE(bare.Fetched("report.ocx", "ocx", 2)->ProcessAction());
+  EXPECT_EQ(ReadFileText(bare.bin() + "/report.ocx"), "ocx");
 }
 
 TEST(FichierInstallTest, FileInUseOnWin9xGoesThroughABatchFileRunOnce) {
   InstallMachine machine(Windows::Win9x);
   machine.InstallFramework({"2.0.50727"}, "2.0.50727", true);
   const std::string installed = machine.Write(machine.bin() + "/tools.dll", "old");
-  auto fichier = Fetched(machine, "Tools.dll", "new", 64 | 1);
+  auto fichier = machine.Fetched("Tools.dll", "new", 64 | 1);
   const std::string fetched = fichier->Path;
-  {
-    FileInUse inUse("tools.dll");
-    platform::ScopedFileOperationsOverride override(inUse);
-    EXPECT_TRUE(fichier->ProcessAction());
-  }
+  EXPECT_TRUE(testing::ProcessActionWhileInUse(*fichier, "tools.dll"));
+
+  EXPECT_EQ(fichier->Path, installed);
   EXPECT_TRUE(machine.PendingMoves().empty());
   EXPECT_EQ(machine.RunOnce("run batch tools.dll"), "\"" + fetched + ".bat\"");
   EXPECT_EQ(machine.RunOnce("regasm tools.dll"), "<absent>");
@@ -79,22 +67,22 @@ TEST(FichierInstallTest, FileInUseOnWin9xGoesThroughABatchFileRunOnce) {
   EXPECT_EQ(ReadFileText(installed), "new");
   EXPECT_EQ(machine.RunOnce("run batch tools.dll"), "<absent>");
   ASSERT_EQ(machine.Calls().size(), 1u);
-  EXPECT_EQ(machine.Calls()[0].substr(0, machine.Calls()[0].find(" | ")), "regasm.exe /tlb " + installed);
+  EXPECT_EQ(Command(machine.Calls()[0]), "regasm.exe /tlb " + installed);
 }
 
 TEST(FichierInstallTest, ActionsRunWithoutMovingTheFileButTheOldCopyIsDeleted) {
   InstallMachine machine;
   machine.Write(machine.bin() + "/pack.dat", "old installed copy");
-  auto fichier = Fetched(machine, "pack.dat", "package");
+  auto fichier = machine.Fetched("pack.dat", "package");
   fichier->action1 = 1;
   fichier->action2 = 4;
   fichier->action3 = 5;
   EXPECT_TRUE(fichier->ProcessAction());  // code 5 asks for a restart
   EXPECT_FALSE(fs::exists(machine.bin() + "/pack.dat"));
   EXPECT_EQ(ReadFileText(machine.working() + "/pack.dat"), "package");
-  EXPECT_FALSE(fichier->WaitsForNextStart());
 
-  auto quiet = Fetched(machine, "quiet.dat", "x");
+  // Codes 1 and 4 do nothing.
+  auto quiet = machine.Fetched("quiet.dat", "x");
   quiet->action1 = 1;
   quiet->action2 = 4;
   EXPECT_FALSE(quiet->ProcessAction());
@@ -105,12 +93,11 @@ TEST(FichierInstallTest, ActionsRunWithoutMovingTheFileButTheOldCopyIsDeleted) {
 TEST(FichierInstallTest, MissingFetchedCopyLeavesTheInstalledFileAlone) {
   InstallMachine machine;
   const std::string installed = machine.Write(machine.bin() + "/twice.txt", "installed");
-  auto fichier = std::make_shared<Fichier>();
-  fichier->Nom = "twice.txt";
-  fichier->Path = machine.working() + "/twice.txt";  // moved away by an earlier entry
-  EXPECT_FALSE(fichier->ProcessAction());
+  Fichier fichier;
+  fichier.Nom = "twice.txt";
+  fichier.Path = machine.working() + "/twice.txt";  // moved away by an earlier entry
+  EXPECT_FALSE(fichier.ProcessAction());
   EXPECT_EQ(ReadFileText(installed), "installed");
-  EXPECT_FALSE(fichier->WaitsForNextStart());
   EXPECT_TRUE(machine.PendingMoves().empty());
 }
 

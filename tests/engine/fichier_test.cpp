@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "engine/published_name.h"
 #include "platform/paths.h"
 #include "tests/support/pe_fixtures.h"
 #include "tests/support/temp_folder.h"
@@ -71,6 +72,14 @@ TEST_F(FichierTest, BinFolderIsCreatedWhenMissing) {
   EXPECT_TRUE(fs::is_directory(app_.path() / "bin"));
   EXPECT_EQ(InstalledPath("report.ocx"), app_.str() + "/bin/report.ocx");
   EXPECT_EQ(InstalledPath("setup.EXE"), app_.str() + "/setup.EXE");
+}
+
+TEST(PublishedNameTest, NamesThatCouldLeaveTheirFolderAreRefused) {
+  for (const std::string_view bad : {"", ".", "..", "../x.dll", "..\\x.dll", "c:x.dll", "/etc/x"}) {
+    EXPECT_THROW(RequirePlainFileName(bad), std::runtime_error) << bad;
+  }
+  EXPECT_THROW(RequirePlainFileName(std::string_view("a\0b", 3)), std::runtime_error);
+  EXPECT_NO_THROW(RequirePlainFileName("l'aide..chm"));
 }
 
 }  // namespace

@@ -17,6 +17,9 @@ namespace maj::engine::testing {
 
 using platform::RegistryRoot;
 
+constexpr const char* kRunOnceKey = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+constexpr const char* kSessionManagerKey = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+
 InstallMachine::InstallMachine(Windows version) {
   // A blank in the application folder, as under "Program Files".
   app_ = root_.str() + "/Program Files/App";
@@ -32,7 +35,14 @@ InstallMachine::InstallMachine(Windows version) {
   Registry().WriteString(RegistryRoot::LocalMachine,
                          "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment",
                          "PROCESSOR_ARCHITECTURE", "x86");
-  SetWindows(version);
+  if (version == Windows::Win9x) {
+    Registry().WriteString(RegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
+                           "VersionNumber", "4.10.2222");
+  } else {
+    Registry().WriteString(RegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
+                           "CurrentVersion", "5.1");
+  }
+  sysinfo::ResetOSIdentificationForTesting();
 }
 
 InstallMachine::~InstallMachine() {
@@ -41,33 +51,19 @@ InstallMachine::~InstallMachine() {
   sysinfo::ResetOSIdentificationForTesting();
 }
 
-void InstallMachine::SetWindows(Windows version) {
-  platform::RegistryFile registry = Registry();
-  registry.DeleteValue(RegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
-                       "CurrentVersion");
-  registry.DeleteValue(RegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
-                       "VersionNumber");
-  switch (version) {
-    case Windows::XP:
-      registry.WriteString(RegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
-                           "CurrentVersion", "5.1");
-      break;
-    case Windows::Seven:
-      registry.WriteString(RegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
-                           "CurrentVersion", "6.1");
-      break;
-    case Windows::Win9x:
-      registry.WriteString(RegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
-                           "VersionNumber", "4.10.2222");
-      break;
-  }
-  sysinfo::ResetOSIdentificationForTesting();
-}
-
 std::string InstallMachine::Write(const std::string& path, const std::string& content) const {
   std::filesystem::create_directories(std::filesystem::path(path).parent_path());
   std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
   return path;
+}
+
+std::shared_ptr<Fichier> InstallMachine::Fetched(const std::string& nom, const std::string& content,
+                                                 std::int32_t type) const {
+  auto fichier = std::make_shared<Fichier>();
+  fichier->Nom = nom;
+  fichier->Type = type;
+  fichier->Path = Write(working_ + "/" + nom, content);
+  return fichier;
 }
 
 std::string InstallMachine::WriteRecorder(const std::string& path, const std::string& extra) const {
@@ -132,6 +128,12 @@ bool FileInUse::MoveFile(const std::string& from, const std::string& to) {
 
 void FileInUse::MoveFileAtNextStart(const std::string& from, const std::string& to) {
   real_->MoveFileAtNextStart(from, to);
+}
+
+bool ProcessActionWhileInUse(Fichier& fichier, const std::string& fileName) {
+  FileInUse inUse(fileName);
+  platform::ScopedFileOperationsOverride override(inUse);
+  return fichier.ProcessAction();
 }
 
 int RunMajPending(const InstallMachine& machine) {

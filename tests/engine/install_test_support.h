@@ -2,7 +2,9 @@
 // A machine for install tests: a temporary application folder with its bin and working folders, a registry
 // file naming the Windows version, a Windows folder with a system folder, and helper programs (shell
 // scripts) that record how they were started.
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,11 +16,8 @@
 
 namespace maj::engine::testing {
 
-inline constexpr const char* kRunOnceKey = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
-inline constexpr const char* kSessionManagerKey = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
-
 // The Windows versions the tests run as.
-enum class Windows { XP, Win9x, Seven };
+enum class Windows { XP, Win9x };
 
 class InstallMachine {
  public:
@@ -32,10 +31,10 @@ class InstallMachine {
   platform::RegistryFile Registry() const { return platform::RegistryFile(registryPath_); }
   const std::string& registryPath() const { return registryPath_; }
 
-  // Changes the Windows version the engine sees.
-  void SetWindows(Windows version);
   // Writes a file (folders created) and returns its path.
   std::string Write(const std::string& path, const std::string& content) const;
+  // A file fetched into the working folder, ready to install.
+  std::shared_ptr<Fichier> Fetched(const std::string& nom, const std::string& content, std::int32_t type = 0) const;
   // Writes an executable shell script that appends "<its name> <arguments> | <current folder>" to
   // <app>/calls.txt, then runs `extra` (shell text).
   std::string WriteRecorder(const std::string& path, const std::string& extra = "") const;
@@ -77,6 +76,18 @@ class FileInUse : public platform::FileOperations {
   bool IsInUse(const std::string& path) const;
   std::string fileName_;
   std::unique_ptr<platform::FileOperations> real_;
+};
+
+// Installs `fichier` while the installed file named `fileName` is in use; returns ProcessAction's result.
+bool ProcessActionWhileInUse(Fichier& fichier, const std::string& fileName);
+
+// A host whose messages are recorded.
+struct RecordingHost {
+  RecordingHost() = default;
+  RecordingHost(const RecordingHost&) = delete;
+  RecordingHost& operator=(const RecordingHost&) = delete;
+  std::vector<std::string> messages;
+  EngineHost host{{}, [this](const std::string& message) { messages.push_back(message); }};
 };
 
 // Records the events of Fichier.

@@ -2,6 +2,7 @@
 // assembly registration.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -27,13 +28,6 @@ std::string RarFixture(const std::string& name) {
     shared = folder / "shared";
   }
   return (shared / "fixtures/rar" / name).string();
-}
-
-std::shared_ptr<Fichier> Conditional(const InstallMachine& machine, const std::string& nom) {
-  auto fichier = std::make_shared<Fichier>();
-  fichier->Nom = nom;
-  fichier->Path = machine.Write(machine.working() + "/" + nom, "payload");
-  return fichier;
 }
 
 TEST(ActionCommandTest, SplitsAfterTheWorkingFolderAndExpandsMaj) {
@@ -64,13 +58,13 @@ TEST(ActionCommandTest, SplitsAfterTheWorkingFolderAndExpandsMaj) {
 TEST(PostInstallActionTest, StartsTheProgramInTheWorkingFolderAndWaitsForIt) {
   InstallMachine machine;
   // The script outlives several polls, then leaves a mark: the install must not return before.
-  auto fichier = Conditional(machine, "setup.zip");
+  auto fichier = machine.Fetched("setup.zip", "payload");
   machine.WriteRecorder(machine.working() + "/setup.sh",
                         "sleep 0.3; echo done > '" + machine.app() + "/done.txt'");
   fichier->action1 = 3;
   fichier->actionData1 = "%MAJ%\\setup.sh /S /v";
   int polls = 0;
-  EngineHost host{[&] { ++polls; }, {}};
+  const EngineHost host{[&] { ++polls; }, {}};
   fichier->SetHost(&host);
 
   EXPECT_FALSE(fichier->ProcessAction());
@@ -85,33 +79,31 @@ TEST(PostInstallActionTest, ExtractsEveryVolumeOfARarArchiveIntoTheWorkingFolder
     const std::string name = std::string("test_rar_multivolume_single_file.") + part + ".rar";
     fs::copy_file(RarFixture(name), machine.working() + "/" + name);
   }
-  auto fichier = std::make_shared<Fichier>();
-  fichier->Nom = "test_rar_multivolume_single_file.part1.rar";
-  fichier->Path = machine.working() + "/" + fichier->Nom;
-  fichier->action1 = 2;
-  fichier->actionData1 = "%maj%\\test_rar_multivolume_single_file.part1.rar";
-  fichier->action2 = 5;
-
-  EXPECT_TRUE(fichier->ProcessAction());
+  Fichier fichier;
+  fichier.Nom = "test_rar_multivolume_single_file.part1.rar";
+  fichier.Path = machine.working() + "/" + fichier.Nom;
+  fichier.action1 = 2;
+  fichier.actionData1 = "%maj%\\test_rar_multivolume_single_file.part1.rar";
+  fichier.action2 = 5;
+  EXPECT_TRUE(fichier.ProcessAction());
   // The one entry spans the three volumes.
   EXPECT_EQ(fs::file_size(machine.working() + "/LibarchiveAddingTest.html"), 20111u);
-}
 
-TEST(PostInstallActionTest, EmptyRarActionDataExtractsTheFileItself) {
-  InstallMachine machine;
+  // Without action data the file itself is the archive.
   fs::copy_file(RarFixture("test_read_format_rar.rar"), machine.working() + "/pack.rar");
-  auto fichier = std::make_shared<Fichier>();
-  fichier->Nom = "pack.rar";
-  fichier->Path = machine.working() + "/pack.rar";
-  fichier->action1 = 2;
-  EXPECT_FALSE(fichier->ProcessAction());
+  Fichier pack;
+  pack.Nom = "pack.rar";
+  pack.Path = machine.working() + "/pack.rar";
+  pack.action1 = 2;
+  EXPECT_FALSE(pack.ProcessAction());
   EXPECT_TRUE(fs::exists(machine.working() + "/test.txt"));
 }
 
 TEST(DotNetFrameworkTest, HighestVersionWhateverTheOrder) {
-  EXPECT_EQ(HighestFrameworkVersion({"1.1.4322", "2.0.50727", "4.0.30319"}), "4.0.30319");
-  EXPECT_EQ(HighestFrameworkVersion({"4.0.30319", "1.1.4322", "2.0.50727"}), "4.0.30319");
-  EXPECT_EQ(HighestFrameworkVersion({"2.0.50727", "4.0.30319", "1.1.4322"}), "4.0.30319");
+  std::vector<std::string> versions = {"1.1.4322", "2.0.50727", "4.0.30319"};
+  do {
+    EXPECT_EQ(HighestFrameworkVersion(versions), "4.0.30319");
+  } while (std::next_permutation(versions.begin(), versions.end()));
   EXPECT_EQ(HighestFrameworkVersion({"2.0.50727", "2.0.50727.0"}), "2.0.50727.0");
   EXPECT_EQ(HighestFrameworkVersion({"2.0.50727.0", "2.0.50727"}), "2.0.50727.0");
   EXPECT_EQ(HighestFrameworkVersion({}), "");
@@ -142,49 +134,32 @@ std::vector<std::string> WaitForCalls(const InstallMachine& machine) {
 TEST(AssemblyRegistrationTest, InstalledAssemblyIsRegisteredWithItsCodeBase) {
   InstallMachine machine;
   machine.InstallFramework({"4.0.30319", "1.1.4322", "2.0.50727"}, "4.0.30319", true);
-  auto fichier = std::make_shared<Fichier>();
-  fichier->Nom = "Billet.dll";
-  fichier->Type = 64 | 1;
-  fichier->Path = machine.Write(machine.working() + "/Billet.dll", "assembly");
-  std::vector<std::string> messages;
-  EngineHost host{{}, [&](const std::string& message) { messages.push_back(message); }};
-  fichier->SetHost(&host);
+  auto fichier = machine.Fetched("Billet.dll", "assembly", 64 | 1);
+  testing::RecordingHost host;
+  fichier->SetHost(&host.host);
 
   EXPECT_FALSE(fichier->ProcessAction());
   const std::vector<std::string> calls = WaitForCalls(machine);
   ASSERT_EQ(calls.size(), 1u);
   EXPECT_EQ(calls[0].substr(0, calls[0].find(" | ")),
             "regasm.exe /tlb " + machine.bin() + "/billet.dll /codebase");
-  EXPECT_TRUE(messages.empty());
-}
+  EXPECT_TRUE(host.messages.empty());
 
-TEST(AssemblyRegistrationTest, NoFrameworkShowsTheMessage) {
-  InstallMachine machine;
-  auto fichier = std::make_shared<Fichier>();
-  fichier->Nom = "billet.dll";
-  fichier->Type = 64;
-  fichier->Path = machine.Write(machine.working() + "/billet.dll", "assembly");
-  std::vector<std::string> messages;
-  EngineHost host{{}, [&](const std::string& message) { messages.push_back(message); }};
-  fichier->SetHost(&host);
-  EXPECT_FALSE(fichier->ProcessAction());
-  EXPECT_EQ(messages, std::vector<std::string>{"Le framework .net n'est pas installé !"});
-  EXPECT_EQ(ReadFileText(machine.bin() + "/billet.dll"), "assembly");
+  // Without a framework the message is shown and the file is still installed.
+  InstallMachine bare;
+  auto other = bare.Fetched("billet.dll", "assembly", 64);
+  other->SetHost(&host.host);
+  EXPECT_FALSE(other->ProcessAction());
+  EXPECT_EQ(host.messages, std::vector<std::string>{"Le framework .net n'est pas installé !"});
+  EXPECT_EQ(ReadFileText(bare.bin() + "/billet.dll"), "assembly");
 }
 
 TEST(AssemblyRegistrationTest, ScheduledRegistrationHasNoCodeBaseAndIsKeptWithoutFramework) {
   InstallMachine machine;
   machine.InstallFramework({"2.0.50727", "2.0.50727.0"}, "2.0.50727.0", true);
   const std::string installed = machine.Write(machine.bin() + "/billet.dll", "old");
-  auto fichier = std::make_shared<Fichier>();
-  fichier->Nom = "billet.dll";
-  fichier->Type = 64 | 1;
-  fichier->Path = machine.Write(machine.working() + "/billet.dll", "new");
-  {
-    testing::FileInUse inUse("billet.dll");
-    platform::ScopedFileOperationsOverride override(inUse);
-    EXPECT_TRUE(fichier->ProcessAction());
-  }
+  auto fichier = machine.Fetched("billet.dll", "new", 64 | 1);
+  EXPECT_TRUE(testing::ProcessActionWhileInUse(*fichier, "billet.dll"));
   EXPECT_EQ(machine.RunOnce("regasm billet.dll"),
             "\"" + machine.frameworkRoot() + "v2.0.50727.0\\regasm.exe\" /tlb \"" + installed + "\"");
   EXPECT_TRUE(machine.Calls().empty());
@@ -192,19 +167,11 @@ TEST(AssemblyRegistrationTest, ScheduledRegistrationHasNoCodeBaseAndIsKeptWithou
   // Without any framework the message is shown and the command is still written.
   InstallMachine bare;
   const std::string bareInstalled = bare.Write(bare.bin() + "/billet.dll", "old");
-  auto other = std::make_shared<Fichier>();
-  other->Nom = "billet.dll";
-  other->Type = 64;
-  other->Path = bare.Write(bare.working() + "/billet.dll", "new");
-  std::vector<std::string> messages;
-  EngineHost host{{}, [&](const std::string& message) { messages.push_back(message); }};
-  other->SetHost(&host);
-  {
-    testing::FileInUse inUse("billet.dll");
-    platform::ScopedFileOperationsOverride override(inUse);
-    EXPECT_TRUE(other->ProcessAction());
-  }
-  EXPECT_EQ(messages, std::vector<std::string>{"Le framework .net n'est pas installé !"});
+  auto other = bare.Fetched("billet.dll", "new", 64);
+  testing::RecordingHost host;
+  other->SetHost(&host.host);
+  EXPECT_TRUE(testing::ProcessActionWhileInUse(*other, "billet.dll"));
+  EXPECT_EQ(host.messages, std::vector<std::string>{"Le framework .net n'est pas installé !"});
   EXPECT_EQ(bare.RunOnce("regasm billet.dll"), "\"v\\regasm.exe\" /tlb \"" + bareInstalled + "\"");
 }
 

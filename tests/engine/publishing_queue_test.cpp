@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "engine/cls_download_manager.h"
+#include "tests/engine/update_test_support.h"
 #include "tests/transfer/fichier64_test_support.h"
 #include "transfer/cls_file.h"
 
@@ -14,46 +15,32 @@ using transfer::cls_File;
 using transfer::testing::ReadRows;
 using transfer::testing::StoredRow;
 
-// Records every event of the engine as "event:argument".
-class RecordingEngineListener : public cls_DownloadManagerListener {
- public:
-  void DownloadFileEvent(std::string& Filename) override { events.push_back("download:" + Filename); }
-  void UploadFileEvent(std::string& Filename) override { events.push_back("upload:" + Filename); }
-  void CompressFileEvent(std::string& Filename) override { events.push_back("compress:" + Filename); }
-  void ActionFileEvent(std::string& Filename) override { events.push_back("action:" + Filename); }
-  void RegisterFileEvent(std::string& Filename) override { events.push_back("register:" + Filename); }
-  void DownloadEvent(std::string& message) override { events.push_back("retrieval:" + message); }
-  void EndDownloadEvent(std::string& message) override { events.push_back("end:" + message); }
-  void OldNewOrvSpecVersionEvent(std::int32_t&, std::int32_t&) override { events.push_back("versions"); }
-  void NeedRebootEvent() override { events.push_back("reboot"); }
-  void CheckVersionEvent(std::string& message) override { events.push_back("check:" + message); }
-
-  std::vector<std::string> events;
-};
-
 class PublishingQueueTest : public transfer::testing::Fichier64Test {
  protected:
   std::shared_ptr<cls_File> Record(const std::string& fileName, const std::string& content) {
     return std::make_shared<cls_File>(MakeRecord(fileName, content, "001.000.000"));
   }
+  static std::vector<std::string> StoredNames() {
+    std::vector<std::string> names;
+    for (const StoredRow& row : ReadRows()) names.push_back(row.nom);
+    return names;
+  }
 
-  RecordingEngineListener listener_;
+  testing::RecordingEngineListener listener_;
   cls_DownloadManager engine_{&listener_};
 };
 
 TEST_F(PublishingQueueTest, RecordsAreStoredInQueueOrderWithTheirNoticesInOrder) {
-  for (const char* name : {"b.dll", "a.dll", "c.exe"}) engine_.AddFileToUpload(Record(name, name));
+  engine_.ProcessUpload();  // an empty queue stores and raises nothing
+  EXPECT_TRUE(StoredNames().empty());
+  EXPECT_TRUE(listener_.events.empty());
 
+  for (const char* name : {"b.dll", "a.dll", "c.exe"}) engine_.AddFileToUpload(Record(name, name));
   engine_.ProcessUpload();
 
-  const std::vector<StoredRow> rows = ReadRows();
-  ASSERT_EQ(rows.size(), 3u);
-  EXPECT_EQ(rows[0].nom, "b.dll");
-  EXPECT_EQ(rows[1].nom, "a.dll");
-  EXPECT_EQ(rows[2].nom, "c.exe");
-  EXPECT_EQ(listener_.events, (std::vector<std::string>{"compress:b.dll", "upload:b.dll", "compress:a.dll",
-                                                        "upload:a.dll", "compress:c.exe", "upload:c.exe"}));
-  EXPECT_EQ(engine_.UploadQueue().size(), 3u);
+  EXPECT_EQ(StoredNames(), (std::vector<std::string>{"b.dll", "a.dll", "c.exe"}));
+  EXPECT_EQ(listener_.events, (std::vector<std::string>{"CompressFile:b.dll", "UploadFile:b.dll", "CompressFile:a.dll",
+                                                        "UploadFile:a.dll", "CompressFile:c.exe", "UploadFile:c.exe"}));
 }
 
 TEST_F(PublishingQueueTest, RecordChangedAfterQueueingIsStoredWithItsNewValues) {
@@ -75,13 +62,6 @@ TEST_F(PublishingQueueTest, RecordChangedAfterQueueingIsStoredWithItsNewValues) 
   EXPECT_EQ(engine_.UploadQueue().front(), record);
 }
 
-TEST_F(PublishingQueueTest, EmptyQueueStoresNothingAndRaisesNothing) {
-  engine_.ProcessUpload();
-
-  EXPECT_TRUE(ReadRows().empty());
-  EXPECT_TRUE(listener_.events.empty());
-}
-
 TEST_F(PublishingQueueTest, FailureStopsAtThatRecordAndReachesTheCaller) {
   engine_.AddFileToUpload(Record("a.dll", "contenu"));
   engine_.AddFileToUpload(Record("absent.dll", ""));
@@ -94,10 +74,8 @@ TEST_F(PublishingQueueTest, FailureStopsAtThatRecordAndReachesTheCaller) {
     EXPECT_NE(std::string(error.what()).find("absent.dll"), std::string::npos) << error.what();
   }
 
-  const std::vector<StoredRow> rows = ReadRows();
-  ASSERT_EQ(rows.size(), 1u);
-  EXPECT_EQ(rows[0].nom, "a.dll");
-  EXPECT_EQ(listener_.events.back(), "compress:absent.dll");
+  EXPECT_EQ(StoredNames(), std::vector<std::string>{"a.dll"});
+  EXPECT_EQ(listener_.events.back(), "CompressFile:absent.dll");
 }
 
 TEST_F(PublishingQueueTest, SecondRunStoresEarlierRecordsAgainAsUpdatesAndOnlyTheCurrentRecordReports) {
@@ -110,9 +88,9 @@ TEST_F(PublishingQueueTest, SecondRunStoresEarlierRecordsAgainAsUpdatesAndOnlyTh
 
   engine_.ProcessUpload();
 
-  EXPECT_EQ(ReadRows().size(), 2u);
+  EXPECT_EQ(StoredNames(), (std::vector<std::string>{"a.dll", "b.dll"}));
   EXPECT_EQ(listener_.events,
-            (std::vector<std::string>{"upload:a.dll", "compress:b.dll", "upload:b.dll"}));
+            (std::vector<std::string>{"UploadFile:a.dll", "CompressFile:b.dll", "UploadFile:b.dll"}));
   // The earlier record no longer reports to the engine.
   listener_.events.clear();
   first->SetTypeFichier(2);
@@ -123,7 +101,7 @@ TEST_F(PublishingQueueTest, SecondRunStoresEarlierRecordsAgainAsUpdatesAndOnlyTh
 TEST_F(PublishingQueueTest, RecordOutlivingTheEngineNoLongerReportsToIt) {
   std::shared_ptr<cls_File> record = Record("a.dll", "contenu");
   {
-    RecordingEngineListener gone;
+    testing::RecordingEngineListener gone;
     cls_DownloadManager engine(&gone);
     engine.AddFileToUpload(record);
     engine.ProcessUpload();

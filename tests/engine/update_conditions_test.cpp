@@ -28,6 +28,7 @@ TEST_F(UpdateRunTest, UnmetFileConditionFetchesOnlyThePackageAsStored) {
           .typeCondition = 1});
   Insert(
       {.nom = "crpe32.dll", .data = "engine", .condition = "%WINDIR%\\Crystal\\crpe32.dll", .typeCondition = 1});
+  listener_.overwriteNames = true;
   Check();
 
   EXPECT_EQ(engine_->ConditionsList(), std::vector<std::string>{"%WINDIR%\\Crystal\\crpe32.dll"});

@@ -6,7 +6,6 @@
 #include <filesystem>
 
 #include "engine/working_folder.h"
-#include "platform/text.h"
 #include "sysinfo/os_identification.h"
 #include "tests/engine/update_test_support.h"
 #include "tests/support/pe_fixtures.h"
@@ -17,16 +16,6 @@ namespace {
 namespace fs = std::filesystem;
 using maj::testing::ReadFileText;
 using testing::UpdateRunTest;
-
-// Names in `folder` matching `name` ignoring case.
-std::vector<std::string> EntriesNamed(const std::string& folder, const std::string& name) {
-  std::vector<std::string> found;
-  for (const auto& entry : fs::directory_iterator(folder)) {
-    if (platform::EqualsIgnoreCase(entry.path().filename().string(), name))
-      found.push_back(entry.path().filename());
-  }
-  return found;
-}
 
 TEST_F(UpdateRunTest, NewerFilesAreFetchedInstalledAndRegisteredWithEventsInOrder) {
   machine_.InstallRegsvr32();
@@ -52,8 +41,9 @@ TEST_F(UpdateRunTest, NewerFilesAreFetchedInstalledAndRegisteredWithEventsInOrde
                                   "OldNew:130110,130111",
                               }));
   EXPECT_EQ(ReadFileText(machine_.bin() + "/report.ocx"), "ocx version 1");
-  EXPECT_EQ(EntriesNamed(machine_.app(), "orv_spec.exe"), std::vector<std::string>{"orv_spec.exe"});
+  // The installed copy is replaced under the lowered name, not doubled.
   EXPECT_EQ(ReadFileText(machine_.app() + "/orv_spec.exe"), "main 13.01.0011");
+  EXPECT_FALSE(fs::exists(machine_.app() + "/Orv_Spec.exe"));
   EXPECT_FALSE(fs::exists(machine_.bin() + "/seven.dll"));
   ASSERT_EQ(machine_.Calls().size(), 1u);
   EXPECT_EQ(machine_.Calls()[0].substr(0, machine_.Calls()[0].find(" | ")),
@@ -75,20 +65,15 @@ TEST_F(UpdateRunTest, NothingPublishedStillRunsAndCleansUp) {
   EXPECT_FALSE(fs::exists(machine_.app() + "/MAJ"));
 }
 
-TEST_F(UpdateRunTest, OneMainVersionGivesOldZero) {
-  Publish("orv_spec.exe", "main", "013.001.010");
-  Check();
-  EXPECT_EQ(listener_.events.back(), "OldNew:0,130110");
-}
-
 TEST_F(UpdateRunTest, SplitArchiveIsFetchedAndUnpackedThroughItsVolumes) {
   std::string big(2 * 819200 + 1000, '\0');
   unsigned state = 7;
   for (char& c : big) c = static_cast<char>((state = state * 1103515245u + 12345u) >> 24);
-  Publish("Big.dll", big, "002.000.000");
+  Publish("Orv_Spec.exe", big, "013.001.010");
   Check();
-  EXPECT_EQ(ReadFileText(machine_.bin() + "/big.dll"), big);
+  EXPECT_EQ(ReadFileText(machine_.app() + "/orv_spec.exe"), big);
   EXPECT_FALSE(fs::exists(machine_.app() + "/MAJ"));
+  EXPECT_EQ(listener_.events.back(), "OldNew:0,130110");  // one published version: lOld stays 0
 }
 
 TEST_F(UpdateRunTest, FileInUseIsLeftForTheNextStartAndMajPendingFinishesIt) {
@@ -145,16 +130,16 @@ TEST_F(UpdateRunTest, FileInUseIsLeftForTheNextStartAndMajPendingFinishesIt) {
 TEST_F(UpdateRunTest, NewestVersionNotPublishedForThisWindowsIsSkippedWithANotice) {
   Publish("tools.dll", "tools 1 for XP", "001.000.000");
   Publish("tools.dll", "tools 2 for 7", "002.000.000", 0, false);
-  Publish("other.dll", "other", "001.000.000");
+  Publish("l'aide.chm", "other", "001.000.000");  // the name is quoted in the version query
   Check();
-  EXPECT_EQ(Names(engine_->UpdateList()), (std::vector<std::string>{"tools.dll", "other.dll"}));
-  EXPECT_EQ(Names(engine_->InstallList()), std::vector<std::string>{"other.dll"});
+  EXPECT_EQ(Names(engine_->UpdateList()), (std::vector<std::string>{"tools.dll", "l'aide.chm"}));
+  EXPECT_EQ(Names(engine_->InstallList()), std::vector<std::string>{"l'aide.chm"});
   EXPECT_NE(std::find(listener_.events.begin(), listener_.events.end(),
                       "DownloadFile:tools.dll : version 002.000.000 non publiée pour cette version de Windows, "
                       "fichier ignoré"),
             listener_.events.end());
   EXPECT_FALSE(fs::exists(machine_.bin() + "/tools.dll"));
-  EXPECT_EQ(ReadFileText(machine_.bin() + "/other.dll"), "other");
+  EXPECT_EQ(ReadFileText(machine_.bin() + "/l'aide.chm"), "other");
   EXPECT_EQ(listener_.events[listener_.events.size() - 2], "EndDownload:Mise à jour terminée");
 }
 
@@ -174,6 +159,17 @@ TEST_F(UpdateRunTest, ForcedCheckTakesEveryFileAndASecondCheckStartsAfresh) {
   Check();
   EXPECT_EQ(Names(engine_->InstallList()), std::vector<std::string>{"orv_spec.exe"});
   EXPECT_EQ(ReadFileText(machine_.app() + "/orv_spec.exe"), "old main");
+}
+
+TEST_F(UpdateRunTest, FilesKeptAfterTheEngineIsGoneNoLongerUseTheScreen) {
+  Publish("Billet.dll", "assembly", "001.000.000", 64);
+  Check();
+  EXPECT_EQ(messages_, std::vector<std::string>{"Le framework .net n'est pas installé !"});
+  const std::shared_ptr<Fichier> kept = engine_->InstallList().at(0);
+  engine_.reset();
+  kept->Path = machine_.Write(machine_.working() + "/billet.dll", "again");
+  EXPECT_FALSE(kept->ProcessAction());
+  EXPECT_EQ(messages_.size(), 1u);
 }
 
 TEST_F(UpdateRunTest, UnknownWindowsVersionStopsTheCheckWithAMessage) {

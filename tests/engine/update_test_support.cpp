@@ -2,35 +2,12 @@
 
 #include <filesystem>
 
+#include "db/connection.h"
 #include "db/database.h"
 #include "db/update_table.h"
 #include "transfer/cls_file.h"
 
 namespace maj::engine::testing {
-namespace {
-
-std::string Quoted(const std::string& text) {
-  std::string quoted = "'";
-  for (const char c : text) {
-    if (c == '\'' || c == '\\') quoted += c;
-    quoted += c;
-  }
-  return quoted + "'";
-}
-
-std::string Hex(const std::string& bytes) {
-  if (bytes.empty()) return "''";
-  static const char digits[] = "0123456789ABCDEF";
-  std::string hex = "0x";
-  for (const unsigned char c : bytes) {
-    hex += digits[c >> 4];
-    hex += digits[c & 15];
-  }
-  return hex;
-}
-
-}  // namespace
-
 void UpdateRunTest::SetUp() {
   database_.ConnectShared();
   db::EnsureUpdateTable();
@@ -56,14 +33,15 @@ void UpdateRunTest::Publish(const std::string& nom, const std::string& content, 
 }
 
 void UpdateRunTest::Insert(const ConditionalRow& row) {
-  database_.Execute(
-      "INSERT INTO Fichier64 (NOM, VERSION, DATA, TYPE, WIN9X, WINNT4, WIN2000, WINXP, WIN2003, WINME, Win7, "
-      "`condition`, typeCondition, action1, actionData1, action2, actionData2, action3, actionData3) VALUES (" +
-      Quoted(row.nom) + ", '0', " + Hex(row.data) + ", " + std::to_string(row.type) + ", 0, 0, 0, " +
-      (row.xp ? "-1" : "0") + ", 0, 0, " + (row.xp ? "0" : "-1") + ", " + Quoted(row.condition) + ", " +
-      std::to_string(row.typeCondition) + ", " + std::to_string(row.action1) + ", " + Quoted(row.actionData1) +
-      ", " + std::to_string(row.action2) + ", " + Quoted(row.actionData2) + ", " + std::to_string(row.action3) +
-      ", " + Quoted(row.actionData3) + ")");
+  using db::Parameter;
+  db::SharedConnection().ExecuteUpdate(
+      "INSERT INTO Fichier64 (NOM, VERSION, DATA, TYPE, WINXP, Win7, `condition`, typeCondition, action1, "
+      "actionData1, action2, actionData2, action3, actionData3) VALUES (?, '0', ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+      {Parameter::Text(row.nom), Parameter::Binary(db::Bytes(row.data.begin(), row.data.end())),
+       Parameter::Integer(row.type), Parameter::Integer(row.xp ? -1 : 0), Parameter::Integer(row.xp ? 0 : -1),
+       Parameter::Text(row.condition), Parameter::Integer(row.typeCondition), Parameter::Integer(row.action1),
+       Parameter::Text(row.actionData1), Parameter::Integer(row.action2), Parameter::Text(row.actionData2),
+       Parameter::Integer(row.action3), Parameter::Text(row.actionData3)});
 }
 
 void UpdateRunTest::Check(bool forcer) { engine_->Test_Version(forcer); }

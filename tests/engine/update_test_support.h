@@ -16,10 +16,14 @@
 
 namespace maj::engine::testing {
 
-// Records every event as "Name:argument".
+// Records every event as "Name:argument". With `overwriteNames`, it then overwrites each file name it is
+// given, as a careless screen might: the engine must not be affected.
 class RecordingEngineListener : public cls_DownloadManagerListener {
  public:
-  void DownloadFileEvent(std::string& Filename) override { events.push_back("DownloadFile:" + Filename); }
+  void DownloadFileEvent(std::string& Filename) override {
+    events.push_back("DownloadFile:" + Filename);
+    if (overwriteNames) Filename = "overwritten";
+  }
   void UploadFileEvent(std::string& Filename) override { events.push_back("UploadFile:" + Filename); }
   void CompressFileEvent(std::string& Filename) override { events.push_back("CompressFile:" + Filename); }
   void ActionFileEvent(std::string& Filename) override { events.push_back("ActionFile:" + Filename); }
@@ -32,6 +36,7 @@ class RecordingEngineListener : public cls_DownloadManagerListener {
   void NeedRebootEvent() override { events.push_back("NeedReboot"); }
   void CheckVersionEvent(std::string& message) override { events.push_back("CheckVersion:" + message); }
   std::vector<std::string> events;
+  bool overwriteNames = false;
 };
 
 // A conditional row of Fichier64.

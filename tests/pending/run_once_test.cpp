@@ -63,9 +63,11 @@ TEST_F(RunOnceTest, AMissingProgramIsSkippedAFailingOneCountsAndTheNextStillRuns
   registry.WriteString(RegistryRoot::LocalMachine, kRunOnce, "register a.ocx",
                        "\"" + temp_.str() + "/SYSTEM32\\regsvr32.exe\" /s \"" + temp_.str() + "/bin/a.ocx\"");
   registry.WriteString(RegistryRoot::LocalMachine, kRunOnce, "failing", failing);
+  // Only a missing registration program is skipped; any other missing program is a failure.
+  registry.WriteString(RegistryRoot::LocalMachine, kRunOnce, "missing", temp_.str() + "/setup.sh /S");
   registry.WriteString(RegistryRoot::LocalMachine, kRunOnce, "next", recorder + " next");
   std::ostringstream log;
-  EXPECT_EQ(RunOnceCommands(registry, log), 1);
+  EXPECT_EQ(RunOnceCommands(registry, log), 2);
   EXPECT_NE(log.str().find("regsvr32.exe"), std::string::npos);
   EXPECT_NE(log.str().find("code 3"), std::string::npos);
   EXPECT_EQ(ReadFileText(temp_.path() / "log.txt"), "next still=0\n");
@@ -77,22 +79,19 @@ TEST_F(RunOnceTest, BatchFileCopiesRunsItsCommandsAndStopsAtExit) {
   const std::string recorder = WriteRecorder(temp_, "record.sh");
   const std::string fetched = temp_.WriteFile("MAJ/report.ocx", "new copy");
   const std::string installed = temp_.WriteFile("bin/Report.OCX", "old copy");
-  const std::string batch = temp_.WriteFile("MAJ/report.ocx.bat", "copy /y \"" + fetched + "\" \"" + temp_.str() +
-                                                                      "/bin/report.ocx\"\r\n"
-                                                                      "\"" +
-                                                                      recorder + "\" regasm /tlb \"" + installed +
-                                                                      "\"\r\n"
-                                                                      "exit\r\n"
-                                                                      "\"" +
-                                                                      recorder + "\" after-exit\r\n");
+  const std::string lines = "copy /y \"" + fetched + "\" \"" + temp_.str() + "/bin/report.ocx\"\r\n" +
+                            "\"" + recorder + "\" regasm /tlb \"" + installed + "\"\r\n" +
+                            "exit\r\n" +
+                            "\"" + recorder + "\" after-exit\r\n";
+  const std::string batch = temp_.WriteFile("MAJ/report.ocx.bat", lines);
   platform::RegistryFile registry(registryPath_);
   registry.WriteString(RegistryRoot::LocalMachine, kRunOnce, "run batch report.ocx", "\"" + batch + "\"");
 
   std::ostringstream log;
   EXPECT_EQ(RunOnceCommands(registry, log), 0) << log.str();
   EXPECT_EQ(ReadFileText(installed), "new copy");
-  EXPECT_FALSE(std::filesystem::exists(temp_.path() / "bin/report.ocx") &&
-               !std::filesystem::equivalent(temp_.path() / "bin/report.ocx", installed));
+  // The copy replaced the installed file under its own letter case.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp_.path() / "bin"), {}), 1);
   EXPECT_EQ(ReadFileText(temp_.path() / "log.txt"), "regasm /tlb " + installed + " still=0\n");
   EXPECT_FALSE(registry.ReadValue(RegistryRoot::LocalMachine, kRunOnce, "run batch report.ocx"));
 }
