@@ -38,19 +38,6 @@ std::vector<std::string> PendingList(const platform::RegistryFile& registry) {
   return value->strings;
 }
 
-// Removes the performed texts from the head of the list, keeping any pair appended since it was read.
-void ForgetPerformed(platform::RegistryFile& registry, const std::vector<std::string>& performed) {
-  std::vector<std::string> current = PendingList(registry);
-  const bool unchangedStart =
-      current.size() >= performed.size() && std::equal(performed.begin(), performed.end(), current.begin());
-  if (!unchangedStart || current.size() == performed.size()) {
-    registry.DeleteValue(RegistryRoot::LocalMachine, kSessionManagerKey, kPendingRenamesValue);
-    return;
-  }
-  current.erase(current.begin(), current.begin() + static_cast<std::ptrdiff_t>(performed.size()));
-  registry.WriteMultiString(RegistryRoot::LocalMachine, kSessionManagerKey, kPendingRenamesValue, current);
-}
-
 }  // namespace
 
 int PerformPendingMoves(platform::RegistryFile& registry, std::ostream& log) {
@@ -78,8 +65,39 @@ int PerformPendingMoves(platform::RegistryFile& registry, std::ostream& log) {
     log << "maj-pending : entrée sans destination ignorée : " << pending.back() << "\n";
   }
   // As at a Windows start, the list is done with once it has been gone through, failures included.
-  ForgetPerformed(registry, pending);
+  registry.EditMultiString(RegistryRoot::LocalMachine, kSessionManagerKey, kPendingRenamesValue,
+                           [&](std::vector<std::string>& current) { RemovePerformedMoves(current, pending); });
   return failures;
+}
+
+void RemovePerformedMoves(std::vector<std::string>& current, const std::vector<std::string>& performed) {
+  std::vector<bool> removed(current.size(), false);
+  // The first remaining occurrence of `from` at a pair's start (followed by `to` when given); false if none.
+  const auto removeFirst = [&](const std::string& from, const std::string* to) {
+    std::size_t start = 0;
+    while (start < current.size()) {
+      if (removed[start]) {
+        ++start;
+        continue;
+      }
+      // Texts already removed do not count: pairs are formed by what is left.
+      std::size_t next = start + 1;
+      while (next < current.size() && removed[next]) ++next;
+      if (current[start] == from && (to == nullptr || (next < current.size() && current[next] == *to))) {
+        removed[start] = true;
+        if (to != nullptr) removed[next] = true;
+        return;
+      }
+      start = next < current.size() ? next + 1 : next;
+    }
+  };
+  for (std::size_t i = 0; i + 1 < performed.size(); i += 2) removeFirst(performed[i], &performed[i + 1]);
+  if (performed.size() % 2 != 0) removeFirst(performed.back(), nullptr);
+  std::vector<std::string> kept;
+  for (std::size_t i = 0; i < current.size(); ++i) {
+    if (!removed[i]) kept.push_back(std::move(current[i]));
+  }
+  current = std::move(kept);
 }
 
 int RunOnceCommands(platform::RegistryFile& registry, std::ostream& log) {

@@ -155,6 +155,21 @@ void RegistryFile::AppendMultiString(RegistryRoot root, std::string_view key, st
   });
 }
 
+void RegistryFile::EditMultiString(RegistryRoot root, std::string_view key, std::string_view name,
+                                   const std::function<void(std::vector<std::string>&)>& edit) {
+  Update(path_, [&](RegistryDocument& document) {
+    std::optional<RegistryValue> value = document.Find(root, key, name);
+    if (!value || value->type != RegistryValueType::MultiString) return;
+    const std::vector<std::string> before = value->strings;
+    edit(value->strings);
+    if (value->strings.empty()) {
+      document.Remove(root, key, name);
+    } else if (value->strings != before) {
+      document.Set(root, key, name, *value);
+    }
+  });
+}
+
 void RegistryFile::DeleteValue(RegistryRoot root, std::string_view key, std::string_view name) {
   if (!Load(path_).Find(root, key, name)) return;
   Update(path_, [&](RegistryDocument& document) { document.Remove(root, key, name); });

@@ -16,6 +16,7 @@
 // registry. Lines that cannot be parsed are absent for reading, and a write keeps every line it does not
 // understand exactly as it was. Writes go to a temporary file renamed over the original.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -60,6 +61,12 @@ class RegistryFile {
   // value of another type) when needed. Throws std::runtime_error when the file cannot be written.
   void AppendMultiString(RegistryRoot root, std::string_view key, std::string_view name,
                          const std::vector<std::string>& strings);
+
+  // Lets `edit` change the texts of a REG_MULTI_SZ value in one locked read-and-write, so that texts another
+  // process adds meanwhile are not lost. Nothing happens when the value is absent or of another type; the value
+  // is removed when `edit` leaves no text. Throws std::runtime_error when the file cannot be written.
+  void EditMultiString(RegistryRoot root, std::string_view key, std::string_view name,
+                       const std::function<void(std::vector<std::string>&)>& edit);
 
   // Removes a value; nothing happens when it is absent.
   void DeleteValue(RegistryRoot root, std::string_view key, std::string_view name);

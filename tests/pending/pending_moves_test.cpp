@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "pending/pending_operations.h"
 #include "platform/registry_file.h"
@@ -58,6 +60,52 @@ TEST(PendingMovesTest, AFailedMoveIsReportedAndTheOthersStillHappen) {
   EXPECT_NE(log.str().find("missing.dll"), std::string::npos);
   EXPECT_EQ(ReadFileText(temp.path() / "b.dll"), "b");
   EXPECT_FALSE(registry.ReadValue(RegistryRoot::LocalMachine, kSessionManager, "PendingFileRenameOperations"));
+}
+
+// The list as another writer may have left it between the read and the removal of the performed moves.
+TEST(PendingMovesTest, OnlyThePerformedMovesAreRemovedFromTheListAsItIsNow) {
+  const std::vector<std::string> performed = {"a", "A", "b", "", "c", "C"};
+  struct Case {
+    const char* what;
+    std::vector<std::string> current;
+    std::vector<std::string> expected;
+  };
+  const Case cases[] = {
+      {"unchanged", performed, {}},
+      {"a pair appended", {"a", "A", "b", "", "c", "C", "d", "D"}, {"d", "D"}},
+      {"the same move scheduled again", {"a", "A", "b", "", "c", "C", "a", "A"}, {"a", "A"}},
+      {"rewritten in another order with a new pair first", {"n", "N", "c", "C", "a", "A"}, {"n", "N"}},
+      {"a performed pair no longer there", {"a", "A", "x", "X", "c", "C"}, {"x", "X"}},
+      // "A" followed by "b" is the end of one pair and the start of the next, not a pair of its own.
+      {"texts that only line up across pairs", {"z", "a", "A", "b", "", "Z"}, {"z", "a", "A", "b", "", "Z"}},
+      {"emptied meanwhile", {}, {}},
+  };
+  for (const Case& test : cases) {
+    std::vector<std::string> current = test.current;
+    RemovePerformedMoves(current, performed);
+    EXPECT_EQ(current, test.expected) << test.what;
+  }
+
+  // A text without a pair at the end of the performed list goes too; a pair written after it stays whole.
+  std::vector<std::string> current = {"a", "A", "dangling", "d", "D"};
+  RemovePerformedMoves(current, {"a", "A", "dangling"});
+  EXPECT_EQ(current, (std::vector<std::string>{"d", "D"}));
+}
+
+TEST(PendingMovesTest, MovesOfTheListAreRemovedAndAnOtherValueIsKept) {
+  TempFolder temp;
+  temp.WriteFile("MAJ/a.dll", "a");
+  platform::RegistryFile registry(temp.str() + "/registry.reg");
+  registry.WriteMultiString(RegistryRoot::LocalMachine, kSessionManager, "PendingFileRenameOperations",
+                            {temp.str() + "/MAJ/a.dll", temp.str() + "/a.dll"});
+  registry.WriteString(RegistryRoot::LocalMachine, kSessionManager, "Other", "kept");
+  std::ostringstream log;
+  EXPECT_EQ(PerformPendingMoves(registry, log), 0) << log.str();
+  EXPECT_EQ(ReadFileText(temp.path() / "a.dll"), "a");
+  EXPECT_FALSE(registry.ReadValue(RegistryRoot::LocalMachine, kSessionManager, "PendingFileRenameOperations"));
+  const auto other = registry.ReadValue(RegistryRoot::LocalMachine, kSessionManager, "Other");
+  ASSERT_TRUE(other);
+  EXPECT_EQ(other->text, "kept");
 }
 
 TEST(PendingMovesTest, ProgramExitCodeTellsWhetherEverythingWasDone) {

@@ -188,6 +188,26 @@ TEST_F(RegistryFileTest, AppendsToAListAndDeletesValues) {
   EXPECT_EQ(registry.ValueNames(HKLM, "K"), std::vector<std::string>{});
 }
 
+TEST_F(RegistryFileTest, EditsAListInPlaceAndRemovesItWhenEmptied) {
+  RegistryFile registry(PathInTemp());
+  registry.WriteMultiString(HKLM, "K", "List", {"a", "b", "c"});
+  registry.WriteString(HKLM, "K", "Text", "t");
+  const auto dropB = [](std::vector<std::string>& strings) { std::erase(strings, "b"); };
+  registry.EditMultiString(HKLM, "k", "LIST", dropB);
+  EXPECT_EQ(registry.ReadValue(HKLM, "K", "List")->strings, (std::vector<std::string>{"a", "c"}));
+
+  // A value of another type, or an absent one, is left as it is.
+  int calls = 0;
+  registry.EditMultiString(HKLM, "K", "Text", [&](std::vector<std::string>&) { ++calls; });
+  registry.EditMultiString(HKLM, "K", "Absent", [&](std::vector<std::string>&) { ++calls; });
+  EXPECT_EQ(calls, 0);
+  EXPECT_EQ(registry.ReadValue(HKLM, "K", "Text")->text, "t");
+  EXPECT_FALSE(registry.ReadValue(HKLM, "K", "Absent"));
+
+  registry.EditMultiString(HKLM, "K", "List", [](std::vector<std::string>& strings) { strings.clear(); });
+  EXPECT_FALSE(registry.ReadValue(HKLM, "K", "List"));
+}
+
 TEST_F(RegistryFileTest, ReplacesTheFileAtomicallyKeepingPermissionsAndLinks) {
   const std::string target = temp_.WriteFile("shared/registry.reg", "REGEDIT4\n");
   ASSERT_EQ(chmod(target.c_str(), 0640), 0);
