@@ -15,29 +15,6 @@
 namespace maj::engine {
 namespace {
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool Match(std::string_view name, std::string_view pattern) {
-  // Iterative matching with one back-tracking point per "*".
-  std::size_t n = 0, p = 0, starP = std::string_view::npos, starN = 0;
-  while (n < name.size()) {
-    if (p < pattern.size() && (pattern[p] == '?' || Lower(pattern[p]) == Lower(name[n]))) {
-      ++n;
-      ++p;
-    } else if (p < pattern.size() && pattern[p] == '*') {
-      starP = p++;
-      starN = n;
-    } else if (starP != std::string_view::npos) {
-      p = starP + 1;
-      n = ++starN;
-    } else {
-      return false;
-    }
-  }
-  while (p < pattern.size() && pattern[p] == '*') ++p;
-  return p == pattern.size();
-}
-
 bool AnyPlainFileMatches(const std::string& folder, std::string_view pattern) {
   const std::string resolved = folder.empty() ? std::string(".") : platform::ResolvePathCase(folder);
   std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(resolved.c_str()), closedir);
@@ -56,7 +33,7 @@ bool AnyPlainFileMatches(const std::string& folder, std::string_view pattern) {
 
 bool MatchesWildcard(std::string_view name, std::string_view pattern) {
   if (pattern == "*.*") return true;
-  return Match(name, pattern);
+  return platform::MatchesPatternIgnoreCase(name, pattern, '*', '?');
 }
 
 bool IsFileConditionMet(std::string_view condition) {

@@ -48,4 +48,29 @@ std::string ReplaceAllIgnoreCase(std::string_view text, std::string_view from, s
   return out;
 }
 
+bool MatchesPatternIgnoreCase(std::string_view text, std::string_view pattern, char anyRun, char anyOne) {
+  // Iterative matching that remembers only the last anyRun: when a later part fails, that anyRun takes one
+  // more character and the rest is tried again. Earlier ones never need to take more.
+  std::size_t t = 0;
+  std::size_t p = 0;
+  std::size_t runPattern = std::string_view::npos;
+  std::size_t runText = 0;
+  while (t < text.size()) {
+    if (p < pattern.size() && pattern[p] == anyRun) {
+      runPattern = p++;
+      runText = t;
+    } else if (p < pattern.size() && (pattern[p] == anyOne || LowerAscii(pattern[p]) == LowerAscii(text[t]))) {
+      ++p;
+      ++t;
+    } else if (runPattern != std::string_view::npos) {
+      p = runPattern + 1;
+      t = ++runText;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == anyRun) ++p;
+  return p == pattern.size();
+}
+
 }  // namespace maj::platform

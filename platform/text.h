@@ -19,4 +19,9 @@ bool EndsWithIgnoreCase(std::string_view text, std::string_view affix);
 // Replaces every occurrence of `from` (compared ignoring ASCII case) by `to`.
 std::string ReplaceAllIgnoreCase(std::string_view text, std::string_view from, std::string_view to);
 
+// True when the whole of `text` matches `pattern` ignoring ASCII letter case, where `anyRun` in the pattern
+// stands for any run of characters (none included) and `anyOne` for exactly one character; every other
+// character stands for itself. ('*', '?') gives file-name wildcards, ('%', '_') WQL's LIKE.
+bool MatchesPatternIgnoreCase(std::string_view text, std::string_view pattern, char anyRun, char anyOne);
+
 }  // namespace maj::platform

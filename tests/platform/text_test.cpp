@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
 namespace maj::platform {
 namespace {
 
@@ -13,6 +16,41 @@ TEST(TextTest, ComparesAndReplacesIgnoringAsciiCase) {
   EXPECT_FALSE(EndsWithIgnoreCase("x", ".ocx"));
   EXPECT_EQ(ReplaceAllIgnoreCase("%maj%\\a %MAJ%", "%MAJ%", "/w"), "/w\\a /w");
   EXPECT_EQ(ToLowerAscii("AbC_É"), "abc_É");
+}
+
+TEST(TextTest, MatchesPatternsWithEitherPairOfWildcards) {
+  struct Case {
+    const char* text;
+    const char* pattern;  // written with '*' and '?'; the same case runs again with '%' and '_'
+    bool matches;
+  };
+  const Case cases[] = {
+      {"Orv_Spec.EXE", "orv_spec.exe", true}, {"orv_spec.exe", "orv_spec.ex", false},
+      {"orv_spec.ex", "orv_spec.exe", false}, {"", "", true},
+      {"", "*", true},                         {"", "?", false},
+      {"abc", "*", true},                      {"abc", "a*", true},
+      {"abc", "*c", true},                     {"abc", "*d", false},
+      {"ABC", "a?c", true},                    {"abcd", "a?c", false},
+      {"ac", "a?c", false},                    {"a.b.c", "*.c", true},
+      {"aXbXc", "a*b*c", true},                {"aXbXb", "a*b*c", false},
+      // The last run must give back characters several times before the tail fits.
+      {"mississippi", "m*iss*ppi", true},      {"mississippi", "m*iss*ippix", false},
+      {"abab", "*ab", true},                   {"ab", "**b", true},
+      {"a*b", "a*b", true},                    {"xyz", "x**?", true},
+  };
+  for (const Case& test : cases) {
+    EXPECT_EQ(MatchesPatternIgnoreCase(test.text, test.pattern, '*', '?'), test.matches)
+        << test.text << " ~ " << test.pattern;
+    std::string like = test.pattern;
+    std::replace(like.begin(), like.end(), '*', '%');
+    std::replace(like.begin(), like.end(), '?', '_');
+    EXPECT_EQ(MatchesPatternIgnoreCase(test.text, like, '%', '_'), test.matches) << test.text << " ~ " << like;
+  }
+  // Each pair's characters are plain characters for the other.
+  EXPECT_FALSE(MatchesPatternIgnoreCase("abc", "%", '*', '?'));
+  EXPECT_TRUE(MatchesPatternIgnoreCase("50%", "50%", '*', '?'));
+  EXPECT_FALSE(MatchesPatternIgnoreCase("orv_spec", "orv?spec", '%', '_'));
+  EXPECT_TRUE(MatchesPatternIgnoreCase("orvXspec", "orv_spec", '%', '_'));
 }
 
 }  // namespace
