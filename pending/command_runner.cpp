@@ -83,25 +83,6 @@ bool RunCopyLine(std::string_view line, std::ostream& log) {
 
 }  // namespace
 
-CommandLine SplitProgram(std::string_view commandLine) {
-  const std::size_t start = commandLine.find_first_not_of(" \t");
-  if (start == std::string_view::npos) return {};
-  std::size_t end;
-  CommandLine result;
-  if (commandLine[start] == '"') {
-    const std::size_t quote = commandLine.find('"', start + 1);
-    result.program = std::string(commandLine.substr(
-        start + 1, quote == std::string_view::npos ? std::string_view::npos : quote - start - 1));
-    end = quote == std::string_view::npos ? commandLine.size() : quote + 1;
-  } else {
-    end = commandLine.find_first_of(" \t", start);
-    if (end == std::string_view::npos) end = commandLine.size();
-    result.program = std::string(commandLine.substr(start, end - start));
-  }
-  result.parameters = TrimBlanks(commandLine.substr(end));
-  return result;
-}
-
 bool CopyReplacing(std::string_view from, std::string_view to) {
   const std::filesystem::path source = Local(from);
   const std::filesystem::path target = Local(to);
@@ -125,7 +106,7 @@ bool MoveReplacing(std::string_view from, std::string_view to) {
 }
 
 bool RunCommand(std::string_view commandLine, std::ostream& log) {
-  const CommandLine command = SplitProgram(commandLine);
+  const platform::ProgramAndParameters command = platform::SplitProgram(commandLine);
   if (command.program.empty()) {
     log << "maj-pending : commande vide\n";
     return false;

@@ -6,14 +6,6 @@
 
 namespace maj::pending {
 
-// Program and parameters of a command line, the program read as Windows reads it: the quoted text up to the
-// next quote, or the first word.
-struct CommandLine {
-  std::string program;
-  std::string parameters;
-};
-CommandLine SplitProgram(std::string_view commandLine);
-
 // Runs `commandLine` and waits for it. A program whose name ends in ".bat" or ".cmd" is a batch file and is
 // run by RunBatchFile; any other is started with its parameters. A missing regsvr32.exe or regasm.exe (a
 // machine without them) is skipped with a notice on `log`. Returns false (and says why on `log`) when the

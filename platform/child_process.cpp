@@ -133,22 +133,10 @@ int ChildProcess::WaitForExit(const std::function<void()>& betweenPolls, std::ch
 }
 
 bool StartDetached(std::string_view commandLine, const std::string& workingFolder) {
-  // The program is the first word, or the quoted text up to the next quote, as Windows reads a program name.
-  std::size_t start = commandLine.find_first_not_of(" \t");
-  if (start == std::string_view::npos) return false;
-  std::size_t end;
-  std::string program;
-  if (commandLine[start] == '"') {
-    end = commandLine.find('"', start + 1);
-    program = std::string(commandLine.substr(start + 1, end == std::string_view::npos ? end : end - start - 1));
-    end = end == std::string_view::npos ? commandLine.size() : end + 1;
-  } else {
-    end = commandLine.find_first_of(" \t", start);
-    if (end == std::string_view::npos) end = commandLine.size();
-    program = std::string(commandLine.substr(start, end - start));
-  }
+  const ProgramAndParameters command = SplitProgram(commandLine);
+  if (command.program.empty()) return false;
   // The handle goes out of scope at once: its destructor hands the child to a background reaper.
-  return ChildProcess::Start(program, commandLine.substr(end), workingFolder).has_value();
+  return ChildProcess::Start(command.program, command.parameters, workingFolder).has_value();
 }
 
 }  // namespace maj::platform

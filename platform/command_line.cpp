@@ -1,4 +1,4 @@
-// Windows command-line splitting.
+// Windows command-line splitting: arguments, and program name from parameters.
 #include "platform/processes.h"
 
 namespace maj::platform {
@@ -56,6 +56,29 @@ std::vector<std::string> SplitCommandLine(std::string_view commandLine) {
   }
   if (inArgument) arguments.push_back(current);
   return arguments;
+}
+
+ProgramAndParameters SplitProgram(std::string_view commandLine) {
+  const std::size_t start = commandLine.find_first_not_of(" \t");
+  if (start == std::string_view::npos) return {};
+  ProgramAndParameters result;
+  std::size_t end;
+  if (commandLine[start] == '"') {
+    const std::size_t quote = commandLine.find('"', start + 1);
+    result.program = std::string(commandLine.substr(
+        start + 1, quote == std::string_view::npos ? std::string_view::npos : quote - start - 1));
+    end = quote == std::string_view::npos ? commandLine.size() : quote + 1;
+  } else {
+    end = commandLine.find_first_of(" \t", start);
+    if (end == std::string_view::npos) end = commandLine.size();
+    result.program = std::string(commandLine.substr(start, end - start));
+  }
+  const std::string_view rest = commandLine.substr(end);
+  const std::size_t first = rest.find_first_not_of(" \t");
+  if (first != std::string_view::npos) {
+    result.parameters = std::string(rest.substr(first, rest.find_last_not_of(" \t") - first + 1));
+  }
+  return result;
 }
 
 }  // namespace maj::platform

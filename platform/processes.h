@@ -26,6 +26,15 @@ bool ProcessExists(int pid);
 // read as a program name.
 std::vector<std::string> SplitCommandLine(std::string_view commandLine);
 
+// A command line read as Windows reads the program name: the quoted text up to the next quote (all the rest
+// when no quote closes it), or else the first word. `parameters` is the rest without surrounding blanks; both
+// are empty for a blank line.
+struct ProgramAndParameters {
+  std::string program;
+  std::string parameters;
+};
+ProgramAndParameters SplitProgram(std::string_view commandLine);
+
 // A started program. The handle does not stop the program when destroyed; a program still running then is
 // waited for in the background so that it leaves no zombie.
 class ChildProcess {
@@ -58,9 +67,8 @@ class ChildProcess {
   std::optional<int> exitCode_;
 };
 
-// Starts a command line without waiting for it: the program is the first word or the quoted text up to the
-// next quote (as Windows reads a program name), the rest are its parameters (SplitCommandLine). Returns false
-// when it cannot be started.
+// Starts a command line without waiting for it: program and parameters as SplitProgram reads them, the
+// parameters split by SplitCommandLine. Returns false when it cannot be started.
 bool StartDetached(std::string_view commandLine, const std::string& workingFolder = {});
 
 }  // namespace maj::platform

@@ -96,15 +96,6 @@ TEST_F(RunOnceTest, BatchFileCopiesRunsItsCommandsAndStopsAtExit) {
   EXPECT_FALSE(registry.ReadValue(RegistryRoot::LocalMachine, kRunOnce, "run batch report.ocx"));
 }
 
-TEST(CommandRunnerTest, ReadsTheProgramAsWindowsDoes) {
-  CommandLine quoted = SplitProgram("\"/opt/Program Files/x.exe\" /tlb \"a b\"");
-  EXPECT_EQ(quoted.program, "/opt/Program Files/x.exe");
-  EXPECT_EQ(quoted.parameters, "/tlb \"a b\"");
-  CommandLine bare = SplitProgram("  tool.sh   -v");
-  EXPECT_EQ(bare.program, "tool.sh");
-  EXPECT_EQ(bare.parameters, "-v");
-}
-
 TEST(CommandRunnerTest, MissingBatchFileAndUnreadableCopyLineFail) {
   TempFolder temp;
   std::ostringstream log;

@@ -36,6 +36,24 @@ TEST(SplitCommandLineTest, FollowsTheWindowsArgumentRules) {
   EXPECT_EQ(SplitCommandLine("\"unterminated arg"), (Args{"unterminated arg"}));
 }
 
+TEST(SplitCommandLineTest, ReadsTheProgramAsWindowsDoes) {
+  const ProgramAndParameters quoted = SplitProgram("  \"/opt/Program Files/x.exe\" /tlb \"a b\"  ");
+  EXPECT_EQ(quoted.program, "/opt/Program Files/x.exe");
+  EXPECT_EQ(quoted.parameters, "/tlb \"a b\"");
+  const ProgramAndParameters bare = SplitProgram("\ttool.sh   -v");
+  EXPECT_EQ(bare.program, "tool.sh");
+  EXPECT_EQ(bare.parameters, "-v");
+  // The program ends at its closing quote even when a word follows at once.
+  const ProgramAndParameters glued = SplitProgram("\"a b\"c d");
+  EXPECT_EQ(glued.program, "a b");
+  EXPECT_EQ(glued.parameters, "c d");
+  const ProgramAndParameters unclosed = SplitProgram("\"/opt/x y");
+  EXPECT_EQ(unclosed.program, "/opt/x y");
+  EXPECT_EQ(unclosed.parameters, "");
+  EXPECT_EQ(SplitProgram(" \t ").program, "");
+  EXPECT_EQ(SplitProgram("solo").parameters, "");
+}
+
 TEST(ChildProcessTest, RunsInItsFolderAndReportsTheExitCode) {
   TempFolder temp;
   std::filesystem::create_directories(temp.path() / "Work Folder");
