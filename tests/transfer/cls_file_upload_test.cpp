@@ -223,9 +223,9 @@ TEST_F(UploadTest, CompressionLeavingNoArchiveIsAFailureNotASilentSuccess) {
   EXPECT_TRUE(ReadRows().empty());
 }
 
-TEST_F(UploadTest, WindowsStylePathIsTurnedIntoALocalPath) {
+TEST_F(UploadTest, WindowsStylePathInOtherLettersFindsTheSource) {
   cls_File record = MakeRecord("setup.exe", "MZ programme", "004.000.000");
-  std::string windowsPath = record.GetPath();
+  std::string windowsPath = (folder_.path() / "SETUP.EXE").string();
   std::replace(windowsPath.begin(), windowsPath.end(), '/', '\\');
   record.SetPath(windowsPath);
 
