@@ -10,9 +10,10 @@ namespace maj::db {
 namespace {
 
 // unixODBC returns 0 yet copies the default when a key is missing from an existing section, and caches
-// answers: only the buffer is read, with an empty default.
+// answers: only the buffer is read, with an empty default. An empty section or key name would make it
+// answer for some other entry.
 std::string ReadOdbcProfile(const std::string& section, const std::string& key, const char* file) {
-  if (section.empty()) return {};
+  if (section.empty() || key.empty()) return {};
   char buffer[1024] = {};
   SQLGetPrivateProfileString(section.c_str(), key.c_str(), "", buffer, sizeof buffer, file);
   return buffer;
