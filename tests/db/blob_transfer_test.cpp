@@ -69,11 +69,6 @@ TEST_F(BlobTransferTest, ReadsTheLastPartialPieceAndEmptyValues) {
   EXPECT_EQ(SaveBlobToFile(SharedConnection(), odd, Path("odd.out")), 9 * kMiB + 7);
   EXPECT_TRUE(testing::SameFileContent(Path("odd.bin"), Path("odd.out")));
 
-  // The same value through a result set: the driver holds the row, the file is written in pieces.
-  ResultSet row = SharedConnection().Execute("SELECT data FROM Fichier64 WHERE CLE_FICHIER = ?", {odd.key});
-  EXPECT_EQ(row.SaveFieldToFile("Data", Path("odd.row")), 9 * kMiB + 7);
-  EXPECT_TRUE(testing::SameFileContent(Path("odd.bin"), Path("odd.row")));
-
   const BlobLocation empty = InsertFile(folder_.WriteFile("empty.bin", ""));
   EXPECT_EQ(SaveBlobToFile(SharedConnection(), empty, Path("empty.out")), 0u);
   EXPECT_TRUE(std::filesystem::exists(Path("empty.out")));
