@@ -6,6 +6,8 @@
 #include <clocale>
 #include <cstdlib>
 
+#include "db/blanks.h"
+
 namespace maj::db {
 namespace {
 
@@ -29,12 +31,6 @@ std::string DigitsOfName(std::string_view driverName) {
     if (c >= '0' && c <= '9') text += c;
     else if (c == '.') text += ',';
   }
-  return text;
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
   return text;
 }
 
@@ -80,7 +76,7 @@ double ParseLocaleNumber(std::string_view text) {
     else if (c != 'E' && c != 'F') number += c;
   }
   // Only a plain decimal number converts: an optional sign, digits and at most one separator.
-  std::string_view rest = TrimBlanks(number);
+  std::string_view rest = internal::TrimBlanks(number);
   if (!rest.empty() && (rest.front() == '-' || rest.front() == '+')) rest.remove_prefix(1);
   bool digitSeen = false;
   bool separatorSeen = false;
@@ -96,7 +92,7 @@ double ParseLocaleNumber(std::string_view text) {
     }
   }
   if (!digitSeen) return 0;
-  const std::string trimmed(TrimBlanks(number));
+  const std::string trimmed(internal::TrimBlanks(number));
   errno = 0;
   char* end = nullptr;
   const double value = std::strtod(trimmed.c_str(), &end);
