@@ -64,19 +64,6 @@ TEST_F(ConnectDatabaseTest, FirstAccountOpensTheDataSourceOfTheSettings) {
   EXPECT_EQ(SharedConnection().State(), kStateClosed);
 }
 
-TEST_F(ConnectDatabaseTest, DriverGenerationFollowsTheDataSourcesDriver) {
-  testing::OdbcConfiguration::Get().AddDriver("MySQL ODBC 3.51 Driver",
-                                              {{"Driver", testing::GetTestServer().driverLibrary}});
-  const std::string old = database_.AddDataSource("named351", {{"Driver", "MySQL ODBC 3.51 Driver"}});
-
-  ConnectDataSource(old, Recorder());
-  EXPECT_EQ(DriverIsOdbc351(), 1);
-  EXPECT_EQ(DataSourceName(), old);
-  ConnectDataSource(database_.DataSourceName(), Recorder());
-  EXPECT_EQ(DriverIsOdbc351(), 0);
-  EXPECT_TRUE(failures_.empty());
-}
-
 TEST_F(ConnectDatabaseTest, OtherFailuresReachTheHandlerWithTheDriversText) {
   // An empty or missing name is the default data source, which does not exist: unixODBC would otherwise
   // open the first data source of odbc.ini.

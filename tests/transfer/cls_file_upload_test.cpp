@@ -78,16 +78,6 @@ TEST_F(UploadTest, LargeFileIsStoredAsAscendingVolumeRowsAndFetchedBackWhole) {
   EXPECT_EQ(Extracted(destination + "report.ocx.zip.001", "report.ocx"), content);
 }
 
-TEST_F(UploadTest, SmallFileIsStoredAsOneArchiveRow) {
-  MakeRecord("notes.txt", "quelques lignes\n", "001.000.000").Upload();
-
-  const std::vector<StoredRow> rows = ReadRows();
-  ASSERT_EQ(rows.size(), 1u);
-  EXPECT_EQ(rows[0].archive, "notes.txt.zip");
-  EXPECT_EQ(rows[0].flags, kInsertedFlags);
-  EXPECT_EQ(FileNames(folder_.str()), std::vector<std::string>{"notes.txt"});
-}
-
 TEST_F(UploadTest, RepublishingAVersionChangesOnlyFlagsAndTypeOfEveryVolumeRow) {
   cls_File record = MakeRecord("report.ocx", RandomBytes(kThreeVolumeSize, 8), "013.001.010", 2);
   record.Upload();
