@@ -8,12 +8,17 @@
 #include "db/query_helpers.h"
 
 namespace maj::db {
+namespace {
 
+// The piece size used for a value of `size` bytes: a sixteenth of it, at least 4 MiB and at most 64 MiB. Each
+// piece makes the server read the whole row again, hence few pieces for large values.
 std::uint64_t BlobPieceSize(std::uint64_t size) {
   constexpr std::uint64_t kSmallest = 4 << 20;
   constexpr std::uint64_t kLargest = 64 << 20;
   return std::clamp<std::uint64_t>(size / 16, kSmallest, kLargest);
 }
+
+}  // namespace
 
 std::uint64_t SaveBlobToFile(Connection& connection, const BlobLocation& blob, const std::string& path) {
   const std::string column = QuoteSqlIdentifier(blob.column);

@@ -25,8 +25,4 @@ struct BlobLocation {
 // while it is read.
 std::uint64_t SaveBlobToFile(Connection& connection, const BlobLocation& blob, const std::string& path);
 
-// The piece size used for a value of `size` bytes: a sixteenth of it, at least 4 MiB and at most 64 MiB. Each
-// piece makes the server read the whole row again, hence few pieces for large values.
-std::uint64_t BlobPieceSize(std::uint64_t size);
-
 }  // namespace maj::db

@@ -6,13 +6,16 @@
 #include <clocale>
 #include <cstdlib>
 
+#include "db/blanks.h"
+
 namespace maj::db {
 namespace {
 
 // unixODBC returns 0 yet copies the default when a key is missing from an existing section, and caches
-// answers: only the buffer is read, with an empty default.
+// answers: only the buffer is read, with an empty default. An empty section or key name would make it
+// answer for some other entry.
 std::string ReadOdbcProfile(const std::string& section, const std::string& key, const char* file) {
-  if (section.empty()) return {};
+  if (section.empty() || key.empty()) return {};
   char buffer[1024] = {};
   SQLGetPrivateProfileString(section.c_str(), key.c_str(), "", buffer, sizeof buffer, file);
   return buffer;
@@ -28,12 +31,6 @@ std::string DigitsOfName(std::string_view driverName) {
     if (c >= '0' && c <= '9') text += c;
     else if (c == '.') text += ',';
   }
-  return text;
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
   return text;
 }
 
@@ -79,7 +76,7 @@ double ParseLocaleNumber(std::string_view text) {
     else if (c != 'E' && c != 'F') number += c;
   }
   // Only a plain decimal number converts: an optional sign, digits and at most one separator.
-  std::string_view rest = TrimBlanks(number);
+  std::string_view rest = internal::TrimBlanks(number);
   if (!rest.empty() && (rest.front() == '-' || rest.front() == '+')) rest.remove_prefix(1);
   bool digitSeen = false;
   bool separatorSeen = false;
@@ -95,7 +92,7 @@ double ParseLocaleNumber(std::string_view text) {
     }
   }
   if (!digitSeen) return 0;
-  const std::string trimmed(TrimBlanks(number));
+  const std::string trimmed(internal::TrimBlanks(number));
   errno = 0;
   char* end = nullptr;
   const double value = std::strtod(trimmed.c_str(), &end);

@@ -209,16 +209,12 @@ void Statement::ExecuteWithParameters(std::string_view sql, const std::vector<Pa
     // The token handed back by SQLParamData: the parameter's index + 1.
     const auto token = reinterpret_cast<SQLPOINTER>(static_cast<std::uintptr_t>(i + 1));
     SQLRETURN rc;
-    if (parameter.IsFile()) {
-      internal::InputFile file(parameter.FilePath());
-      const std::uint64_t size = file.Size();
+    if (parameter.IsFile() || value.IsBinary()) {
+      const std::uint64_t size =
+          parameter.IsFile() ? internal::InputFile(parameter.FilePath()).Size() : value.BinaryIf()->size();
       indicators[i] = SQL_LEN_DATA_AT_EXEC(static_cast<SQLLEN>(size));
       rc = SQLBindParameter(stmt, number, SQL_PARAM_INPUT, SQL_C_BINARY, SQL_LONGVARBINARY,
                             std::max<SQLULEN>(size, 1), 0, token, 0, &indicators[i]);
-    } else if (const Bytes* bytes = value.BinaryIf()) {
-      indicators[i] = SQL_LEN_DATA_AT_EXEC(static_cast<SQLLEN>(bytes->size()));
-      rc = SQLBindParameter(stmt, number, SQL_PARAM_INPUT, SQL_C_BINARY, SQL_LONGVARBINARY,
-                            std::max<SQLULEN>(bytes->size(), 1), 0, token, 0, &indicators[i]);
     } else if (const std::string* text = value.TextIf()) {
       indicators[i] = static_cast<SQLLEN>(text->size());
       rc = SQLBindParameter(stmt, number, SQL_PARAM_INPUT, SQL_C_CHAR,

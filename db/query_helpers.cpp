@@ -2,21 +2,16 @@
 
 #include <stdexcept>
 
+#include "db/blanks.h"
 #include "db/connection.h"
 #include "db/database.h"
 
 namespace maj::db {
 namespace {
 
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
-}
-
 // One piece of a version as a number of at least three digits; its digits are kept whatever their count.
 std::string NormalizePiece(std::string_view piece, std::string_view version) {
-  std::string_view digits = TrimBlanks(piece);
+  std::string_view digits = internal::TrimBlanks(piece);
   std::string sign;
   if (!digits.empty() && (digits.front() == '-' || digits.front() == '+')) {
     if (digits.front() == '-') sign = "-";

@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "db/blanks.h"
 #include "db/database_error.h"
 
 namespace maj::db {
@@ -10,12 +11,6 @@ namespace {
 // Error texts of the layer itself (the driver's texts are passed on unchanged elsewhere).
 constexpr char kNullValue[] = "Invalid use of Null";
 constexpr char kTypeMismatch[] = "Type mismatch";
-
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
-}
 
 }  // namespace
 
@@ -41,7 +36,7 @@ std::int64_t Value::AsInteger() const {
   if (IsNull()) throw DatabaseError(kNullValue);
   if (const auto* integer = std::get_if<std::int64_t>(&data_)) return *integer;
   if (const auto* text = std::get_if<std::string>(&data_)) {
-    std::string_view digits = TrimBlanks(*text);
+    std::string_view digits = internal::TrimBlanks(*text);
     if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
     std::int64_t result = 0;
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), result);

@@ -79,7 +79,8 @@ void cls_File::Upload() {
       std::string filename = nom_;
       listener_->CompressInProgress(filename);
     }
-    const std::string source = platform::ToLocalPath(path_);
+    // The source is found as Windows finds it, whatever the letter case of the path given.
+    const std::string source = platform::ResolvePathCase(platform::ToLocalPath(path_));
     const std::string archivePath = source + ".zip";
     {
       archive::ZipComponent zip;

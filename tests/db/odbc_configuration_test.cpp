@@ -10,7 +10,8 @@
 namespace maj::db {
 namespace {
 
-// Each case gets driver and data source names of its own: unixODBC keeps its answers for a while.
+// A data source served by a new driver entry. unixODBC keeps its answers for a while: every case needs names
+// of its own.
 std::string AddSource(const std::string& name, const std::string& driver, const testing::OdbcEntries& driverEntries) {
   testing::OdbcConfiguration& odbc = testing::OdbcConfiguration::Get();
   odbc.AddDriver(driver, driverEntries);
@@ -18,80 +19,64 @@ std::string AddSource(const std::string& name, const std::string& driver, const 
   return name;
 }
 
-TEST(GetDriverOdbcVersionTest, ReadsDriverOdbcVerOfTheDataSourcesDriver) {
-  EXPECT_DOUBLE_EQ(GetDriverOdbcVersion(AddSource("v350", "Driver v350", {{"DriverODBCVer", "03.50"}})), 3.5);
-  EXPECT_DOUBLE_EQ(GetDriverOdbcVersion(AddSource("v351", "Driver v351", {{"DriverODBCVer", "03.51"}})), 3.51);
-  EXPECT_DOUBLE_EQ(GetDriverOdbcVersion(AddSource("v380", "Driver v380", {{"DriverODBCVer", "03.80"}})), 3.8);
-  EXPECT_DOUBLE_EQ(GetDriverOdbcVersion(AddSource("v3511", "Driver v3511", {{"DriverODBCVer", "03.51.12"}})),
-                   3.5112);
-  EXPECT_DOUBLE_EQ(GetDriverOdbcVersion(AddSource("vbad", "Driver vbad", {{"DriverODBCVer", "three"}})), 0);
-  EXPECT_EQ(DataSourceDriver("v351"), "Driver v351");
+TEST(GetDriverOdbcVersionTest, ReadsDriverOdbcVerElseTheDigitsOfTheDriversName) {
+  struct Case {
+    const char* driver;
+    const char* driverOdbcVer;  // nullptr: the entry has none
+    double expected;
+  };
+  const Case cases[] = {{"Driver v350", "03.50", 3.5},
+                        {"Driver v351", "03.51", 3.51},
+                        {"Driver v380", "03.80", 3.8},
+                        {"Driver v3.9", "03.51.12", 3.5112},
+                        {"Driver vbad", "three", 0},
+                        {"MySQL ODBC 3.51 Driver x", nullptr, 3.51},
+                        {"MySQL ODBC 5.1 Driver x", nullptr, 5.1},
+                        {"MySQL ODBC 3.51.12 Driver x", nullptr, 0},
+                        {"MariaDB Unicode x", nullptr, 0}};
+  int number = 0;
+  for (const Case& c : cases) {
+    testing::OdbcEntries entries = {{"Driver", "/x"}};
+    if (c.driverOdbcVer != nullptr) entries.emplace_back("DriverODBCVer", c.driverOdbcVer);
+    const std::string source = AddSource("version" + std::to_string(++number), c.driver, entries);
+    EXPECT_DOUBLE_EQ(GetDriverOdbcVersion(source), c.expected) << c.driver;
+    EXPECT_EQ(DataSourceDriver(source), c.driver);
+  }
   EXPECT_EQ(DriverOdbcVersionText("Driver v380"), "03.80");
 }
 
-TEST(GetDriverOdbcVersionTest, WithoutDriverOdbcVerReadsTheDigitsOfTheDriversName) {
-  EXPECT_DOUBLE_EQ(GetDriverOdbcVersion(AddSource("n351", "MySQL ODBC 3.51 Driver", {{"Driver", "/x"}})), 3.51);
-  EXPECT_DOUBLE_EQ(GetDriverOdbcVersion(AddSource("n51", "MySQL ODBC 5.1 Driver", {{"Driver", "/x"}})), 5.1);
-  EXPECT_DOUBLE_EQ(GetDriverOdbcVersion(AddSource("nnone", "MariaDB Unicode", {{"Driver", "/x"}})), 0);
+TEST(GetDriverOdbcVersionTest, FindsTheDriverInTheListOrGivesZero) {
+  testing::OdbcConfiguration& odbc = testing::OdbcConfiguration::Get();
+  // A section without Driver key: the list "ODBC Data Sources" names the driver.
+  odbc.AddDriver("Listed Driver", {{"DriverODBCVer", "03.80"}});
+  odbc.AddDataSource("listed", {{"SERVER", "127.0.0.1"}}, "Listed Driver");
+  EXPECT_EQ(DataSourceDriver("listed"), "Listed Driver");
+  EXPECT_DOUBLE_EQ(GetDriverOdbcVersion("listed"), 3.8);
   // A driver given as a library path: the folders' digits (x86_64) are not a version.
-  testing::OdbcConfiguration::Get().AddDataSource(
-      "npath", {{"Driver", "/usr/lib/x86_64-linux-gnu/odbc/libmaodbc.so"}, {"SERVER", "127.0.0.1"}});
-  EXPECT_DOUBLE_EQ(GetDriverOdbcVersion("npath"), 0);
-}
-
-TEST(GetDriverOdbcVersionTest, UnknownDataSourceGivesZero) {
-  testing::OdbcConfiguration::Get();
+  odbc.AddDataSource("bypath", {{"Driver", "/usr/lib/x86_64-linux-gnu/odbc/libmaodbc.so"}, {"SERVER", "127.0.0.1"}});
+  EXPECT_DOUBLE_EQ(GetDriverOdbcVersion("bypath"), 0);
   EXPECT_DOUBLE_EQ(GetDriverOdbcVersion("no such source"), 0);
   EXPECT_DOUBLE_EQ(GetDriverOdbcVersion(""), 0);
   EXPECT_EQ(DataSourceDriver("no such source"), "");
 }
 
-TEST(GetDriverOdbcVersionTest, FallsBackToTheDataSourcesList) {
-  // A data source whose section has no Driver key: the list "ODBC Data Sources" names the driver.
-  testing::OdbcConfiguration& odbc = testing::OdbcConfiguration::Get();
-  odbc.AddDriver("Listed Driver", {{"DriverODBCVer", "03.80"}});
-  odbc.AddDataSource("listed", {{"SERVER", "127.0.0.1"}}, "Listed Driver");
-  EXPECT_EQ(DataSourceDriver("listed"), "Listed Driver");
-  EXPECT_DOUBLE_EQ(GetDriverOdbcVersion("listed"), 3.8);
-}
-
 TEST(ParseLocaleNumberTest, ReadsCommaAndPointAsTheDecimalSeparator) {
-  EXPECT_DOUBLE_EQ(ParseLocaleNumber("03,51"), 3.51);
-  EXPECT_DOUBLE_EQ(ParseLocaleNumber("03.51"), 3.51);
-  EXPECT_DOUBLE_EQ(ParseLocaleNumber("5,1"), 5.1);
-  EXPECT_DOUBLE_EQ(ParseLocaleNumber("3E"), 3);
-  EXPECT_DOUBLE_EQ(ParseLocaleNumber("1F2"), 12);
-  EXPECT_DOUBLE_EQ(ParseLocaleNumber(""), 0);
-  EXPECT_DOUBLE_EQ(ParseLocaleNumber("3,5,1"), 0);
-  EXPECT_DOUBLE_EQ(ParseLocaleNumber("abc"), 0);
-  EXPECT_DOUBLE_EQ(ParseLocaleNumber("0x10"), 0);
-  EXPECT_DOUBLE_EQ(ParseLocaleNumber("inf"), 0);
-  EXPECT_DOUBLE_EQ(ParseLocaleNumber(","), 0);
+  const std::pair<const char*, double> cases[] = {{"03,51", 3.51}, {"03.51", 3.51}, {"5,1", 5.1}, {"3E", 3},
+                                                  {"1F2", 12},     {"", 0},         {"3,5,1", 0}, {"abc", 0},
+                                                  {"0x10", 0},     {"inf", 0},      {",", 0}};
+  for (const auto& [text, expected] : cases) EXPECT_DOUBLE_EQ(ParseLocaleNumber(text), expected) << text;
 }
-
-// Restores the numeric locale of the process.
-class ScopedNumericLocale {
- public:
-  explicit ScopedNumericLocale(const char* name) : previous_(std::setlocale(LC_NUMERIC, nullptr)) {
-    active_ = std::setlocale(LC_NUMERIC, name) != nullptr;
-  }
-  ~ScopedNumericLocale() { std::setlocale(LC_NUMERIC, previous_.c_str()); }
-  bool active() const { return active_; }
-
- private:
-  std::string previous_;
-  bool active_ = false;
-};
 
 TEST(ParseLocaleNumberTest, UnderACommaDecimalLocaleBothSeparatorsParse) {
+  const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
   // scripts/setup generates fr_FR.UTF-8.
-  ScopedNumericLocale french("fr_FR.UTF-8");
-  ASSERT_TRUE(french.active()) << "locale fr_FR.UTF-8 missing: run scripts/setup";
-  ASSERT_STREQ(std::localeconv()->decimal_point, ",");
+  ASSERT_NE(std::setlocale(LC_NUMERIC, "fr_FR.UTF-8"), nullptr) << "locale fr_FR.UTF-8 missing: run scripts/setup";
+  EXPECT_STREQ(std::localeconv()->decimal_point, ",");
   EXPECT_DOUBLE_EQ(ParseLocaleNumber("03,51"), 3.51);
   EXPECT_DOUBLE_EQ(ParseLocaleNumber("03.51"), 3.51);
   EXPECT_DOUBLE_EQ(GetDriverOdbcVersion(AddSource("fr351", "Driver fr351", {{"DriverODBCVer", "03.51"}})), 3.51);
   EXPECT_DOUBLE_EQ(GetDriverOdbcVersion(AddSource("frname", "MySQL ODBC 3.51 Driver fr", {{"Driver", "/x"}})), 3.51);
+  std::setlocale(LC_NUMERIC, previous.c_str());
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "db/binary_stream.h"
 #include "db/database_error.h"
 #include "db/value.h"
@@ -15,9 +13,9 @@ TEST(ValueTest, ConvertsBetweenTextIntegerAndBytes) {
   EXPECT_EQ(Value::Integer(-66).AsText(), "-66");
   EXPECT_EQ(Value::Text(" 42 ").AsInteger(), 42);
   EXPECT_EQ(Value::Text("+7").AsInteger(), 7);
-  EXPECT_THROW(Value::Text("4x").AsInteger(), DatabaseError);
-  EXPECT_THROW(Value::Text("").AsInteger(), DatabaseError);
-  EXPECT_THROW(Value::Text("99999999999999999999").AsInteger(), DatabaseError);
+  for (const char* text : {"4x", "", "99999999999999999999"}) {
+    EXPECT_THROW(Value::Text(text).AsInteger(), DatabaseError) << text;
+  }
   EXPECT_EQ(Value::Text("ab").AsBytes(), (Bytes{'a', 'b'}));
   EXPECT_EQ(Value::Binary(Bytes{'a', 0, 'b'}).AsText(), std::string("a\0b", 3));
   EXPECT_THROW(Value::Integer(1).AsBytes(), DatabaseError);
@@ -34,7 +32,6 @@ TEST(BinaryStreamTest, WritesReadsSavesAndLoads) {
   stream.Write(Bytes{0, 1, 2});
   stream.Write(Bytes{255});
   EXPECT_EQ(stream.ReadAll(), (Bytes{0, 1, 2, 255}));
-  EXPECT_EQ(stream.Size(), 4u);
 
   const std::string target = folder.WriteFile("report.ocx.zip", "a much longer previous content");
   stream.SaveToFile(target, kSaveCreateOverwrite);
@@ -48,14 +45,12 @@ TEST(BinaryStreamTest, WritesReadsSavesAndLoads) {
 
   const std::string big(300000, 'z');
   stream.LoadFromFile(folder.WriteFile("big.bin", big));
-  EXPECT_EQ(stream.Size(), big.size());
-  EXPECT_EQ(stream.ReadAll().back(), 'z');
+  EXPECT_EQ(stream.ReadAll(), Bytes(big.begin(), big.end()));
   stream.LoadFromFile(folder.WriteFile("empty.bin", ""));
   EXPECT_EQ(stream.Size(), 0u);
   EXPECT_THROW(stream.LoadFromFile((folder.path() / "missing.bin").string()), DatabaseError);
 
   stream.Close();
-  EXPECT_FALSE(stream.IsOpen());
   EXPECT_THROW(stream.ReadAll(), DatabaseError);
 }
 

@@ -4,11 +4,11 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "db/value.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_database.h"
 #include "transfer/cls_file.h"
@@ -30,22 +30,14 @@ struct StoredRow {
 // Every row of Fichier64, in key order.
 std::vector<StoredRow> ReadRows();
 
-// The DATA of the row `key`.
-std::string StoredData(std::int64_t key);
-
-// Inserts a row holding `data` directly, applying to Windows XP only, with `archive` (NULL when nullopt).
+// Inserts a row applying to Windows XP only, with `archive` (NULL when nullopt) and DATA `data` (a value, or
+// a file's content sent in pieces).
 void InsertRow(const std::string& nom, const std::string& version, const std::optional<std::string>& archive,
-               const std::string& data);
-
-// Same, with the content of the local file `dataFile` sent in pieces.
-void InsertRowFromFile(const std::string& nom, const std::string& version, const std::string& archive,
-                       const std::string& dataFile);
-
-// Writes `size` pseudo-random bytes to `path` in pieces, without holding them in memory.
-void WriteRandomFile(const std::string& path, std::size_t size, unsigned seed);
-
-// How far the process's resident memory rose above its level at the start while `work` ran, in bytes.
-std::size_t PeakMemoryGrowthOf(const std::function<void()>& work);
+               const db::Parameter& data);
+inline void InsertRow(const std::string& nom, const std::string& version, const std::optional<std::string>& archive,
+                      const std::string& data) {
+  InsertRow(nom, version, archive, db::Value::Text(data));
+}
 
 // `size` pseudo-random (incompressible) bytes, the same for the same seed.
 std::string RandomBytes(std::size_t size, unsigned seed);
@@ -72,6 +64,9 @@ class Fichier64Test : public ::testing::Test {
   // version `version`, TYPE `type`, applying to Windows XP and 7.
   cls_File MakeRecord(const std::string& fileName, const std::string& content, const std::string& version,
                       std::int16_t type = 0);
+
+  // A folder as the engine passes it, ending with a separator.
+  std::string Destination() const;
 
   maj::testing::TestDatabase database_;
   maj::testing::TempFolder folder_;
