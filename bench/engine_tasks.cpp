@@ -11,6 +11,7 @@
 
 #include "archive/zip_component.h"
 #include "db/database.h"
+#include "db/prepared_statement.h"
 #include "db/query_helpers.h"
 #include "db/result_set.h"
 #include "db/update_table.h"
@@ -110,10 +111,11 @@ Result CheckParts() {
   }
   std::vector<std::string> versions;
   auto start = Clock::now();
+  db::PreparedStatement newestOf(
+      db::SharedConnection(),
+      "select version, nom, type from Fichier64 where typecondition = 0 and nom = ? order by version desc limit 1");
   for (const std::string& name : names) {
-    db::ResultSet row = db::OpenQuery("select version, nom, type from Fichier64 where typecondition = 0 and nom = '" +
-                                          db::QuoteSqlText(name) + "' order by version desc limit 1",
-                                      db::kCursorDynamic);
+    db::ResultSet row = newestOf.Execute({db::Parameter::Text(name)});
     versions.push_back(row.Field("version").AsText());
     row.Field("type").AsInteger();
   }

@@ -10,11 +10,12 @@
 namespace maj::db {
 namespace {
 
-// The piece size used for a value of `size` bytes: a sixteenth of it, at least 4 MiB and at most 64 MiB. Each
-// piece makes the server read the whole row again, hence few pieces for large values.
+// The piece size used for a value of `size` bytes: a sixteenth of it, at least 4 MiB and at most 16 MiB. Each
+// piece makes the server read the whole row again, hence few pieces for large values; the client holds a piece
+// about twice (network buffer and row), hence the cap, which keeps a fetch within a few tens of MB.
 std::uint64_t BlobPieceSize(std::uint64_t size) {
   constexpr std::uint64_t kSmallest = 4 << 20;
-  constexpr std::uint64_t kLargest = 64 << 20;
+  constexpr std::uint64_t kLargest = 16 << 20;
   return std::clamp<std::uint64_t>(size / 16, kSmallest, kLargest);
 }
 

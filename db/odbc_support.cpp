@@ -158,19 +158,32 @@ Statement::Statement(std::shared_ptr<Session> session)
 
 Statement::~Statement() { Free(); }
 
+Statement::Statement(std::shared_ptr<Session> session, std::shared_ptr<StatementSlot> slot)
+    : session_(std::move(session)), slot_(std::move(slot)), ownsHandle_(false) {}
+
 Statement& Statement::operator=(Statement&& other) noexcept {
   if (this != &other) {
     Free();
     session_ = std::move(other.session_);
     slot_ = std::move(other.slot_);
+    ownsHandle_ = other.ownsHandle_;
   }
   return *this;
 }
 
+Statement Statement::CursorOwner() const {
+  handle();
+  return Statement(session_, slot_);
+}
+
 void Statement::Free() {
   if (slot_ && slot_->handle != SQL_NULL_HSTMT) {
-    SQLFreeHandle(SQL_HANDLE_STMT, slot_->handle);
-    slot_->handle = SQL_NULL_HSTMT;
+    if (ownsHandle_) {
+      SQLFreeHandle(SQL_HANDLE_STMT, slot_->handle);
+      slot_->handle = SQL_NULL_HSTMT;
+    } else {
+      SQLFreeStmt(slot_->handle, SQL_CLOSE);
+    }
   }
   slot_.reset();
 }
@@ -193,10 +206,18 @@ void Statement::ExecuteDirect(std::string_view sql) {
 }
 
 void Statement::ExecuteWithParameters(std::string_view sql, const std::vector<Parameter>& parameters) {
-  SQLHSTMT stmt = handle();
-  Check(SQLPrepare(stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.data())),
+  Prepare(sql);
+  ExecutePrepared(parameters);
+}
+
+void Statement::Prepare(std::string_view sql) {
+  Check(SQLPrepare(handle(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.data())),
                    static_cast<SQLINTEGER>(sql.size())),
         "SQLPrepare");
+}
+
+void Statement::ExecutePrepared(const std::vector<Parameter>& parameters) {
+  SQLHSTMT stmt = handle();
 
   // Bound buffers must stay in place until the statement has run.
   std::vector<SQLLEN> indicators(parameters.size());

@@ -105,17 +105,28 @@ class Statement {
   // Prepares `sql`, binds `parameters` to its markers in order and runs it. Binary values and files go as
   // data at execution, sent in pieces (SQLPutData), so that a file is never held whole in memory.
   void ExecuteWithParameters(std::string_view sql, const std::vector<Parameter>& parameters);
+  // The two halves of ExecuteWithParameters: a prepared statement can be run again with new values once the
+  // cursor of its previous run is closed.
+  void Prepare(std::string_view sql);
+  void ExecutePrepared(const std::vector<Parameter>& parameters);
+  // Another owner of this statement's handle that only closes the handle's cursor when it goes, for the rows
+  // of one run of a prepared statement. Throws DatabaseError when the connection was closed.
+  Statement CursorOwner() const;
+  // True while an owner made by CursorOwner() is alive.
+  bool HasCursorOwner() const { return slot_.use_count() > 1; }
   // Columns of the current result; 0 for a statement without rows.
   int ColumnCount() const;
   // Rows changed by the last INSERT, UPDATE or DELETE.
   std::int64_t AffectedRows() const;
 
  private:
+  Statement(std::shared_ptr<Session> session, std::shared_ptr<StatementSlot> slot);
   void Free();
   void SendDataAtExecution(const std::vector<Parameter>& parameters);
 
   std::shared_ptr<Session> session_;
   std::shared_ptr<StatementSlot> slot_;
+  bool ownsHandle_ = true;
 };
 
 }  // namespace maj::db::odbc

@@ -93,6 +93,7 @@ class ResultSet {
 
  private:
   friend class Connection;
+  friend class PreparedStatement;
   struct Cursor;
   ResultSet(odbc::Statement statement, int cursorType, int lockType);
 

@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "db/database.h"
+#include "db/prepared_statement.h"
 #include "db/query_helpers.h"
 #include "db/result_set.h"
 #include "engine/cls_download_manager.h"
@@ -56,15 +58,16 @@ void cls_DownloadManager::Test_Version(bool& forcer) {
     db::ResultSet names = db::OpenQuery(
         "select distinct nom from Fichier64 where typeCondition = 0 and " + key + " <> 0 order by cle_fichier",
         db::kCursorDynamic);
+    // Prepared once for every name: each name's query is then a single exchange with the server.
+    db::PreparedStatement newestOf(
+        db::SharedConnection(),
+        "select version, nom, type from Fichier64 where typecondition = 0 and nom = ? order by version desc limit 1");
     for (; names.IsOpen() && !names.AtEnd(); names.MoveNext()) {
       auto fichier = std::make_shared<Fichier>();
       SetCurrentFichier(fichier);
       fichier->Nom = names.Field("nom").AsText();
 
-      db::ResultSet newest =
-          db::OpenQuery("select version, nom, type from Fichier64 where typecondition = 0 and nom = '" +
-                            db::QuoteSqlText(fichier->Nom) + "' order by version desc limit 1",
-                        db::kCursorDynamic);
+      db::ResultSet newest = newestOf.Execute({db::Parameter::Text(fichier->Nom)});
       if (!newest.IsOpen() || newest.AtEnd()) continue;  // the rows went away since the list was read
       fichier->Version = newest.Field("version").AsText();
       fichier->Type = static_cast<std::int32_t>(newest.Field("type").AsInteger());

@@ -1,6 +1,11 @@
 // The retrieval and installation run of cls_DownloadManager: fetch every wanted file into the working
 // folder, unpack the archives of plain files, install everything, report the end and clean up.
+#include <memory>
+#include <utility>
+#include <vector>
+
 #include "archive/zip_component.h"
+#include "db/blob_transfer.h"
 #include "db/connection.h"
 #include "db/database.h"
 #include "db/result_set.h"
@@ -87,25 +92,17 @@ void cls_DownloadManager::RetrieveConditionalFiles() {
 
   const std::string workingFolder = WorkingFolder();
   for (const std::string& condition : conditions_) {
-    // The condition text is bound, never pasted: it may hold quotes and backslashes.
+    // The rows are listed without their DATA, which is then fetched in pieces cut by the server: through the
+    // result set the driver would hold each whole row in memory. The condition text is bound, never pasted:
+    // it may hold quotes and backslashes.
     db::ResultSet rows = db::SharedConnection().Execute(
-        " select nom, data, action1, actionData1, action2, actionData2, action3, actionData3, type from Fichier64 "
-        " where `condition` = ?",
+        " select cle_fichier, nom, action1, actionData1, action2, actionData2, action3, actionData3, type "
+        " from Fichier64 where `condition` = ?",
         {db::Parameter::Text(condition)});
+    std::vector<std::pair<db::Value, std::shared_ptr<Fichier>>> listed;
     for (; rows.IsOpen() && !rows.AtEnd(); rows.MoveNext()) {
-      const std::string nom = rows.Field("nom").AsText();
-      if (listener_) {
-        std::string shown = nom;  // the listener's copy: what it does with it never changes the file
-        listener_->DownloadFileEvent(shown);
-      }
-      RequirePlainFileName(nom);
-      const std::string path = platform::JoinPath(workingFolder, nom);
-      rows.SaveFieldToFile("data", path);
-
       auto fichier = std::make_shared<Fichier>();
-      SetCurrentFichier(fichier);
-      fichier->Path = path;
-      fichier->Nom = nom;
+      fichier->Nom = rows.Field("nom").AsText();
       fichier->action1 = static_cast<std::int32_t>(rows.Field("action1").AsInteger());
       fichier->actionData1 = rows.Field("actionData1").AsText();
       fichier->action2 = static_cast<std::int32_t>(rows.Field("action2").AsInteger());
@@ -113,6 +110,22 @@ void cls_DownloadManager::RetrieveConditionalFiles() {
       fichier->action3 = static_cast<std::int32_t>(rows.Field("action3").AsInteger());
       fichier->actionData3 = rows.Field("actionData3").AsText();
       fichier->Type = static_cast<std::int32_t>(rows.Field("type").AsInteger());
+      listed.emplace_back(rows.Field("cle_fichier"), std::move(fichier));
+    }
+    rows.Close();
+
+    for (auto& [key, fichier] : listed) {
+      const std::string nom = fichier->Nom;
+      if (listener_) {
+        std::string shown = nom;  // the listener's copy: what it does with it never changes the file
+        listener_->DownloadFileEvent(shown);
+      }
+      RequirePlainFileName(nom);
+      const std::string path = platform::JoinPath(workingFolder, nom);
+      db::SaveBlobToFile(db::SharedConnection(), {"Fichier64", "Cle_Fichier", key, "data"}, path);
+
+      SetCurrentFichier(fichier);
+      fichier->Path = path;
       installList_.push_back(fichier);
     }
   }

@@ -4,6 +4,10 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <stdexcept>
+#include <string>
 
 #include "tests/engine/update_test_support.h"
 
@@ -18,6 +22,25 @@ using testing::UpdateRunTest;
 std::vector<std::string> Sorted(std::vector<std::string> texts) {
   std::sort(texts.begin(), texts.end());
   return texts;
+}
+
+// The peak resident size of this process, in bytes (VmHWM of /proc/self/status).
+std::size_t PeakResidentBytes() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("VmHWM:", 0) == 0) return std::stoull(line.substr(6)) * 1024;
+  }
+  throw std::runtime_error("no VmHWM in /proc/self/status");
+}
+
+// How far the peak resident size rose above the current one while `work` ran.
+std::size_t PeakMemoryGrowthOf(const std::function<void()>& work) {
+  // "5" resets the peak resident size to the current one.
+  std::ofstream("/proc/self/clear_refs") << "5";
+  const std::size_t before = PeakResidentBytes();
+  work();
+  const std::size_t after = PeakResidentBytes();
+  return after > before ? after - before : 0;
 }
 
 TEST_F(UpdateRunTest, UnmetFileConditionFetchesOnlyThePackageAsStored) {
@@ -114,6 +137,26 @@ TEST_F(UpdateRunTest, PackageActionsRunFromTheWorkingFolder) {
   // Not moved (action1 is set), and nothing waits for the next start: the working folder goes.
   EXPECT_FALSE(fs::exists(machine_.bin() + "/setup.sh"));
   EXPECT_FALSE(fs::exists(machine_.app() + "/MAJ"));
+}
+
+TEST_F(UpdateRunTest, LargePackageIsFetchedWithoutBeingHeldInMemory) {
+  constexpr std::size_t kSize = 48 << 20;
+  Insert({.nom = "gros.bin", .data = "x", .condition = "%windir%\\gros.log", .typeCondition = 1});
+  database_.Execute("UPDATE Fichier64 SET DATA = REPEAT('0123456789abcdef', " + std::to_string(kSize / 16) + ")");
+
+  const std::size_t growth = PeakMemoryGrowthOf([&] { Check(); });
+
+  EXPECT_LT(growth, kSize / 3);
+  const std::string installed = machine_.bin() + "/gros.bin";
+  ASSERT_EQ(fs::file_size(installed), kSize);
+  std::ifstream written(installed, std::ios::binary);
+  std::string head(16, '\0');
+  written.read(head.data(), 16);
+  written.seekg(-16, std::ios::end);
+  std::string tail(16, '\0');
+  written.read(tail.data(), 16);
+  EXPECT_EQ(head, "0123456789abcdef");
+  EXPECT_EQ(tail, "0123456789abcdef");
 }
 
 TEST_F(UpdateRunTest, PublishedNameWithAFolderIsRefused) {
