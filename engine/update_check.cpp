@@ -1,9 +1,6 @@
 // The update check of cls_DownloadManager: which conditional packages are missing and which plain files
 // are newer than their installed copies, for the running Windows version.
-#include <algorithm>
-#include <array>
 #include <stdexcept>
-#include <string_view>
 
 #include "db/database.h"
 #include "db/prepared_statement.h"
@@ -14,17 +11,6 @@
 #include "sysinfo/os_identification.h"
 
 namespace maj::engine {
-namespace {
-
-// The OS keys that name a flag column of Fichier64; only these are ever pasted into a statement.
-constexpr std::array<std::string_view, 9> kKnownOSKeys = {
-    "`win9x`", "`winME`", "`winNT4`", "`win2000`", "`winXP`", "`win2003`", "`vista`", "`win7`", "`win8`"};
-
-bool IsKnownOSKey(std::string_view key) {
-  return std::find(kKnownOSKeys.begin(), kKnownOSKeys.end(), key) != kKnownOSKeys.end();
-}
-
-}  // namespace
 
 void cls_DownloadManager::Test_Version(bool& forcer) {
   std::string message = "Vérification des versions";
@@ -36,8 +22,9 @@ void cls_DownloadManager::Test_Version(bool& forcer) {
   updateList_.clear();
   installList_.clear();
 
+  // Only a known key (a flag column of Fichier64) is ever pasted into a statement.
   const std::string key = sysinfo::GetOSKey();
-  if (!IsKnownOSKey(key)) {
+  if (!sysinfo::IsKnownOSKey(key)) {
     throw std::runtime_error(
         "La version de Windows de ce poste n'est pas reconnue : la mise à jour ne peut pas être vérifiée.");
   }

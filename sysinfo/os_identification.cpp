@@ -2,6 +2,7 @@
 
 #include <sys/utsname.h>
 
+#include <algorithm>
 #include <charconv>
 #include <optional>
 #include <stdexcept>
@@ -104,6 +105,10 @@ std::string KeyFor(const VersionRecord& version) {
 }
 
 }  // namespace
+
+bool IsKnownOSKey(std::string_view key) {
+  return std::find(kKnownOSKeys.begin(), kKnownOSKeys.end(), key) != kKnownOSKeys.end();
+}
 
 std::string GetOSKey() {
   State& state = OSState();

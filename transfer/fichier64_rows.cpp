@@ -9,6 +9,7 @@
 #include "db/result_set.h"
 #include "db/value.h"
 #include "platform/text.h"
+#include "sysinfo/os_identification.h"
 
 namespace maj::transfer::internal {
 namespace {
@@ -17,10 +18,6 @@ namespace {
 constexpr const char* kFlagColumns[9] = {"WIN9X", "WINNT4", "WIN2000", "WINXP", "WIN2003",
                                          "WINME", "Vista",  "WIN7",    "WIN8"};
 
-// The OS keys, each of which names the flag column of its Windows version (column names ignore case).
-constexpr const char* kOSKeys[] = {"`win9x`", "`winME`", "`winNT4`", "`win2000`", "`winXP`",
-                                   "`win2003`", "`vista`", "`win7`", "`win8`"};
-
 std::vector<db::Parameter> NameAndVersion(const std::string& nom, const std::string& version) {
   return {db::Parameter::Text(nom), db::Parameter::Text(version)};
 }
@@ -28,8 +25,8 @@ std::vector<db::Parameter> NameAndVersion(const std::string& nom, const std::str
 }  // namespace
 
 std::string FlagColumnForOSKey(const std::string& osKey) {
-  for (const char* known : kOSKeys) {
-    if (platform::EqualsIgnoreCase(osKey, known)) return known;
+  for (std::string_view known : sysinfo::kKnownOSKeys) {
+    if (platform::EqualsIgnoreCase(osKey, known)) return std::string(known);
   }
   throw std::invalid_argument("version de Windows « " + osKey + " » inconnue");
 }

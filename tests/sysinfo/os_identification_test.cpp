@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <string>
+
 #include "platform/registry_file.h"
 #include "tests/support/scoped_environment.h"
 #include "tests/support/temp_folder.h"
@@ -49,17 +52,27 @@ TEST_F(OSIdentificationTest, EveryVersionGivesItsKey) {
       {"5.10", ""}};
   const std::pair<const char*, const char*> nineX[] = {
       {"4.00.950", "`win9x`"}, {"4.10.2222", "`win9x`"}, {"4.90.3000", "`winME`"}, {"4.45", ""}, {"5.1.2600", ""}};
+  std::set<std::string> given;
   for (const auto& [version, key] : nineX) {
     Set9x(version);
     ResetOSIdentificationForTesting();
     EXPECT_EQ(GetOSKey(), key) << "VersionNumber " << version;
+    if (*key != '\0') given.insert(key);
   }
   // From here on an NT version is present too, and wins.
   for (const auto& [version, key] : nt) {
     SetNt(version);
     ResetOSIdentificationForTesting();
     EXPECT_EQ(GetOSKey(), key) << "CurrentVersion " << version;
+    if (*key != '\0') given.insert(key);
   }
+  // The list of known keys is exactly what the versions give.
+  EXPECT_EQ(given, std::set<std::string>(kKnownOSKeys.begin(), kKnownOSKeys.end()));
+  for (const std::string& key : given) EXPECT_TRUE(IsKnownOSKey(key)) << key;
+  EXPECT_FALSE(IsKnownOSKey(""));
+  EXPECT_FALSE(IsKnownOSKey("`WINXP`"));
+  EXPECT_FALSE(IsKnownOSKey("winXP"));
+  EXPECT_FALSE(IsKnownOSKey("`winXP` <> 0 or 1"));
 }
 
 TEST_F(OSIdentificationTest, TheVersionIsAskedAgainOnlyUntilItIsRead) {
