@@ -200,6 +200,20 @@ void ZipComponent::OpenArchive(const std::string& archivePath) {
   openedSplit_ = set.split;
 }
 
+std::vector<std::string> ZipComponent::EntryNames() const {
+  if (!opened_) throw ZipError("Aucune archive ouverte pour en lister le contenu");
+  const zip_int64_t count = zip_get_num_entries(opened_.get(), 0);
+  std::vector<std::string> names;
+  for (zip_int64_t i = 0; i < count; ++i) {
+    const char* name = zip_get_name(opened_.get(), static_cast<zip_uint64_t>(i), 0);
+    if (name == nullptr) {
+      throw ZipError(ZipErrorPrefix(openedPath_) + "nom d'entrée illisible (" + zip_strerror(opened_.get()) + ")");
+    }
+    names.emplace_back(name);
+  }
+  return names;
+}
+
 void ZipComponent::ExtractArchive(const std::string& folder) {
   if (!opened_) throw ZipError("Aucune archive ouverte pour l'extraction vers « " + folder + " »");
   // Volumes carry no mark of their set: one taken from another set shows only as corrupt data.

@@ -47,6 +47,10 @@ class ZipComponent {
   // (truncated, or volumes of different sets).
   void OpenArchive(const std::string& archivePath);
 
+  // Names of the entries of the opened archive, in archive order, folders included ("sub/a.dll", "sub/").
+  // Throws ZipError when no archive is open or a name cannot be read.
+  std::vector<std::string> EntryNames() const;
+
   // Extracts every entry of the opened archive into `folder` (created when missing), entries named with
   // folders going into subfolders, existing files being replaced. Refuses, before writing anything, an
   // archive with an entry named absolutely, holding "..", or being a symbolic link. A corrupt entry (CRC

@@ -1,10 +1,13 @@
 // The retrieval and installation run of cls_DownloadManager: fetch every wanted file into the working
 // folder, unpack the archives of plain files, install everything, report the end and clean up.
+#include <algorithm>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
 #include "archive/zip_component.h"
+#include "archive/zip_entry_names.h"
 #include "db/blob_transfer.h"
 #include "db/connection.h"
 #include "db/database.h"
@@ -15,9 +18,23 @@
 #include "engine/working_folder.h"
 #include "platform/file_operations.h"
 #include "platform/paths.h"
+#include "platform/text.h"
 #include "sysinfo/os_identification.h"
 
 namespace maj::engine {
+namespace {
+
+// True when extracting the archive gives the file `nom` itself at the folder's root (names compare ignoring
+// case, as the installation finds the extracted file).
+bool HoldsEntry(const archive::ZipComponent& zip, const std::string& nom) {
+  const std::vector<std::string> names = zip.EntryNames();
+  return std::any_of(names.begin(), names.end(), [&](const std::string& name) {
+    const std::optional<archive::EntryPath> path = archive::SafeEntryPath(name);
+    return path && !path->isFolder && platform::EqualsIgnoreCase(path->relative, nom);
+  });
+}
+
+}  // namespace
 
 void cls_DownloadManager::RunUpdate() {
   const std::string baseFolder = PrepareWorkingFolder();
@@ -46,7 +63,15 @@ void cls_DownloadManager::RunUpdate() {
     {
       archive::ZipComponent zip;
       zip.OpenArchive(platform::ResolvePathCase(archivePath));
+      // Extracted first, so that an archive with entries that would leave the folder is still refused.
       zip.ExtractArchive(workingFolder);
+      if (!HoldsEntry(zip, fichier->Nom)) {
+        // Installing would find no fetched copy and quietly keep the old one: say so instead.
+        std::string notice = fichier->Nom + " : version " + fichier->Version +
+                             " absente de son archive publiée, fichier ignoré";
+        if (listener_) listener_->DownloadFileEvent(notice);
+        continue;
+      }
     }
     fichier->Path = platform::JoinPath(workingFolder, fichier->Nom);
     installList_.push_back(fichier);

@@ -154,6 +154,8 @@ TEST_F(ZipBadInputTest, MissingOrForeignFilesAreNamed) {
 
   error = ErrorOf([&] { ZipComponent().ExtractArchive(out()); });
   ExpectMentions(error, {"Aucune archive"});
+  error = ErrorOf([&] { ZipComponent().EntryNames(); });
+  ExpectMentions(error, {"Aucune archive"});
 }
 
 TEST_F(ZipBadInputTest, FailedWriteLeavesNoArchiveFile) {

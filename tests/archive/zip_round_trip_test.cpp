@@ -86,6 +86,10 @@ TEST(ZipRoundTripTest, SeveralFilesWithFoldersAndOpeningByTheArchiveName) {
   zip.WriteArchive(archive);
   ASSERT_TRUE(fs::exists(archive + ".003"));
 
+  ZipComponent opened;
+  opened.OpenArchive(archive);
+  EXPECT_EQ(opened.EntryNames(), (std::vector<std::string>{"one.dll", "docs/fr/deux.txt"}));
+
   // With only the archive name, its volumes are found.
   ExtractZip(archive, (temp.path() / "out").string());
   EXPECT_EQ(ListTree(temp.path() / "out"),

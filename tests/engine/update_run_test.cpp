@@ -9,6 +9,7 @@
 #include "sysinfo/os_identification.h"
 #include "tests/engine/update_test_support.h"
 #include "tests/support/pe_fixtures.h"
+#include "transfer/cls_file.h"
 
 namespace maj::engine {
 namespace {
@@ -140,6 +141,32 @@ TEST_F(UpdateRunTest, NewestVersionNotPublishedForThisWindowsIsSkippedWithANotic
             listener_.events.end());
   EXPECT_FALSE(fs::exists(machine_.bin() + "/tools.dll"));
   EXPECT_EQ(ReadFileText(machine_.bin() + "/l'aide.chm"), "other");
+  EXPECT_EQ(listener_.events[listener_.events.size() - 2], "EndDownload:Mise à jour terminée");
+}
+
+TEST_F(UpdateRunTest, AFileMissingFromItsArchiveIsSkippedWithANotice) {
+  // The archive is made from the file given, under that file's own name.
+  const auto publishFrom = [&](const std::string& relativePath, const std::string& content, const std::string& nom) {
+    transfer::cls_File record;
+    record.SetPath(publishing_.WriteFile(relativePath, content));
+    record.SetNom(nom);
+    record.SetCurrentVersion("001.000.000");
+    record.SetTypeFichier(0);
+    record.SetWXP(true);
+    record.SetW7(false);
+    record.Upload();
+  };
+  publishFrom("wrong/autre.dll", "not tools", "tools.dll");
+  // An entry differing only in letter case is the file itself.
+  publishFrom("case/Aide.CHM", "help", "aide.chm");
+  Check();
+  EXPECT_EQ(Names(engine_->InstallList()), std::vector<std::string>{"aide.chm"});
+  EXPECT_NE(std::find(listener_.events.begin(), listener_.events.end(),
+                      "DownloadFile:tools.dll : version 001.000.000 absente de son archive publiée, fichier ignoré"),
+            listener_.events.end());
+  EXPECT_FALSE(fs::exists(machine_.bin() + "/tools.dll"));
+  EXPECT_FALSE(fs::exists(machine_.bin() + "/autre.dll"));
+  EXPECT_EQ(ReadFileText(machine_.bin() + "/aide.chm"), "help");
   EXPECT_EQ(listener_.events[listener_.events.size() - 2], "EndDownload:Mise à jour terminée");
 }
 
