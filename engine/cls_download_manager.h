@@ -26,6 +26,11 @@ class cls_DownloadManager : private transfer::cls_FileListener, private FichierL
   // Returns when the whole run is over. Failures reach the caller as exceptions carrying the description.
   void Test_Version(bool& forcer);
 
+  // The check alone, as Test_Version starts: fills ConditionsList() with the conditions not met and, when
+  // every condition is met, UpdateList() with the plain files to fetch (all of them when `forcer`). Reads
+  // the database and the installed files; writes, fetches and installs nothing.
+  void CheckForUpdates(bool forcer);
+
   // Queues a record for publishing. The queue holds the record itself: later changes are stored.
   void AddFileToUpload(std::shared_ptr<transfer::cls_File> File);
 

@@ -13,6 +13,11 @@
 namespace maj::engine {
 
 void cls_DownloadManager::Test_Version(bool& forcer) {
+  CheckForUpdates(forcer);
+  RunUpdate();
+}
+
+void cls_DownloadManager::CheckForUpdates(bool forcer) {
   std::string message = "Vérification des versions";
   if (listener_) listener_->CheckVersionEvent(message);
 
@@ -63,8 +68,6 @@ void cls_DownloadManager::Test_Version(bool& forcer) {
       if (fichier->TestVersion() == 1 || forcer) updateList_.push_back(fichier);
     }
   }
-
-  RunUpdate();
 }
 
 bool cls_DownloadManager::IsConditionMet(const std::string& condition, std::int16_t typeCondition) {

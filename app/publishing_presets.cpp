@@ -1,0 +1,18 @@
+#include "app/publishing_presets.h"
+
+#include <string>
+
+#include "platform/text.h"
+
+namespace maj::app {
+
+PublishingPreset ClassifyPublishedName(std::string_view name) {
+  const std::string lowered = platform::ToLowerAscii(name);
+  if (lowered == "quenrax.dll" || lowered == "libmysql.dll") return kPlainPreset;
+  if (lowered.find(".ocx") != std::string::npos) return kComponentPreset;
+  if (platform::StartsWithIgnoreCase(lowered, "Orvane.")) return kAssemblyPreset;
+  if (lowered.find(".dll") != std::string::npos) return kComponentPreset;
+  return kPlainPreset;
+}
+
+}  // namespace maj::app
