@@ -7,7 +7,7 @@
 namespace maj::app {
 
 PublishingPreset ClassifyPublishedName(std::string_view name) {
-  const std::string lowered = platform::ToLowerAscii(name);
+  const std::string lowered = platform::ToLowerCase(name);
   if (lowered == "quenrax.dll" || lowered == "libmysql.dll") return kPlainPreset;
   if (lowered.find(".ocx") != std::string::npos) return kComponentPreset;
   if (platform::StartsWithIgnoreCase(lowered, "Orvane.")) return kAssemblyPreset;

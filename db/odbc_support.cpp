@@ -28,7 +28,7 @@ bool PointsAtPacketLimit(const std::vector<Diagnostic>& records) {
         record.nativeError == kLostConnection || record.nativeError == kClientPacketTooLarge) {
       return true;
     }
-    const std::string lower = platform::ToLowerAscii(record.message);
+    const std::string lower = platform::ToLowerCase(record.message);
     if (lower.find("max_allowed_packet") != std::string::npos || lower.find("gone away") != std::string::npos) {
       return true;
     }

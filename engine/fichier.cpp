@@ -14,7 +14,7 @@ std::string InstalledPath(std::string_view nom) {
 }
 
 std::int32_t Fichier::TestVersion() {
-  Nom = platform::ToLowerAscii(Nom);
+  Nom = platform::ToLowerCase(Nom);
   const std::string installed = LocalFileVersion(InstalledPath(Nom));
   return compareVersion(convertVersionStringToArray(Version), convertVersionStringToArray(installed));
 }

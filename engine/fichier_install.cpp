@@ -43,7 +43,7 @@ bool Fichier::ProcessAction() {
   if (listener_) listener_->ProcessAction(Nom);
   const std::string key = sysinfo::GetOSKey();
   const std::string systemFolder = sysinfo::OSSystemFolder();
-  Nom = platform::ToLowerAscii(Nom);
+  Nom = platform::ToLowerCase(Nom);
   RequirePlainFileName(Nom);
   const std::string installed = InstalledPath(Nom);
 

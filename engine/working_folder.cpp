@@ -46,9 +46,9 @@ std::vector<std::string> NextStartTexts() {
 }  // namespace
 
 bool IsNeededAtNextStart(const std::string& folder) {
-  const std::string inside = platform::ToLowerAscii(platform::JoinPath(folder, ""));
+  const std::string inside = platform::ToLowerCase(platform::JoinPath(folder, ""));
   for (const std::string& text : NextStartTexts()) {
-    if (platform::ToLowerAscii(text).find(inside) != std::string::npos) return true;
+    if (platform::ToLowerCase(text).find(inside) != std::string::npos) return true;
   }
   return false;
 }

@@ -50,7 +50,7 @@ std::string ToLocalPath(std::string_view path) {
 
   std::string prefix = GetEnvironmentText("WINEPREFIX");
   if (prefix.empty()) prefix = JoinPath(GetEnvironmentText("HOME"), ".wine");
-  std::string drive = JoinPath(JoinPath(prefix, "dosdevices"), ToLowerAscii(local.substr(0, 2)));
+  std::string drive = JoinPath(JoinPath(prefix, "dosdevices"), ToLowerCase(local.substr(0, 2)));
   const std::string_view rest = std::string_view(local).substr(2);
   return rest.empty() ? drive : JoinPath(drive, rest);
 }

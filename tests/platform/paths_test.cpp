@@ -49,6 +49,16 @@ TEST(PathsTest, ResolvesEachComponentIgnoringCase) {
   temp.WriteFile("Proscenia/Bin/report.ocx", "y");
   EXPECT_EQ(ResolvePathCase(root + "/proscenia/bin/report.ocx"), root + "/Proscenia/Bin/report.ocx");
   EXPECT_EQ(ResolvePathCase(root + "/Proscenia/Bin/REPORT.ocx"), root + "/Proscenia/Bin/Report.OCX");
+
+  // Accented letters too, through a drive path; a name that is not UTF-8 (Latin-1) is compared byte-wise.
+  ScopedEnvironment env;
+  env.Set("WINEPREFIX", root);
+  temp.WriteFile("dosdevices/c:/Proscenia/bin/été.txt", "x");
+  temp.WriteFile("dosdevices/c:/Proscenia/bin/\xC9T\xC9.TXT", "x");
+  const std::string bin = root + "/dosdevices/c:/Proscenia/bin/";
+  EXPECT_EQ(ResolvePathCase(ToLocalPath("C:\\PROSCENIA\\BIN\\ÉTÉ.TXT")), bin + "été.txt");
+  EXPECT_EQ(ResolvePathCase(ToLocalPath("C:\\PROSCENIA\\BIN\\\xC9t\xC9.txt")), bin + "\xC9T\xC9.TXT");
+  EXPECT_EQ(ResolvePathCase(bin + "\xE9t\xE9.txt"), bin + "\xE9t\xE9.txt");
 }
 
 TEST(PathsTest, TellsFullPathsAndJoinsAndSplitsLocalPaths) {
