@@ -18,7 +18,7 @@ class cls_DownloadManagerListener {
   virtual void ActionFileEvent(std::string& Filename) = 0;
   // An installed file is being registered in place.
   virtual void RegisterFileEvent(std::string& Filename) = 0;
-  // Retrieval starts ("Récupération des fichiers").
+  // Retrieval starts ("Récupération des fichiers"), or a notice about a file that is skipped: shown as it stands.
   virtual void DownloadEvent(std::string& message) = 0;
   // Every install is done; `message` is the end text.
   virtual void EndDownloadEvent(std::string& message) = 0;

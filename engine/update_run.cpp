@@ -57,7 +57,7 @@ void cls_DownloadManager::RunUpdate() {
       // The newest version of this name is published for other Windows versions only: nothing to install.
       std::string notice = fichier->Nom + " : version " + fichier->Version +
                            " non publiée pour cette version de Windows, fichier ignoré";
-      if (listener_) listener_->DownloadFileEvent(notice);
+      if (listener_) listener_->DownloadEvent(notice);
       continue;
     }
     {
@@ -69,7 +69,7 @@ void cls_DownloadManager::RunUpdate() {
         // Installing would find no fetched copy and quietly keep the old one: say so instead.
         std::string notice = fichier->Nom + " : version " + fichier->Version +
                              " absente de son archive publiée, fichier ignoré";
-        if (listener_) listener_->DownloadFileEvent(notice);
+        if (listener_) listener_->DownloadEvent(notice);
         continue;
       }
     }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "tests/engine/update_test_support.h"
+#include "tests/support/pe_fixtures.h"
 
 namespace maj::engine {
 namespace {
@@ -71,20 +72,33 @@ TEST_F(UpdateRunTest, UnmetFileConditionFetchesOnlyThePackageAsStored) {
   EXPECT_FALSE(fs::exists(machine_.bin() + "/plain.dll"));
 }
 
-TEST_F(UpdateRunTest, MetConditionsLetThePlainFilesBeChecked) {
-  machine_.Write(std::string(std::getenv("WINDIR")) + "/CRYSTAL/CRPE32.DLL", "present");
-  machine_.Registry().WriteString(platform::RegistryRoot::LocalMachine, "SOFTWARE\\Vendor\\App", "Version", "2");
-  Insert({.nom = "crystal.dll", .data = "x", .condition = "%windir%\\crystal\\crpe32.dll", .typeCondition = 1});
-  Insert(
-      {.nom = "vendor.dll", .data = "x", .condition = "HKLM\\SOFTWARE\\Vendor\\App\\Version", .typeCondition = 2});
+TEST_F(UpdateRunTest, AccentedNamesAreInstalledLoweredAndMeetConditionsInAnyLetterCase) {
+  // The package installs the very file that its condition names in another letter case.
+  const std::string condition = machine_.bin() + "\\Été 2026.TXT";
+  Insert({.nom = "ÉTÉ 2026.txt", .data = "été", .condition = condition, .typeCondition = 1});
+  machine_.Registry().WriteString(platform::RegistryRoot::LocalMachine, "SOFTWARE\\Éditeur\\App", "Édition", "2");
+  Insert({.nom = "vendor.dll", .data = "x", .condition = "HKLM\\SOFTWARE\\ÉDITEUR\\APP\\ÉDITION", .typeCondition = 2});
   // Published for Windows 7 only: not a condition here.
-  Insert(
-      {.nom = "seven.dll", .data = "x", .condition = "C:\\nowhere\\seven.dll", .typeCondition = 1, .xp = false});
-  Publish("plain.dll", "plain", "001.000.000");
+  Insert({.nom = "seven.dll", .data = "x", .condition = "C:\\nowhere\\seven.dll", .typeCondition = 1, .xp = false});
+  const std::string dll = ReadFileText(maj::testing::PeFixture("full.dll"));  // says 13, 1, 0, 10
+  Publish("Éditions.DLL", dll, "013.001.000.010");
+
+  Check();
+  EXPECT_EQ(engine_->ConditionsList(), std::vector<std::string>{condition});
+  EXPECT_EQ(Names(engine_->InstallList()), std::vector<std::string>{"été 2026.txt"});
+  EXPECT_EQ(ReadFileText(machine_.bin() + "/été 2026.txt"), "été");
+  EXPECT_FALSE(fs::exists(machine_.bin() + "/ÉTÉ 2026.txt"));
+
+  // The condition now holds: the plain files are checked, and the archive's "Éditions.DLL" is installed.
   Check();
   EXPECT_TRUE(engine_->ConditionsList().empty());
-  EXPECT_EQ(Names(engine_->InstallList()), std::vector<std::string>{"plain.dll"});
-  EXPECT_EQ(ReadFileText(machine_.bin() + "/plain.dll"), "plain");
+  EXPECT_EQ(Names(engine_->InstallList()), std::vector<std::string>{"éditions.dll"});
+  EXPECT_EQ(ReadFileText(machine_.bin() + "/éditions.dll"), dll);
+
+  Check();
+  EXPECT_TRUE(engine_->ConditionsList().empty());
+  EXPECT_TRUE(engine_->UpdateList().empty());
+  EXPECT_TRUE(engine_->InstallList().empty());
 }
 
 TEST_F(UpdateRunTest, TypeThreeIsAlwaysFetchedAndATextUnderTwoTypesTwice) {

@@ -136,7 +136,7 @@ TEST_F(UpdateRunTest, NewestVersionNotPublishedForThisWindowsIsSkippedWithANotic
   EXPECT_EQ(Names(engine_->UpdateList()), (std::vector<std::string>{"tools.dll", "l'aide.chm"}));
   EXPECT_EQ(Names(engine_->InstallList()), std::vector<std::string>{"l'aide.chm"});
   EXPECT_NE(std::find(listener_.events.begin(), listener_.events.end(),
-                      "DownloadFile:tools.dll : version 002.000.000 non publiée pour cette version de Windows, "
+                      "Download:tools.dll : version 002.000.000 non publiée pour cette version de Windows, "
                       "fichier ignoré"),
             listener_.events.end());
   EXPECT_FALSE(fs::exists(machine_.bin() + "/tools.dll"));
@@ -162,7 +162,7 @@ TEST_F(UpdateRunTest, AFileMissingFromItsArchiveIsSkippedWithANotice) {
   Check();
   EXPECT_EQ(Names(engine_->InstallList()), std::vector<std::string>{"aide.chm"});
   EXPECT_NE(std::find(listener_.events.begin(), listener_.events.end(),
-                      "DownloadFile:tools.dll : version 001.000.000 absente de son archive publiée, fichier ignoré"),
+                      "Download:tools.dll : version 001.000.000 absente de son archive publiée, fichier ignoré"),
             listener_.events.end());
   EXPECT_FALSE(fs::exists(machine_.bin() + "/tools.dll"));
   EXPECT_FALSE(fs::exists(machine_.bin() + "/autre.dll"));
