@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -86,21 +85,17 @@ TEST_F(ConnectDatabaseTest, OtherFailuresReachTheHandlerWithTheDriversText) {
 TEST_F(ConnectDatabaseTest, RefusedPasswordFallsBackToTheSecondAccountOnce) {
   const std::string socketSource = database_.AddDataSource(
       "socket", {{"SERVER", "localhost"}, {"SOCKET", testing::GetTestServer().socket}});
-  auto alter = [&](const std::string& account, const std::string& change) {
+  const auto alter = [&](const std::string& account, const std::string& change) {
     database_.Execute("ALTER USER '" + account + "'@'localhost' " + change);
   };
-  struct Restore {
-    std::function<void()> action;
-    ~Restore() { action(); }
-  } restore{[&] {
+  const std::shared_ptr<void> restore(nullptr, [&](void*) {
     alter("Proscenia", "IDENTIFIED BY 'QUARVEN42' ACCOUNT UNLOCK");
     alter("ORVANE", "IDENTIFIED BY '' ACCOUNT UNLOCK");
-  }};
+  });
 
   // A wrong password for Proscenia: the driver says "(using password: YES)" and ORVANE is tried.
   alter("Proscenia", "IDENTIFIED BY 'not-the-built-in-one'");
   const std::string refused = OpenFailure("DSN=" + socketSource + ";UID=Proscenia;PASSWORD=QUARVEN42");
-  std::cout << "Wrong password diagnostic: " << refused << "\n";
   EXPECT_NE(platform::ToUpperAscii(refused).find("(USING PASSWORD: YES)"), std::string::npos) << refused;
   ConnectDataSource(socketSource, Recorder());
   EXPECT_TRUE(failures_.empty()) << failures_.front();
