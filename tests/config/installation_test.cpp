@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <memory>
 
 #include "config/profile_reader.h"
 #include "platform/paths.h"
@@ -12,36 +13,40 @@ namespace maj::config {
 namespace {
 
 using maj::testing::ReadFileText;
-using maj::testing::ScopedEnvironment;
 using maj::testing::TempFolder;
 
 // An application folder, a home, a Windows folder and a local application data folder in a temp folder.
 class InstallationTest : public ::testing::Test {
  protected:
-  void SetUp() override {
+  void SetUp() override { Fresh(); }
+  void TearDown() override { platform::SetApplicationFolderForTesting(std::nullopt); }
+
+  // Starts again in a new temp folder.
+  void Fresh() {
+    temp_ = std::make_unique<TempFolder>();
     for (const char* folder : {"app", "home", "windows", "data"}) std::filesystem::create_directories(Path(folder));
     platform::SetApplicationFolderForTesting(Path("app"));
     env_.Set("HOME", Path("home"))
         .Set("Windir", std::nullopt)
         .Set("WINDIR", Path("windows"))
+        .Set("WINEPREFIX", Path("wine"))
         .Set("XDG_DATA_HOME", Path("data"));
   }
-  void TearDown() override { platform::SetApplicationFolderForTesting(std::nullopt); }
 
-  std::string Path(const std::string& relative) const { return (temp_.path() / relative).string(); }
+  std::string Path(const std::string& relative) const { return (temp_->path() / relative).string(); }
 
-  TempFolder temp_;
-  ScopedEnvironment env_;
+  std::unique_ptr<TempFolder> temp_;
+  maj::testing::ScopedEnvironment env_;
 };
 
 TEST_F(InstallationTest, BinFolderIsCreatedOnceAndAnythingNamedBinCounts) {
   EXPECT_EQ(GetBinFolder(), Path("app/bin"));
-  temp_.WriteFile("app/bin/kept.dll", "x");
+  temp_->WriteFile("app/bin/kept.dll", "x");
   EXPECT_EQ(GetBinFolder(), Path("app/bin"));
   EXPECT_EQ(ReadFileText(Path("app/bin/kept.dll")), "x");
 
   std::filesystem::remove_all(Path("app/bin"));
-  temp_.WriteFile("app/bin", "a plain file");
+  temp_->WriteFile("app/bin", "a plain file");
   EXPECT_EQ(GetBinFolder(), Path("app/bin"));
   EXPECT_TRUE(std::filesystem::is_regular_file(Path("app/bin")));
 
@@ -65,6 +70,7 @@ TEST_F(InstallationTest, ChoosesCopiesAndNeverOverwritesTheSettingsFile) {
     std::vector<std::pair<std::string, std::string>> files;
     std::string settingsPath;  // "{}" stands for the temp folder
     std::string dsn;           // what the profile reader then reads
+    const char* windir = nullptr;  // nullptr: the temp folder's Windows folder
   };
   const auto settings = [](const std::string& dsn) { return "[DSN]\ndsnBill=" + dsn + "\n"; };
   const Case cases[] = {
@@ -88,36 +94,27 @@ TEST_F(InstallationTest, ChoosesCopiesAndNeverOverwritesTheSettingsFile) {
       {"relative home in Windows form", "users\\régie",
        {{"windows/users/régie/.keep", ""}, {"windows/Orv_Spec.ini", settings("win")}},
        "users\\régie/Orv_Spec.ini", "win"},
+      {"a Windows folder in Windows form goes through the Wine prefix", "",
+       {{"wine/dosdevices/c:/windows/Orv_Spec.ini", settings("wine")}}, "Orv_Spec.ini", "wine", "C:\\Windows"},
       {"a failed copy falls back to the bare name", "{}/home/missing folder",
        {{"data/Orvane/Orv_Spec.ini", settings("local")}}, "Orv_Spec.ini", ""},
       {"nothing to copy is no failure", std::nullopt, {}, "{}/home/Orv_Spec.ini", ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    TempFolder root;
+    Fresh();
     const auto expand = [&](std::string text) {
-      if (text.starts_with("{}")) text.replace(0, 2, root.str());
+      if (text.starts_with("{}")) text.replace(0, 2, temp_->str());
       return text;
     };
-    for (const char* folder : {"app", "home", "windows", "data"}) std::filesystem::create_directories(root.path() / folder);
-    for (const auto& [path, content] : c.files) root.WriteFile(path, content);
-    platform::SetApplicationFolderForTesting(root.str() + "/app");
-    env_.Set("HOME", c.home ? expand(*c.home) : root.str() + "/home")
-        .Set("WINDIR", root.str() + "/windows")
-        .Set("XDG_DATA_HOME", root.str() + "/data");
+    for (const auto& [path, content] : c.files) temp_->WriteFile(path, content);
+    if (c.home) env_.Set("HOME", expand(*c.home));
+    if (c.windir) env_.Set("WINDIR", c.windir);
     LocateSettingsFile();
     EXPECT_EQ(SettingsFilePath(), expand(c.settingsPath));
     EXPECT_EQ(ReadProfileString("DSN", "dsnBill", "", 255, SettingsFilePath()), c.dsn);
-    EXPECT_FALSE(std::filesystem::exists(root.path() / "home/missing folder"));
+    EXPECT_FALSE(std::filesystem::exists(Path("home/missing folder")));
   }
-}
-
-TEST_F(InstallationTest, AWindowsFormWindowsFolderGoesThroughTheWinePrefix) {
-  env_.Set("HOME", "").Set("WINEPREFIX", Path("wine")).Set("WINDIR", "C:\\Windows");
-  temp_.WriteFile("wine/dosdevices/c:/windows/Orv_Spec.ini", "[DSN]\ndsnBill=wine\n");
-  LocateSettingsFile();
-  EXPECT_EQ(SettingsFilePath(), "Orv_Spec.ini");
-  EXPECT_EQ(ReadProfileString("DSN", "dsnBill", "", 255, SettingsFilePath()), "wine");
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 namespace maj::config {
 namespace {
 
-TEST(ProfileReaderTest, ReadsWithTheProfileReaderRules) {
+TEST(ProfileReaderTest, ReadsWithTheProfileReaderRulesAlsoFromTheWindowsFolder) {
   maj::testing::TempFolder temp;
   const std::string path = temp.WriteFile("Orv_Spec.ini",
                                           "\xEF\xBB\xBF; Proscenia\r\n"
@@ -52,13 +52,11 @@ TEST(ProfileReaderTest, ReadsWithTheProfileReaderRules) {
   // A missing file gives the default without its trailing blanks.
   EXPECT_EQ(ReadProfileString("DSN", "dsnBill", "trailing  ", 255, temp.str() + "/missing.ini"), "trailing");
   EXPECT_EQ(ReadProfileString("DSN", "dsnBill", "", 255, temp.str() + "/missing.ini"), "");
-}
 
-TEST(ProfileReaderTest, LooksForAPathThatIsNotFullInTheWindowsFolder) {
-  maj::testing::TempFolder temp;
+  // A path that is not full is looked for in the Windows folder, ignoring letter case, through the Wine prefix
+  // when it names a drive.
   maj::testing::ScopedEnvironment env;
   env.Set("WINDIR", temp.str()).Set("WINEPREFIX", temp.str() + "/wine");
-  temp.WriteFile("Orv_Spec.ini", "[DSN]\ndsnBill=proscenia\n");
   temp.WriteFile("sub/Other.ini", "[a]\nb=c\n");
   temp.WriteFile("wine/dosdevices/d:/Settings/x.ini", "[a]\nb=wine\n");
   EXPECT_EQ(ReadProfileString("DSN", "dsnBill", "", 255, "orv_spec.ini"), "proscenia");

@@ -2,34 +2,33 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "db/database.h"
-#include "db/query_helpers.h"
 #include "tests/support/test_database.h"
 
 namespace maj::db {
 namespace {
 
-constexpr char kThisTable[] = " WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = 'Fichier64'";
-
 class UpdateTableTest : public ::testing::Test {
  protected:
   void SetUp() override { database_.ConnectShared(); }
+  // `what` of the information_schema table `view`, for table Fichier64 of this database.
+  std::optional<std::string> Schema(const std::string& what, const std::string& view) {
+    return database_.QueryValue("SELECT " + what + " FROM information_schema." + view +
+                                " WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = 'Fichier64'");
+  }
   testing::TestDatabase database_;
 };
 
 TEST_F(UpdateTableTest, CreatesTheTableOnAnEmptyDatabase) {
   EnsureUpdateTable();
-  EXPECT_EQ(database_.QueryValue(std::string("SELECT CONCAT(ENGINE, ' ', TABLE_COLLATION) FROM "
-                                             "information_schema.TABLES") + kThisTable),
-            "MyISAM latin1_swedish_ci");
-  EXPECT_EQ(database_.QueryValue(std::string("SELECT GROUP_CONCAT(COLUMN_NAME ORDER BY ORDINAL_POSITION) FROM "
-                                             "information_schema.COLUMNS") + kThisTable),
+  EXPECT_EQ(Schema("CONCAT(ENGINE, ' ', TABLE_COLLATION)", "TABLES"), "MyISAM latin1_swedish_ci");
+  EXPECT_EQ(Schema("GROUP_CONCAT(COLUMN_NAME ORDER BY ORDINAL_POSITION)", "COLUMNS"),
             "CLE_FICHIER,VERSION,DATA,TYPE,NOM,Archive,WIN9X,WINNT4,WIN2000,WINXP,WIN2003,WINME,Vista,Win7,Win8,"
             "condition,typeCondition,action1,actionData1,action2,actionData2,action3,actionData3");
-  EXPECT_EQ(database_.QueryValue(std::string("SELECT GROUP_CONCAT(DISTINCT INDEX_NAME ORDER BY INDEX_NAME) FROM "
-                                             "information_schema.STATISTICS") + kThisTable),
+  EXPECT_EQ(Schema("GROUP_CONCAT(DISTINCT INDEX_NAME ORDER BY INDEX_NAME)", "STATISTICS"),
             "action1,action2,action3,condition,NOM,PRIMARY,typeCondition,VERSION,Vista,WIN2000,WIN2003,Win7,Win8,"
             "WIN9X,WINME,WINNT4,WINXP");
 
@@ -42,18 +41,14 @@ TEST_F(UpdateTableTest, CreatesTheTableOnAnEmptyDatabase) {
             "1|0|0|NULL|-1|-1|-1|-1|-1|-1|0|0|0||0|0||0||0|");
 
   // NOM compares without regard to letter case.
-  ResultSet found = OpenQuery("SELECT nom FROM Fichier64 WHERE nom = 'ORV_SPEC.EXE'", kCursorDynamic);
-  ASSERT_FALSE(found.AtEnd());
-  EXPECT_EQ(found.Field("NOM").AsText(), "Orv_Spec.exe");
+  EXPECT_EQ(database_.QueryValue("SELECT nom FROM Fichier64 WHERE nom = 'ORV_SPEC.EXE'"), "Orv_Spec.exe");
 }
 
 TEST_F(UpdateTableTest, LeavesAnExistingTableAsItIsAndIgnoresEveryFailure) {
   database_.Execute("CREATE TABLE Fichier64 (NOM VARCHAR(10) NOT NULL) ENGINE=InnoDB");
   database_.Execute("INSERT INTO Fichier64 VALUES ('kept')");
   EnsureUpdateTable();
-  EXPECT_EQ(database_.QueryValue(std::string("SELECT GROUP_CONCAT(COLUMN_NAME) FROM information_schema.COLUMNS") +
-                                 kThisTable),
-            "NOM");
+  EXPECT_EQ(Schema("GROUP_CONCAT(COLUMN_NAME)", "COLUMNS"), "NOM");
   EXPECT_EQ(database_.QueryValue("SELECT GROUP_CONCAT(NOM) FROM Fichier64"), "kept");
 
   database_.Execute("DROP TABLE Fichier64");

@@ -29,12 +29,8 @@ class OSIdentificationTest : public ::testing::Test {
   void Write(std::string_view key, std::string_view name, std::string_view text) {
     platform::SystemRegistry().WriteString(platform::RegistryRoot::LocalMachine, key, name, text);
   }
-  void SetNt(std::string_view version) {
-    Write("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "CurrentVersion", version);
-  }
-  void Set9x(std::string_view version) {
-    Write("SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "VersionNumber", version);
-  }
+  void SetNt(std::string_view v) { Write("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "CurrentVersion", v); }
+  void Set9x(std::string_view v) { Write("SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "VersionNumber", v); }
   void SetArchitecture(std::string_view architecture) {
     Write("SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment", "PROCESSOR_ARCHITECTURE",
           architecture);
@@ -46,33 +42,24 @@ class OSIdentificationTest : public ::testing::Test {
 };
 
 TEST_F(OSIdentificationTest, EveryVersionGivesItsKey) {
-  const std::pair<const char*, const char*> nt[] = {
-      {"4.0", "`winNT4`"}, {"5.0", "`win2000`"}, {"5.1", "`winXP`"}, {"5.2", "`win2003`"}, {"6.0", "`vista`"},
-      {"6.1", "`win7`"},   {"6.2", "`win8`"},    {"4.1", ""},        {"6.3", ""},          {"10.0", ""},
-      {"5.10", ""}};
-  const std::pair<const char*, const char*> nineX[] = {
-      {"4.00.950", "`win9x`"}, {"4.10.2222", "`win9x`"}, {"4.90.3000", "`winME`"}, {"4.45", ""}, {"5.1.2600", ""}};
+  // VersionNumber values first, then CurrentVersion values, which win over the VersionNumber left in place.
+  const std::pair<const char*, const char*> versions[] = {
+      {"4.00.950", "`win9x`"}, {"4.10.2222", "`win9x`"}, {"4.90.3000", "`winME`"}, {"4.45", ""}, {"5.1.2600", ""},
+      {"4.0", "`winNT4`"},     {"5.0", "`win2000`"},     {"5.1", "`winXP`"},      {"5.2", "`win2003`"},
+      {"6.0", "`vista`"},      {"6.1", "`win7`"},        {"6.2", "`win8`"},       {"4.1", ""},
+      {"6.3", ""},             {"10.0", ""},             {"5.10", ""}};
   std::set<std::string> given;
-  for (const auto& [version, key] : nineX) {
-    Set9x(version);
+  for (std::size_t i = 0; i < std::size(versions); ++i) {
+    const auto [version, key] = versions[i];
+    i < 5 ? Set9x(version) : SetNt(version);
     ResetOSIdentificationForTesting();
-    EXPECT_EQ(GetOSKey(), key) << "VersionNumber " << version;
-    if (*key != '\0') given.insert(key);
-  }
-  // From here on an NT version is present too, and wins.
-  for (const auto& [version, key] : nt) {
-    SetNt(version);
-    ResetOSIdentificationForTesting();
-    EXPECT_EQ(GetOSKey(), key) << "CurrentVersion " << version;
+    EXPECT_EQ(GetOSKey(), key) << version;
     if (*key != '\0') given.insert(key);
   }
   // The list of known keys is exactly what the versions give.
   EXPECT_EQ(given, std::set<std::string>(kKnownOSKeys.begin(), kKnownOSKeys.end()));
   for (const std::string& key : given) EXPECT_TRUE(IsKnownOSKey(key)) << key;
-  EXPECT_FALSE(IsKnownOSKey(""));
-  EXPECT_FALSE(IsKnownOSKey("`WINXP`"));
-  EXPECT_FALSE(IsKnownOSKey("winXP"));
-  EXPECT_FALSE(IsKnownOSKey("`winXP` <> 0 or 1"));
+  for (const char* unknown : {"", "`WINXP`", "winXP", "`winXP` <> 0 or 1"}) EXPECT_FALSE(IsKnownOSKey(unknown));
 }
 
 TEST_F(OSIdentificationTest, TheVersionIsAskedAgainOnlyUntilItIsRead) {
