@@ -168,7 +168,7 @@ class FaultyFiles : public platform::FileOperations {
     if (path.ends_with(".zip.002")) throw std::runtime_error("suppression refusée : " + path);
     real_->DeleteFile(path);
   }
-  bool MoveFile(const std::string& from, const std::string& to) override { return real_->MoveFile(from, to); }
+  bool ReplaceFile(const std::string& from, const std::string& to) override { return real_->ReplaceFile(from, to); }
   void MoveFileAtNextStart(const std::string& from, const std::string& to) override {
     real_->MoveFileAtNextStart(from, to);
   }

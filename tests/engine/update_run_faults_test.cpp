@@ -1,0 +1,54 @@
+// Whole update runs meeting real faults. A run never loses an installed file and every failure names its
+// file and its true cause.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "tests/engine/update_test_support.h"
+#include "tests/support/small_file_system.h"
+
+namespace maj::engine {
+namespace {
+
+namespace fs = std::filesystem;
+using maj::testing::FailureOf;
+using maj::testing::ReadFileText;
+using maj::testing::SmallFileSystem;
+using testing::UpdateRunTest;
+
+constexpr std::size_t kMiB = 1 << 20;
+
+// Bytes that do not compress, the same for the same seed.
+std::string Incompressible(std::size_t size, unsigned seed) {
+  std::string bytes(size, '\0');
+  for (char& c : bytes) c = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 24);
+  return bytes;
+}
+
+std::vector<std::string> Entries(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST_F(UpdateRunTest, AReplacementThatCannotBeWrittenKeepsTheInstalledCopyAndEndsTheRunWithItsCause) {
+  SmallFileSystem bin(machine_.bin(), 2 * kMiB);
+  if (!bin.Mounted()) GTEST_SKIP() << bin.Why();
+  const std::string old = Incompressible(1200 * 1024, 1);
+  const std::string installed = machine_.Write(machine_.bin() + "/bouge.dll", old);
+  Publish("bouge.dll", Incompressible(1200 * 1024, 2), "002.000.000");
+
+  // The new copy does not fit beside the old one on the bin's file system.
+  const std::string failure = FailureOf([&] { Check(); });
+  EXPECT_NE(failure.find("Installation de « bouge.dll » impossible"), std::string::npos) << failure;
+  EXPECT_NE(failure.find("Espace disque insuffisant"), std::string::npos) << failure;
+  EXPECT_EQ(ReadFileText(installed), old);
+  EXPECT_EQ(Entries(machine_.bin()), std::vector<std::string>{"bouge.dll"});  // no partial copy left
+  EXPECT_TRUE(machine_.PendingMoves().empty());
+  EXPECT_EQ(listener_.events.back(), "ActionFile:bouge.dll");  // no end, no restart announced
+}
+
+}  // namespace
+}  // namespace maj::engine
