@@ -51,7 +51,7 @@ void cls_File::Download(std::string Path, std::string Name, std::string version,
   try {
     const std::string folder = platform::ToLocalPath(Path);
     const std::string flagColumn = internal::FlagColumnForOSKey(osVersion);
-    internal::SaveStoredArchives(Name, version, flagColumn, [&](const std::optional<std::string>& archive) {
+    internal::SaveStoredArchives(Name, version, flagColumn, folder, [&](const std::optional<std::string>& archive) {
       return platform::ResolvePathCase(platform::JoinPath(folder, TargetName(archive, Name)));
     });
   } catch (const std::exception& cause) {

@@ -50,5 +50,37 @@ TEST_F(UpdateRunTest, AReplacementThatCannotBeWrittenKeepsTheInstalledCopyAndEnd
   EXPECT_EQ(listener_.events.back(), "ActionFile:bouge.dll");  // no end, no restart announced
 }
 
+TEST_F(UpdateRunTest, WritesThatDoNotFitInTheFreeSpaceAreRefusedBeforeAnyByteIsWritten) {
+  SmallFileSystem app(machine_.app(), 4 * kMiB);
+  if (!app.Mounted()) GTEST_SKIP() << app.Why();
+  const std::string working = machine_.app() + "/MAJ";
+
+  // A package larger than the free space: refused before it is fetched.
+  Insert({.nom = "gros.exe", .data = std::string(5 * kMiB, 'x'), .condition = "%WINDIR%\\absent.dll"});
+  std::string failure = FailureOf([&] { Check(); });
+  EXPECT_NE(failure.find("Téléchargement de « gros.exe » impossible : Espace disque insuffisant : 6,0 Mo "
+                         "nécessaires (marge comprise)"),
+            std::string::npos)
+      << failure;
+  EXPECT_TRUE(Entries(working).empty());
+  database_.Execute("DELETE FROM Fichier64");
+
+  // A plain file whose stored archive does not fit.
+  Publish("lourd.dll", Incompressible(5 * kMiB, 3), "001.000.000");
+  failure = FailureOf([&] { Check(); });
+  EXPECT_NE(failure.find("« lourd.dll »"), std::string::npos) << failure;
+  EXPECT_NE(failure.find("Espace disque insuffisant"), std::string::npos) << failure;
+  EXPECT_TRUE(Entries(working).empty());
+  database_.Execute("DELETE FROM Fichier64");
+
+  // A small archive declaring far more than the free space: fetched, never unpacked.
+  Publish("bombe.dll", std::string(32 * kMiB, '\0'), "001.000.000");
+  failure = FailureOf([&] { Check(); });
+  EXPECT_NE(failure.find("bombe.dll.zip"), std::string::npos) << failure;
+  EXPECT_NE(failure.find("Espace disque insuffisant : 33,0 Mo nécessaires"), std::string::npos) << failure;
+  EXPECT_EQ(Entries(working), std::vector<std::string>{"bombe.dll.zip"});
+  EXPECT_FALSE(fs::exists(machine_.bin() + "/bombe.dll"));
+}
+
 }  // namespace
 }  // namespace maj::engine
