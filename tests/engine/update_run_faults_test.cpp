@@ -5,6 +5,10 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "db/connection.h"
+#include "db/database.h"
+#include "db/database_error.h"
+#include "db/result_set.h"
 #include "tests/engine/update_test_support.h"
 #include "tests/support/small_file_system.h"
 
@@ -80,6 +84,27 @@ TEST_F(UpdateRunTest, WritesThatDoNotFitInTheFreeSpaceAreRefusedBeforeAnyByteIsW
   EXPECT_NE(failure.find("Espace disque insuffisant : 33,0 Mo nécessaires"), std::string::npos) << failure;
   EXPECT_EQ(Entries(working), std::vector<std::string>{"bombe.dll.zip"});
   EXPECT_FALSE(fs::exists(machine_.bin() + "/bombe.dll"));
+}
+
+TEST_F(UpdateRunTest, FailuresWhileFetchingNameTheirPackageAndTheirTrueCause) {
+  // A name holding a NUL is shown whole, its control characters escaped.
+  Insert({.nom = std::string("evil\0.dll", 9), .data = "x", .condition = "%WINDIR%\\absent.dll"});
+  std::string failure = FailureOf([&] { Check(); });
+  EXPECT_NE(failure.find("« evil\\x00.dll »"), std::string::npos) << failure;
+  database_.Execute("DELETE FROM Fichier64");
+
+  // The connection is lost once the packages are listed, before the first is fetched.
+  Insert({.nom = "paquet.exe", .data = "package", .condition = "%WINDIR%\\absent.dll"});
+  const std::string connection = [] {
+    db::ResultSet id = db::SharedConnection().Execute("SELECT CONNECTION_ID() AS id");
+    return id.Field("id").AsText();
+  }();
+  listener_.onDownloadFile = [&] { database_.Execute("KILL CONNECTION " + connection); };
+  failure = FailureOf([&] { Check(); });
+  EXPECT_NE(failure.find("Téléchargement de « paquet.exe » impossible"), std::string::npos) << failure;
+  EXPECT_TRUE(failure.ends_with(std::string("\n") + db::kLostConnectionAdvice)) << failure;
+  EXPECT_EQ(failure.find(db::kPacketLimitAdvice), std::string::npos) << failure;
+  EXPECT_FALSE(fs::exists(machine_.app() + "/MAJ/paquet.exe"));
 }
 
 }  // namespace
