@@ -53,7 +53,8 @@ class ZipComponent {
 
   // Extracts every entry of the opened archive into `folder` (created when missing), entries named with
   // folders going into subfolders, existing files being replaced. Refuses, before writing anything, an
-  // archive with an entry named absolutely, holding "..", or being a symbolic link. A corrupt entry (CRC
+  // archive with an entry named absolutely, holding "..", or being a symbolic link, and one whose entries
+  // declare more than the folder's free space (platform::DiskSpaceShortage). A corrupt entry (CRC
   // mismatch, bad data) stops the extraction with that entry removed; entries extracted before it stay.
   // Throws ZipError naming the archive, the entry and the problem, also when no archive is open.
   void ExtractArchive(const std::string& folder);

@@ -7,11 +7,14 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 #include "archive/zip_entry_names.h"
 #include "archive/zip_error.h"
 #include "archive/zip_handles.h"
+#include "platform/disk_space.h"
+#include "platform/system_error_text.h"
 #include "platform/unique_fd.h"
 
 namespace fs = std::filesystem;
@@ -58,6 +61,18 @@ std::vector<PlannedEntry> PlanEntries(zip_t* archive, const std::string& archive
     plan.push_back({index, name, *path});
   }
   return plan;
+}
+
+// The sum of the sizes that the file entries declare (an unreadable one counts for nothing: its extraction
+// fails anyway).
+std::uint64_t DeclaredSize(zip_t* archive, const std::vector<PlannedEntry>& plan) {
+  std::uint64_t total = 0;
+  for (const PlannedEntry& entry : plan) {
+    zip_stat_t info;
+    if (entry.path.isFolder || zip_stat_index(archive, entry.index, 0, &info) != 0) continue;
+    if (info.valid & ZIP_STAT_SIZE) total += info.size;
+  }
+  return total;
 }
 
 // Creates the folders of `relative` under `root`, refusing to go through a symbolic link or a file.
@@ -140,10 +155,14 @@ void ExtractFile(zip_t* archive, const PlannedEntry& entry, const fs::path& targ
       throw ZipError(failure + "est corrompue (" + zip_file_strerror(input.get()) + ")" + corruptionHint);
     }
     if (got == 0) break;
-    if (!platform::WriteAll(output.fd(), buffer.data(), static_cast<size_t>(got))) {
-      throw ZipError(failure + "n'a pas pu être écrite : " + std::strerror(errno));
-    }
     total += static_cast<zip_uint64_t>(got);
+    // The space check trusted the declared size: an entry holding more is corrupt, and stops here.
+    if ((info.valid & ZIP_STAT_SIZE) && total > info.size) {
+      throw ZipError(failure + "est corrompue (plus de " + std::to_string(info.size) + " octets)" + corruptionHint);
+    }
+    if (!platform::WriteAll(output.fd(), buffer.data(), static_cast<size_t>(got))) {
+      throw ZipError(failure + "n'a pas pu être écrite : " + platform::SystemErrorText(errno));
+    }
   }
   if ((info.valid & ZIP_STAT_SIZE) && total != info.size) {
     throw ZipError(failure + "est corrompue (" + std::to_string(total) + " octets lus au lieu de " +
@@ -156,7 +175,7 @@ void ExtractFile(zip_t* archive, const PlannedEntry& entry, const fs::path& targ
     futimens(output.fd(), times);
   }
   if (!output.Commit()) {
-    throw ZipError(failure + "n'a pas pu être écrite : " + std::strerror(errno));
+    throw ZipError(failure + "n'a pas pu être écrite : " + platform::SystemErrorText(errno));
   }
 }
 
@@ -170,6 +189,9 @@ void ExtractEntries(zip_t* archive, const std::string& archiveName, const std::s
   if (ec || !fs::is_directory(folder)) {
     throw ZipError(ZipErrorPrefix(archiveName) + "impossible de créer le dossier « " + folder + " »");
   }
+  // What the entries declare must fit before anything is written: a small archive may unpack to gigabytes.
+  const std::optional<std::string> shortage = platform::DiskSpaceShortage(folder, DeclaredSize(archive, plan));
+  if (shortage) throw ZipError(ZipErrorPrefix(archiveName) + "extraction refusée : " + *shortage);
   fs::path root(folder);
   std::vector<char> buffer(kBufferSize);
   for (const auto& entry : plan) {

@@ -5,12 +5,16 @@
 
 namespace maj::db {
 
-// Advice appended, on its own line, to the description of a failure caused by a value larger than the
-// server's max_allowed_packet (or of the connection loss that such a value causes).
+// Advice appended, on its own line, to the description of a failure that can only come from a value larger
+// than the server's max_allowed_packet.
 extern const char kPacketLimitAdvice[];
 
+// Advice appended, on its own line, to the description of a lost connection: the server stopped, the
+// network, or a value over max_allowed_packet that made the server drop the connection.
+extern const char kLostConnectionAdvice[];
+
 // A failure of the data access layer. what() is the description: the driver's diagnostic text unchanged,
-// followed by kPacketLimitAdvice when the failure can come from the server's max_allowed_packet.
+// followed by kPacketLimitAdvice or kLostConnectionAdvice when the diagnostic says so.
 class DatabaseError : public std::runtime_error {
  public:
   explicit DatabaseError(const std::string& description, std::string sqlState = {}, int nativeError = 0);

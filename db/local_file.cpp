@@ -5,15 +5,14 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
-
 #include "db/database_error.h"
+#include "platform/system_error_text.h"
 
 namespace maj::db::internal {
 namespace {
 
 [[noreturn]] void Fail(const char* action, const std::string& path) {
-  throw DatabaseError(std::string(action) + " le fichier " + path + " : " + std::strerror(errno));
+  throw DatabaseError(std::string(action) + " le fichier " + path + " : " + platform::SystemErrorText(errno));
 }
 
 }  // namespace

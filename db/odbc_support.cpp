@@ -14,22 +14,28 @@ namespace {
 // Size of the pieces in which binary parameters are sent.
 constexpr std::size_t kPutDataPiece = 1 << 20;
 
-// MySQL client and server error numbers that a value over max_allowed_packet produces: the server refuses the
-// packet (1153) or drops the connection, which the client reports as gone away (2006) or lost (2013); the
-// client refuses to send (2020).
+// MySQL client and server error numbers. Only the first two can mean nothing but a value over
+// max_allowed_packet (the server refuses the packet, the client refuses to send it). A lost connection
+// (gone away, lost during a query) has many causes: a stopped server, the network, or the server dropping a
+// connection that sent too large a value.
 constexpr int kPacketTooLarge = 1153;
+constexpr int kClientPacketTooLarge = 2020;
 constexpr int kServerGoneAway = 2006;
 constexpr int kLostConnection = 2013;
-constexpr int kClientPacketTooLarge = 2020;
 
 bool PointsAtPacketLimit(const std::vector<Diagnostic>& records) {
   for (const Diagnostic& record : records) {
-    if (record.nativeError == kPacketTooLarge || record.nativeError == kServerGoneAway ||
-        record.nativeError == kLostConnection || record.nativeError == kClientPacketTooLarge) {
-      return true;
-    }
+    if (record.nativeError == kPacketTooLarge || record.nativeError == kClientPacketTooLarge) return true;
+    if (platform::ToLowerCase(record.message).find("max_allowed_packet") != std::string::npos) return true;
+  }
+  return false;
+}
+
+bool PointsAtLostConnection(const std::vector<Diagnostic>& records) {
+  for (const Diagnostic& record : records) {
+    if (record.nativeError == kServerGoneAway || record.nativeError == kLostConnection) return true;
     const std::string lower = platform::ToLowerCase(record.message);
-    if (lower.find("max_allowed_packet") != std::string::npos || lower.find("gone away") != std::string::npos) {
+    if (lower.find("gone away") != std::string::npos || lower.find("lost connection") != std::string::npos) {
       return true;
     }
   }
@@ -67,7 +73,11 @@ DatabaseError MakeError(SQLSMALLINT handleType, SQLHANDLE handle, const char* op
   const std::vector<Diagnostic> records = ReadDiagnostics(handleType, handle);
   if (records.empty()) return DatabaseError(std::string("ODBC call failed: ") + operation);
   std::string description = records.front().message;
-  if (PointsAtPacketLimit(records)) description += "\n" + std::string(kPacketLimitAdvice);
+  if (PointsAtPacketLimit(records)) {
+    description += "\n" + std::string(kPacketLimitAdvice);
+  } else if (PointsAtLostConnection(records)) {
+    description += "\n" + std::string(kLostConnectionAdvice);
+  }
   return DatabaseError(description, records.front().state, records.front().nativeError);
 }
 

@@ -25,8 +25,8 @@ struct Diagnostic {
 std::vector<Diagnostic> ReadDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle);
 
 // The error for a failed call on `handle`: the first diagnostic record's text unchanged, with
-// kPacketLimitAdvice appended when a record points at the packet limit or a lost connection. `operation`
-// names the call when the driver left no record.
+// kPacketLimitAdvice appended when a record can only mean the packet limit, else kLostConnectionAdvice when
+// one says that the connection was lost. `operation` names the call when the driver left no record.
 DatabaseError MakeError(SQLSMALLINT handleType, SQLHANDLE handle, const char* operation);
 
 inline bool Succeeded(SQLRETURN rc) { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO; }

@@ -57,13 +57,14 @@ class Fichier : private archive::CRxUnrarListener {
   // The screen's callbacks used while installing (events between polls, messages); null: none. Not owned.
   void SetHost(const EngineHost* host) { host_ = host; }
 
-  // Installs the fetched file at Path: deletes the old installed copy (InstalledPath of the lowered Nom),
-  // moves the file there and registers it (in place with flag 2, raising Register first; as a .NET
-  // assembly with flag 64), or, when the old copy cannot be replaced, schedules the move and the
-  // registrations for the next start. Then runs action1..action3. Only with action1 = 0 is the file moved;
-  // when no fetched copy is left at Path, nothing is moved and the installed copy stays.
-  // Raises ProcessAction(Nom) first. Returns true when the machine must restart to complete the install.
-  // Throws when a scheduled replacement cannot be recorded.
+  // Installs the fetched file at Path: with action1 = 0, puts it in the place of the installed copy
+  // (InstalledPath of the lowered Nom; FileOperations::ReplaceFile) and registers it (in place with flag 2,
+  // raising Register first; as a .NET assembly with flag 64), or, when the old copy cannot be replaced now,
+  // schedules the move and the registrations for the next start; with another action1 the installed copy is
+  // deleted. Then runs action1..action3. When no fetched copy is left at Path, nothing is moved and the
+  // installed copy stays. Raises ProcessAction(Nom) first. Returns true when the machine must restart to
+  // complete the install. Throws, naming the file and the cause, when the new copy cannot be written (the
+  // installed copy then stays as it was) or a scheduled replacement cannot be recorded.
   bool ProcessAction();
 
   // True once ProcessAction left the fetched copy in the working folder for a replacement at the next start.

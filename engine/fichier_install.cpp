@@ -12,6 +12,7 @@
 #include "engine/published_name.h"
 #include "engine/run_once.h"
 #include "engine/working_folder.h"
+#include "platform/file_names.h"
 #include "platform/file_operations.h"
 #include "platform/paths.h"
 #include "platform/processes.h"
@@ -49,17 +50,30 @@ bool Fichier::ProcessAction() {
 
   platform::FileOperations& files = platform::CurrentFileOperations();
   // A fetched copy can be gone already: the same row fetched twice (one condition text under two types)
-  // shares one file, which the first install moved. The installed file must not be deleted for nothing.
+  // shares one file, which the first install moved. The installed file must not be touched for nothing.
   const bool fetchedCopyExists = files.FileExists(Path);
-  try {
-    if ((fetchedCopyExists || action1 != 0) && files.FileExists(installed)) files.DeleteFile(installed);
-  } catch (const std::exception&) {
-    // An old copy in use stays; the move below then fails and the replacement waits for the next start.
+  if (action1 != 0) {
+    try {
+      if (files.FileExists(installed)) files.DeleteFile(installed);
+    } catch (const std::exception&) {
+      // An old copy in use stays.
+    }
   }
 
   bool result = false;
   if (action1 == 0 && fetchedCopyExists) {
-    if (files.MoveFile(Path, installed)) {
+    // The old copy goes only when the new one is complete in its place: a copy that cannot be written (disk
+    // full) ends the run with its cause, and only an old copy that cannot be replaced now waits for the
+    // next start.
+    bool replaced = false;
+    const bool hadInstalledCopy = files.FileExists(installed);
+    try {
+      replaced = files.ReplaceFile(Path, installed);
+    } catch (const std::exception& cause) {
+      throw std::runtime_error("Installation de « " + platform::ShownName(Nom) + " » impossible : " + cause.what() +
+                               (hadInstalledCopy ? ". La copie installée est conservée." : "."));
+    }
+    if (replaced) {
       if (Type & kTypeRegisterInPlace) {
         if (listener_) listener_->Register(Nom);
         DLLSelfRegister(installed, systemFolder);

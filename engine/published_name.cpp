@@ -2,19 +2,13 @@
 
 #include <stdexcept>
 
+#include "platform/file_names.h"
+
 namespace maj::engine {
-namespace {
-
-bool IsPlainFileName(std::string_view nom) {
-  return !nom.empty() && nom != "." && nom != ".." &&
-         nom.find_first_of(std::string_view("/\\:\0", 4)) == std::string_view::npos;
-}
-
-}  // namespace
 
 void RequirePlainFileName(std::string_view nom) {
-  if (!IsPlainFileName(nom)) {
-    throw std::runtime_error("Nom de fichier publié refusé : « " + std::string(nom) +
+  if (!platform::IsPlainFileName(nom)) {
+    throw std::runtime_error("Nom de fichier publié refusé : « " + platform::ShownName(nom) +
                              " » (un nom de fichier ne peut pas contenir de dossier).");
   }
 }

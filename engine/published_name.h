@@ -5,9 +5,9 @@
 
 namespace maj::engine {
 
-// Throws std::runtime_error with a French description naming `nom` unless it names a file without any
-// folder: not empty, not "." or "..", and without "/", "\", ":" or NUL. Any other name could write outside
-// the working, bin or application folder.
+// Throws std::runtime_error with a French description naming `nom` (control characters escaped) unless it
+// names a file without any folder (platform::IsPlainFileName). Any other name could write outside the
+// working, bin or application folder.
 void RequirePlainFileName(std::string_view nom);
 
 }  // namespace maj::engine

@@ -8,12 +8,12 @@
 
 #include "archive/zip_component.h"
 #include "archive/zip_entry_names.h"
-#include "db/blob_transfer.h"
 #include "db/connection.h"
 #include "db/database.h"
 #include "db/result_set.h"
 #include "engine/cls_download_manager.h"
 #include "engine/main_version_number.h"
+#include "engine/package_fetch.h"
 #include "engine/published_name.h"
 #include "engine/working_folder.h"
 #include "platform/file_operations.h"
@@ -121,10 +121,15 @@ void cls_DownloadManager::RetrieveConditionalFiles() {
     // result set the driver would hold each whole row in memory. The condition text is bound, never pasted:
     // it may hold quotes and backslashes.
     db::ResultSet rows = db::SharedConnection().Execute(
-        " select cle_fichier, nom, action1, actionData1, action2, actionData2, action3, actionData3, type "
-        " from Fichier64 where `condition` = ?",
+        " select cle_fichier, nom, action1, actionData1, action2, actionData2, action3, actionData3, type, "
+        " LENGTH(data) AS taille from Fichier64 where `condition` = ?",
         {db::Parameter::Text(condition)});
-    std::vector<std::pair<db::Value, std::shared_ptr<Fichier>>> listed;
+    struct ListedPackage {
+      db::Value key;
+      std::uint64_t size;
+      std::shared_ptr<Fichier> fichier;
+    };
+    std::vector<ListedPackage> listed;
     for (; rows.IsOpen() && !rows.AtEnd(); rows.MoveNext()) {
       auto fichier = std::make_shared<Fichier>();
       fichier->Nom = rows.Field("nom").AsText();
@@ -135,11 +140,14 @@ void cls_DownloadManager::RetrieveConditionalFiles() {
       fichier->action3 = static_cast<std::int32_t>(rows.Field("action3").AsInteger());
       fichier->actionData3 = rows.Field("actionData3").AsText();
       fichier->Type = static_cast<std::int32_t>(rows.Field("type").AsInteger());
-      listed.emplace_back(rows.Field("cle_fichier"), std::move(fichier));
+      const db::Value size = rows.Field("taille");
+      listed.push_back({rows.Field("cle_fichier"),
+                        size.IsNull() ? 0 : static_cast<std::uint64_t>(std::max<std::int64_t>(size.AsInteger(), 0)),
+                        std::move(fichier)});
     }
     rows.Close();
 
-    for (auto& [key, fichier] : listed) {
+    for (auto& [key, size, fichier] : listed) {
       const std::string nom = fichier->Nom;
       if (listener_) {
         std::string shown = nom;  // the listener's copy: what it does with it never changes the file
@@ -147,7 +155,7 @@ void cls_DownloadManager::RetrieveConditionalFiles() {
       }
       RequirePlainFileName(nom);
       const std::string path = platform::JoinPath(workingFolder, nom);
-      db::SaveBlobToFile(db::SharedConnection(), {"Fichier64", "Cle_Fichier", key, "data"}, path);
+      FetchPackage(nom, key, size, path);
 
       SetCurrentFichier(fichier);
       fichier->Path = path;

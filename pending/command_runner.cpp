@@ -11,6 +11,7 @@
 
 #include "platform/paths.h"
 #include "platform/processes.h"
+#include "platform/system_error_text.h"
 #include "platform/text.h"
 
 namespace maj::pending {
@@ -30,7 +31,7 @@ std::filesystem::path TemporaryBeside(const std::filesystem::path& target) {
   return target.parent_path() / ("." + target.filename().string() + ".maj-pending." + std::to_string(getpid()));
 }
 
-bool CopyThenRename(const std::filesystem::path& source, const std::filesystem::path& target) {
+std::error_code CopyThenRename(const std::filesystem::path& source, const std::filesystem::path& target) {
   const std::filesystem::path temporary = TemporaryBeside(target);
   std::error_code error;
   std::filesystem::copy_file(source, temporary, std::filesystem::copy_options::overwrite_existing, error);
@@ -38,9 +39,8 @@ bool CopyThenRename(const std::filesystem::path& source, const std::filesystem::
   if (error) {
     std::error_code ignored;
     std::filesystem::remove(temporary, ignored);
-    return false;
   }
-  return true;
+  return error;
 }
 
 bool IsSkippedLine(std::string_view line) {
@@ -73,8 +73,9 @@ bool RunCopyLine(std::string_view line, std::ostream& log) {
     log << "maj-pending : ligne de copie non comprise : " << line << "\n";
     return false;
   }
-  if (!CopyReplacing(paths[0], paths[1])) {
-    log << "maj-pending : copie impossible de " << paths[0] << " vers " << paths[1] << "\n";
+  if (const std::error_code error = CopyReplacing(paths[0], paths[1])) {
+    log << "maj-pending : copie impossible de " << paths[0] << " vers " << paths[1] << " : "
+        << platform::SystemErrorText(error.value()) << "\n";
     return false;
   }
   log << "maj-pending : copié " << paths[0] << " vers " << paths[1] << "\n";
@@ -83,26 +84,34 @@ bool RunCopyLine(std::string_view line, std::ostream& log) {
 
 }  // namespace
 
-bool CopyReplacing(std::string_view from, std::string_view to) {
+std::error_code CopyReplacing(std::string_view from, std::string_view to) {
   const std::filesystem::path source = Local(from);
   const std::filesystem::path target = Local(to);
   std::error_code error;
-  if (!std::filesystem::is_regular_file(source, error)) return false;
-  if (std::filesystem::equivalent(source, target, error)) return true;
+  if (!std::filesystem::is_regular_file(source, error)) {
+    return error ? error : std::make_error_code(std::errc::no_such_file_or_directory);
+  }
+  if (std::filesystem::equivalent(source, target, error)) return {};
   return CopyThenRename(source, target);
 }
 
-bool MoveReplacing(std::string_view from, std::string_view to) {
+std::error_code MoveReplacing(std::string_view from, std::string_view to) {
   const std::filesystem::path source = Local(from);
   const std::filesystem::path target = Local(to);
   std::error_code error;
-  if (!std::filesystem::exists(std::filesystem::symlink_status(source, error))) return false;
-  if (std::filesystem::is_directory(target, error)) return false;  // a file never replaces a folder
-  if (std::rename(source.c_str(), target.c_str()) == 0) return true;
-  if (errno != EXDEV || !std::filesystem::is_regular_file(source, error)) return false;
-  if (!CopyThenRename(source, target)) return false;
+  if (!std::filesystem::exists(std::filesystem::symlink_status(source, error))) {
+    return error ? error : std::make_error_code(std::errc::no_such_file_or_directory);
+  }
+  // A file never replaces a folder.
+  if (std::filesystem::is_directory(target, error)) return std::make_error_code(std::errc::is_a_directory);
+  if (std::rename(source.c_str(), target.c_str()) == 0) return {};
+  const int renameError = errno;
+  if (renameError != EXDEV || !std::filesystem::is_regular_file(source, error)) {
+    return std::error_code(renameError, std::generic_category());
+  }
+  if ((error = CopyThenRename(source, target))) return error;
   std::filesystem::remove(source, error);
-  return true;
+  return {};
 }
 
 bool RunCommand(std::string_view commandLine, std::ostream& log) {

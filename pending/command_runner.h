@@ -3,6 +3,7 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace maj::pending {
 
@@ -21,11 +22,12 @@ bool RunBatchFile(const std::string& path, std::ostream& log);
 
 // Copies `from` over `to` through a temporary file in the target's folder renamed into place, so that a
 // program running from the old copy keeps it. Both paths may be in Windows form and resolve ignoring case.
-// Returns false when it cannot.
-bool CopyReplacing(std::string_view from, std::string_view to);
+// Returns no error when done, else the system's cause (an errno value).
+std::error_code CopyReplacing(std::string_view from, std::string_view to);
 
 // Moves `from` to `to`, replacing an existing target; across file systems the file is copied then the
-// source removed. Both paths may be in Windows form and resolve ignoring case. Returns false when it cannot.
-bool MoveReplacing(std::string_view from, std::string_view to);
+// source removed. Both paths may be in Windows form and resolve ignoring case. Returns no error when done,
+// else the system's cause (an errno value).
+std::error_code MoveReplacing(std::string_view from, std::string_view to);
 
 }  // namespace maj::pending

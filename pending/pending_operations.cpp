@@ -7,6 +7,7 @@
 
 #include "pending/command_runner.h"
 #include "platform/paths.h"
+#include "platform/system_error_text.h"
 
 namespace maj::pending {
 namespace {
@@ -25,11 +26,11 @@ std::string CleanPendingPath(std::string path, bool target) {
   return path;
 }
 
-bool DeletePending(const std::string& path) {
+std::error_code DeletePending(const std::string& path) {
   const std::string local = platform::ResolvePathCase(platform::ToLocalPath(path));
   std::error_code error;
-  std::filesystem::remove(local, error);  // a file, or an empty folder
-  return !error && !std::filesystem::exists(std::filesystem::symlink_status(local, error));
+  std::filesystem::remove(local, error);  // a file, or an empty folder; one already gone is fine
+  return error;
 }
 
 std::vector<std::string> PendingList(const platform::RegistryFile& registry) {
@@ -48,17 +49,19 @@ int PerformPendingMoves(platform::RegistryFile& registry, std::ostream& log) {
     const std::string from = CleanPendingPath(pending[i], false);
     const std::string to = CleanPendingPath(pending[i + 1], true);
     if (to.empty()) {
-      if (DeletePending(from)) {
-        log << "maj-pending : supprimé " << from << "\n";
-      } else {
-        log << "maj-pending : suppression impossible de " << from << "\n";
+      if (const std::error_code error = DeletePending(from)) {
+        log << "maj-pending : suppression impossible de " << from << " : " << platform::SystemErrorText(error.value())
+            << "\n";
         ++failures;
+      } else {
+        log << "maj-pending : supprimé " << from << "\n";
       }
-    } else if (MoveReplacing(from, to)) {
-      log << "maj-pending : déplacé " << from << " vers " << to << "\n";
-    } else {
-      log << "maj-pending : déplacement impossible de " << from << " vers " << to << "\n";
+    } else if (const std::error_code error = MoveReplacing(from, to)) {
+      log << "maj-pending : déplacement impossible de " << from << " vers " << to << " : "
+          << platform::SystemErrorText(error.value()) << "\n";
       ++failures;
+    } else {
+      log << "maj-pending : déplacé " << from << " vers " << to << "\n";
     }
   }
   if (pending.size() % 2 != 0) {

@@ -12,6 +12,7 @@
 
 #include "platform/paths.h"
 #include "platform/registry_file.h"
+#include "platform/system_error_text.h"
 #include "platform/unique_fd.h"
 
 namespace maj::platform {
@@ -25,30 +26,55 @@ bool StatIs(const std::string& path, mode_t kind) {
   return stat(ResolvePathCase(path).c_str(), &info) == 0 && (info.st_mode & S_IFMT) == kind;
 }
 
-// Copies a file to a target that must not exist yet, keeping its permissions and times as a move does.
-// The partial target is removed on failure.
-bool CopyForMove(const std::string& from, const std::string& to) {
-  UniqueFd source(open(from.c_str(), O_RDONLY | O_CLOEXEC));
+// Failures that mean the existing target cannot be replaced now, as when Windows finds the file in use;
+// any other failure (no space left, input-output error...) is a failed write.
+bool IsRefusedReplacement(int error) {
+  return error == EACCES || error == EPERM || error == EBUSY || error == ETXTBSY;
+}
+
+[[noreturn]] void FailReplacement(const std::string& target, int error) {
+  throw std::runtime_error("« " + target + " » ne peut pas être remplacé : " + SystemErrorText(error));
+}
+
+// Copies `source` into a new temporary file beside `target`, keeping its permissions and times, then
+// renames it over `target`. The temporary file never outlives a failure.
+bool CopyThenRename(const std::string& source, const std::string& target) {
+  UniqueFd input(open(source.c_str(), O_RDONLY | O_CLOEXEC));
   struct stat info;
-  if (source.get() < 0 || fstat(source.get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
-  UniqueFd target(open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 07777));
-  if (target.get() < 0) return false;
-  // open() applied the creation mask; a moved file keeps its permissions as they were.
-  bool ok = fchmod(target.get(), info.st_mode & 07777) == 0;
+  if (!input.valid() || fstat(input.get(), &info) != 0) FailReplacement(target, errno);
+  std::string temporary = JoinPath(ParentFolder(target), "." + FileName(target) + ".XXXXXX");
+  UniqueFd output(mkostemp(temporary.data(), O_CLOEXEC));
+  if (!output.valid()) {
+    if (IsRefusedReplacement(errno)) return false;
+    FailReplacement(target, errno);
+  }
+  struct Remover {
+    const std::string* path;
+    ~Remover() {
+      if (path != nullptr) unlink(path->c_str());
+    }
+  } remover{&temporary};
+  bool ok = fchmod(output.get(), info.st_mode & 07777) == 0;
   char buffer[65536];
   while (ok) {
-    const ssize_t count = read(source.get(), buffer, sizeof buffer);
+    const ssize_t count = read(input.get(), buffer, sizeof buffer);
     if (count < 0 && errno == EINTR) continue;
     if (count <= 0) {
       ok = count == 0;
       break;
     }
-    ok = WriteAll(target.get(), buffer, static_cast<std::size_t>(count));
+    ok = WriteAll(output.get(), buffer, static_cast<std::size_t>(count));
   }
   const struct timespec times[2] = {info.st_atim, info.st_mtim};
-  ok = ok && futimens(target.get(), times) == 0 && fsync(target.get()) == 0;
-  if (!ok) unlink(to.c_str());
-  return ok;
+  // fsync and close report the blocks that a file system reserves lazily but cannot find.
+  ok = ok && futimens(output.get(), times) == 0 && fsync(output.get()) == 0 && output.Close();
+  if (!ok) FailReplacement(target, errno);
+  if (rename(temporary.c_str(), target.c_str()) != 0) {
+    if (IsRefusedReplacement(errno)) return false;
+    FailReplacement(target, errno);
+  }
+  remover.path = nullptr;
+  return true;
 }
 
 class LinuxFileOperations : public FileOperations {
@@ -68,22 +94,28 @@ class LinuxFileOperations : public FileOperations {
     }
   }
 
-  bool MoveFile(const std::string& from, const std::string& to) override {
+  bool ReplaceFile(const std::string& from, const std::string& to) override {
     const std::string source = ResolvePathCase(from);
-    const std::string target = ResolvePathCase(to);
+    // The file takes the name given; an existing copy under another letter case is the same file for
+    // Windows, and goes once the new one is in place.
+    const std::string target = JoinPath(ResolvePathCase(ParentFolder(to)), FileName(to));
+    const std::string existing = ResolvePathCase(to);
     struct stat info;
-    if (lstat(source.c_str(), &info) != 0 || lstat(target.c_str(), &info) == 0) return false;
-    // RENAME_NOREPLACE refuses an existing target without a window between the test and the rename.
-    if (renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return true;
-    if (errno == EINVAL || errno == ENOSYS) {
-      if (lstat(target.c_str(), &info) == 0) return false;
-      if (rename(source.c_str(), target.c_str()) == 0) return true;
+    if (lstat(source.c_str(), &info) != 0) FailReplacement(target, errno);
+    if (!S_ISREG(info.st_mode)) FailReplacement(target, EINVAL);
+    if (rename(source.c_str(), target.c_str()) != 0) {
+      if (errno != EXDEV) {
+        if (IsRefusedReplacement(errno)) return false;
+        FailReplacement(target, errno);
+      }
+      if (!CopyThenRename(source, target)) return false;
+      unlink(source.c_str());  // the new copy is in place: a source left behind goes with the working folder
     }
-    if (errno != EXDEV) return false;
-    if (!CopyForMove(source, target)) return false;
-    if (unlink(source.c_str()) != 0) {
-      unlink(target.c_str());
-      return false;
+    struct stat placed, other;
+    // On a file system that ignores letter case both names are the new file itself.
+    if (existing != target && stat(target.c_str(), &placed) == 0 && lstat(existing.c_str(), &other) == 0 &&
+        (placed.st_dev != other.st_dev || placed.st_ino != other.st_ino)) {
+      unlink(existing.c_str());
     }
     return true;
   }

@@ -20,9 +20,14 @@ class FileOperations {
   // Clears the file's read-only state and deletes it. Throws std::runtime_error naming the file on failure.
   virtual void DeleteFile(const std::string& path) = 0;
 
-  // Moves a file. Fails (returns false, nothing changed) when the target exists or the move is refused.
-  // Across file systems the file is copied then the source deleted, as a move does.
-  virtual bool MoveFile(const std::string& from, const std::string& to) = 0;
+  // Puts the file `from` in the place of `to` (existing or not) so that `to` only ever changes into a complete
+  // copy: on one file system `from` is renamed over `to`; across file systems it is first copied beside `to`
+  // under a temporary name, which is then renamed over `to`, and `from` is deleted. The file keeps its
+  // permissions and times, and takes the name of `to` as written: an existing copy whose name differs only in
+  // letter case is deleted once the new copy is in place. Returns false, nothing changed, when the existing `to` cannot be replaced (in use,
+  // access refused). Throws std::runtime_error naming `to` with the system's cause (SystemErrorText) when the
+  // new copy cannot be written (no space left...): `from` and `to` stay as they were, no temporary file left.
+  virtual bool ReplaceFile(const std::string& from, const std::string& to) = 0;
 
   // Records a move to perform at the next start: appends the pair to PendingFileRenameOperations
   // (REG_MULTI_SZ of HKLM\SYSTEM\CurrentControlSet\Control\Session Manager) in the registry file. An empty

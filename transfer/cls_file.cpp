@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "archive/zip_component.h"
+#include "platform/file_names.h"
 #include "platform/file_operations.h"
 #include "platform/paths.h"
 #include "transfer/fichier64_rows.h"
@@ -24,19 +25,20 @@ std::string VolumeNumber(int n) {
 }
 
 // The file name under which a row is written: its Archive value, or `name` + ".zip" when NULL. The name
-// comes from the table, so anything that is not a plain name inside the destination folder is refused.
+// comes from the table, so anything that is not a plain name inside the destination folder (a folder, a
+// drive, Windows separators included) is refused.
 std::string TargetName(const std::optional<std::string>& archive, const std::string& name) {
   const std::string target = archive ? *archive : name + ".zip";
-  if (target.empty() || target == "." || target == ".." || target.find('/') != std::string::npos ||
-      target.find('\0') != std::string::npos) {
-    throw std::runtime_error("nom de fichier « " + target + " » invalide");
+  if (!platform::IsPlainFileName(target)) {
+    throw std::runtime_error("nom d'archive « " + platform::ShownName(target) +
+                             " » refusé : un nom de fichier ne peut pas contenir de dossier ni de lecteur");
   }
   return target;
 }
 
 // The description of a failure of `operation` on `name`, the cause's own text after it.
 [[noreturn]] void Fail(const std::string& operation, const std::string& name, const std::exception& cause) {
-  throw std::runtime_error(operation + " de « " + name + " » impossible : " + cause.what());
+  throw std::runtime_error(operation + " de « " + platform::ShownName(name) + " » impossible : " + cause.what());
 }
 
 }  // namespace
@@ -49,7 +51,7 @@ void cls_File::Download(std::string Path, std::string Name, std::string version,
   try {
     const std::string folder = platform::ToLocalPath(Path);
     const std::string flagColumn = internal::FlagColumnForOSKey(osVersion);
-    internal::SaveStoredArchives(Name, version, flagColumn, [&](const std::optional<std::string>& archive) {
+    internal::SaveStoredArchives(Name, version, flagColumn, folder, [&](const std::optional<std::string>& archive) {
       return platform::ResolvePathCase(platform::JoinPath(folder, TargetName(archive, Name)));
     });
   } catch (const std::exception& cause) {

@@ -69,7 +69,9 @@ class cls_File {
   // folder `Path` (ending with a separator; Windows paths are accepted), each under its Archive name
   // (Name + ".zip" when NULL), in key order, replacing existing files. Writes nothing when no row matches.
   // Throws on failure with a description naming the file, also for an OS key that is not one of the nine
-  // known keys and for a stored name that is not a plain file name; files written before the failure stay.
+  // known keys, for a stored name that is not a plain file name (platform::IsPlainFileName), and, before
+  // anything is written, when the stored sizes do not fit in the folder's free space
+  // (platform::DiskSpaceShortage); files written before a failure stay.
   void Download(std::string Path, std::string Name, std::string version, std::string osVersion);
 
  private:

@@ -8,6 +8,7 @@
 #include "db/database.h"
 #include "db/result_set.h"
 #include "db/value.h"
+#include "platform/disk_space.h"
 #include "platform/text.h"
 #include "sysinfo/os_identification.h"
 
@@ -69,24 +70,32 @@ void InsertArchiveRow(const std::string& version, std::int16_t type, const std::
 }
 
 void SaveStoredArchives(const std::string& nom, const std::string& version, const std::string& flagColumn,
+                        const std::string& folder,
                         const std::function<std::string(const std::optional<std::string>& archive)>& targetFor) {
   // The rows are listed first and each DATA is then fetched in pieces cut by the server: the driver would
   // otherwise hold whole rows (or the whole result) in memory, however large the stored values are.
-  db::ResultSet rows = db::SharedConnection().Execute(std::string(" SELECT cle_fichier, nom, archive ") +
-                                                          " FROM Fichier64 " + " WHERE " + " Nom = ? " +
-                                                          " AND Version = ? " + " AND " + flagColumn + " <> 0 " +
-                                                          " ORDER By Cle_Fichier ",
+  db::ResultSet rows = db::SharedConnection().Execute(std::string(" SELECT cle_fichier, nom, archive, ") +
+                                                          " LENGTH(data) AS taille " + " FROM Fichier64 " +
+                                                          " WHERE " + " Nom = ? " + " AND Version = ? " + " AND " +
+                                                          flagColumn + " <> 0 " + " ORDER By Cle_Fichier ",
                                                       NameAndVersion(nom, version));
   struct StoredArchive {
     db::Value key;
     std::optional<std::string> archive;
   };
   std::vector<StoredArchive> archives;
+  std::uint64_t total = 0;
   for (; !rows.AtEnd(); rows.MoveNext()) {
     const db::Value archive = rows.Field("archive");
     archives.push_back({rows.Field("cle_fichier"), archive.IsNull() ? std::nullopt : std::optional(archive.AsText())});
+    const db::Value size = rows.Field("taille");
+    if (!size.IsNull() && size.AsInteger() > 0) total += static_cast<std::uint64_t>(size.AsInteger());
   }
   rows.Close();
+  if (archives.empty()) return;
+  if (const std::optional<std::string> shortage = platform::DiskSpaceShortage(folder, total)) {
+    throw std::runtime_error(*shortage);
+  }
   for (const StoredArchive& stored : archives) {
     const std::string target = targetFor(stored.archive);
     db::SaveBlobToFile(db::SharedConnection(), {"Fichier64", "Cle_Fichier", stored.key, "data"}, target);

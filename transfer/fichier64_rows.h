@@ -31,8 +31,10 @@ void InsertArchiveRow(const std::string& version, std::int16_t type, const std::
 
 // For each row of `nom` and `version` whose flag column `flagColumn` (from FlagColumnForOSKey) is not 0, in
 // key order: asks `targetFor` for the local file to write from the row's Archive value (nullopt when NULL),
-// then streams the row's DATA into that file, creating or replacing it.
+// then streams the row's DATA into that file, creating or replacing it. First throws std::runtime_error,
+// writing nothing, when the rows' DATA together do not fit in the free space of `folder`.
 void SaveStoredArchives(const std::string& nom, const std::string& version, const std::string& flagColumn,
+                        const std::string& folder,
                         const std::function<std::string(const std::optional<std::string>& archive)>& targetFor);
 
 }  // namespace maj::transfer::internal

@@ -122,8 +122,8 @@ void FileInUse::DeleteFile(const std::string& path) {
   real_->DeleteFile(path);
 }
 
-bool FileInUse::MoveFile(const std::string& from, const std::string& to) {
-  return real_->MoveFile(from, to);  // refused by the real move: the old copy is still there
+bool FileInUse::ReplaceFile(const std::string& from, const std::string& to) {
+  return !IsInUse(to) && real_->ReplaceFile(from, to);
 }
 
 void FileInUse::MoveFileAtNextStart(const std::string& from, const std::string& to) {

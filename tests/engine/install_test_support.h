@@ -61,7 +61,7 @@ class InstallMachine {
   std::string registryPath_;
 };
 
-// Refuses to delete and to move onto one installed file, as Windows does while that file is in use;
+// Refuses to delete and to replace one installed file, as Windows does while that file is in use;
 // everything else goes to the real operations.
 class FileInUse : public platform::FileOperations {
  public:
@@ -69,7 +69,7 @@ class FileInUse : public platform::FileOperations {
   bool FileExists(const std::string& path) const override;
   bool FolderExists(const std::string& path) const override;
   void DeleteFile(const std::string& path) override;
-  bool MoveFile(const std::string& from, const std::string& to) override;
+  bool ReplaceFile(const std::string& from, const std::string& to) override;
   void MoveFileAtNextStart(const std::string& from, const std::string& to) override;
 
  private:

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,6 +24,7 @@ class RecordingEngineListener : public cls_DownloadManagerListener {
   void DownloadFileEvent(std::string& Filename) override {
     events.push_back("DownloadFile:" + Filename);
     if (overwriteNames) Filename = "overwritten";
+    if (onDownloadFile) onDownloadFile();
   }
   void UploadFileEvent(std::string& Filename) override { events.push_back("UploadFile:" + Filename); }
   void CompressFileEvent(std::string& Filename) override { events.push_back("CompressFile:" + Filename); }
@@ -37,6 +39,7 @@ class RecordingEngineListener : public cls_DownloadManagerListener {
   void CheckVersionEvent(std::string& message) override { events.push_back("CheckVersion:" + message); }
   std::vector<std::string> events;
   bool overwriteNames = false;
+  std::function<void()> onDownloadFile;  // run after each DownloadFileEvent, when set
 };
 
 // A conditional row of Fichier64.

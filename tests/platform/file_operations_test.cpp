@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 
 #include "platform/registry_file.h"
@@ -36,24 +37,35 @@ TEST(FileOperationsTest, TellsFilesFromFoldersAndDeletesReadOnlyFilesIgnoringCas
   }
 }
 
-TEST(FileOperationsTest, MovesOnlyOntoAFreeName) {
+TEST(FileOperationsTest, ReplacesTheInstalledCopyWhateverItsLetterCase) {
   TempFolder temp;
   const std::string source = temp.WriteFile("MAJ/report.ocx", "new");
-  const std::string existing = temp.WriteFile("Bin/Report.OCX", "old");
+  temp.WriteFile("Bin/Report.OCX", "old");
   FileOperations& files = CurrentFileOperations();
 
-  // The target exists under another letter case: nothing moves.
-  EXPECT_FALSE(files.MoveFile(source, temp.str() + "/bin/report.ocx"));
-  EXPECT_EQ(ReadFileText(source), "new");
-  EXPECT_EQ(ReadFileText(existing), "old");
-
-  EXPECT_TRUE(files.MoveFile(temp.str() + "/maj/REPORT.ocx", temp.str() + "/bin/other.ocx"));
+  // The new copy takes the name given, in the existing folder; the old one is not left beside it.
+  EXPECT_TRUE(files.ReplaceFile(temp.str() + "/maj/REPORT.ocx", temp.str() + "/bin/report.ocx"));
   EXPECT_FALSE(std::filesystem::exists(source));
-  EXPECT_EQ(ReadFileText(temp.path() / "Bin/other.ocx"), "new");
-  EXPECT_FALSE(files.MoveFile(source, temp.str() + "/bin/third.ocx"));
+  const std::string existing = temp.str() + "/Bin/report.ocx";
+  EXPECT_EQ(ReadFileText(existing), "new");
+  EXPECT_FALSE(std::filesystem::exists(temp.path() / "Bin/Report.OCX"));
+
+  // A missing source or a folder in the way is a failure naming the target, nothing changed.
+  const auto failure = [&](const std::string& from, const std::string& to) {
+    try {
+      files.ReplaceFile(from, to);
+    } catch (const std::runtime_error& error) {
+      return std::string(error.what());
+    }
+    return std::string("no failure");
+  };
+  EXPECT_NE(failure(source, existing).find("introuvable"), std::string::npos);
+  temp.WriteFile("MAJ/bin", "file");
+  EXPECT_NE(failure(temp.str() + "/MAJ/bin", temp.str() + "/Bin").find("Un dossier porte ce nom"), std::string::npos);
+  EXPECT_EQ(ReadFileText(existing), "new");
 }
 
-TEST(FileOperationsTest, MovesAcrossFileSystemsByCopying) {
+TEST(FileOperationsTest, ReplacesAcrossFileSystemsThroughACompleteCopy) {
   TempFolder temp;
   std::string other = "/dev/shm/maj-test-XXXXXX";
   if (mkdtemp(other.data()) == nullptr) GTEST_SKIP() << "no second file system at /dev/shm";
@@ -68,17 +80,20 @@ TEST(FileOperationsTest, MovesAcrossFileSystemsByCopying) {
   // The file keeps its permissions, whatever the process's file creation mask.
   ASSERT_EQ(chmod(source.c_str(), 0666), 0);
   const std::string target = other + "/big.bin";
+  { std::ofstream(target) << "old"; }
   const mode_t mask = umask(022);
-  const bool moved = CurrentFileOperations().MoveFile(source, target);
+  const bool replaced = CurrentFileOperations().ReplaceFile(source, target);
   umask(mask);
   const std::string content = ReadFileText(target);
   struct stat info {};
   stat(target.c_str(), &info);
+  const auto left = std::distance(std::filesystem::directory_iterator(other), std::filesystem::directory_iterator());
   std::filesystem::remove_all(other);
-  EXPECT_TRUE(moved);
+  EXPECT_TRUE(replaced);
   EXPECT_FALSE(std::filesystem::exists(source));
   EXPECT_EQ(content, std::string(300000, 'z'));
   EXPECT_EQ(info.st_mode & 07777, 0666u);
+  EXPECT_EQ(left, 1);  // no temporary file beside it
 }
 
 TEST(FileOperationsTest, DelayedMovesAppendPairsToPendingFileRenameOperations) {
@@ -101,13 +116,13 @@ TEST(FileOperationsTest, DelayedMovesAppendPairsToPendingFileRenameOperations) {
   EXPECT_EQ(RegistryFile(registryPath).ReadValue(RegistryRoot::LocalMachine, "SOFTWARE\\Kept", "a")->text, "b");
 }
 
-class RefusingMoves : public FileOperations {
+class RefusingReplacements : public FileOperations {
  public:
-  RefusingMoves() : real_(MakeLinuxFileOperations()) {}
+  RefusingReplacements() : real_(MakeLinuxFileOperations()) {}
   bool FileExists(const std::string& path) const override { return real_->FileExists(path); }
   bool FolderExists(const std::string& path) const override { return real_->FolderExists(path); }
   void DeleteFile(const std::string& path) override { real_->DeleteFile(path); }
-  bool MoveFile(const std::string&, const std::string&) override { return false; }
+  bool ReplaceFile(const std::string&, const std::string&) override { return false; }
   void MoveFileAtNextStart(const std::string& from, const std::string& to) override {
     real_->MoveFileAtNextStart(from, to);
   }
@@ -121,14 +136,14 @@ TEST(FileOperationsTest, AnOverrideReplacesTheProviderForItsLifetime) {
   const std::string source = temp.WriteFile("a.txt", "a");
   FileOperations& real = CurrentFileOperations();
   {
-    RefusingMoves refusing;
+    RefusingReplacements refusing;
     ScopedFileOperationsOverride override(refusing);
     EXPECT_EQ(&CurrentFileOperations(), &refusing);
-    EXPECT_FALSE(CurrentFileOperations().MoveFile(source, temp.str() + "/b.txt"));
+    EXPECT_FALSE(CurrentFileOperations().ReplaceFile(source, temp.str() + "/b.txt"));
     EXPECT_TRUE(CurrentFileOperations().FileExists(source));
   }
   EXPECT_EQ(&CurrentFileOperations(), &real);
-  EXPECT_TRUE(CurrentFileOperations().MoveFile(source, temp.str() + "/b.txt"));
+  EXPECT_TRUE(CurrentFileOperations().ReplaceFile(source, temp.str() + "/b.txt"));
 }
 
 }  // namespace

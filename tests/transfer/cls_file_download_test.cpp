@@ -68,6 +68,14 @@ TEST_F(DownloadTest, StoredArchiveNameLeavingTheFolderOrAnUnwritableFolderFailsN
   // Files written before the failure stay; nothing lands outside the folder.
   EXPECT_EQ(FileNames(destination), std::vector<std::string>{"a.dll.zip"});
   EXPECT_FALSE(std::filesystem::exists(folder_.path() / "evade.zip"));
+  // Windows separators and drives are refused the same way, never written under a literal name.
+  for (const std::string archive : {"..\\x.zip", "C:\\evil.zip", "C:evil.zip"}) {
+    const std::string version = std::to_string(archive.size());  // one version per row
+    InsertRow("b.dll", version, archive, "ailleurs");
+    const std::string refused = FailureOf([&] { cls_File().Download(destination, "b.dll", version, "`winXP`"); });
+    EXPECT_NE(refused.find("« " + archive + " » refusé"), std::string::npos) << refused;
+  }
+  EXPECT_EQ(FileNames(destination), std::vector<std::string>{"a.dll.zip"});
 
   const std::string unwritable =
       FailureOf([&] { cls_File().Download(folder_.str() + "/absent/", "a.dll", "001.000.000", "`winXP`"); });

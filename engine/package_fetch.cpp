@@ -1,0 +1,24 @@
+#include "engine/package_fetch.h"
+
+#include <optional>
+#include <stdexcept>
+
+#include "db/blob_transfer.h"
+#include "db/database.h"
+#include "platform/disk_space.h"
+#include "platform/file_names.h"
+#include "platform/paths.h"
+
+namespace maj::engine {
+
+void FetchPackage(const std::string& nom, const db::Value& key, std::uint64_t storedSize, const std::string& path) {
+  try {
+    const std::optional<std::string> shortage = platform::DiskSpaceShortage(platform::ParentFolder(path), storedSize);
+    if (shortage) throw std::runtime_error(*shortage);
+    db::SaveBlobToFile(db::SharedConnection(), {"Fichier64", "Cle_Fichier", key, "data"}, path);
+  } catch (const std::exception& cause) {
+    throw std::runtime_error("Téléchargement de « " + platform::ShownName(nom) + " » impossible : " + cause.what());
+  }
+}
+
+}  // namespace maj::engine
