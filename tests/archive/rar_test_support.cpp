@@ -18,7 +18,10 @@ static std::string SharedRoot() {
   return MAJ_SHARED_ROOT;
 }
 
-std::string RarFixture(const std::string& name) { return SharedRoot() + "/fixtures/rar/" + name; }
+std::string RarFixture(const std::string& name) {
+  const std::string own = std::string(MAJ_SOURCE_ROOT) + "/tests/data/rar/" + name;
+  return std::filesystem::exists(own) ? own : SharedRoot() + "/fixtures/rar/" + name;
+}
 
 std::string Sha256OfFile(const std::string& path) {
   std::string command = "sha256sum '" + path + "'";
