@@ -94,6 +94,24 @@ std::string EmptyRar4Archive() {
   return archive + main + end;
 }
 
+static std::string Vint(std::uint64_t value) {
+  std::string bytes;
+  for (; value >= 0x80; value >>= 7) bytes.push_back(static_cast<char>((value & 0x7F) | 0x80));
+  return bytes + static_cast<char>(value);
+}
+
+std::string Rar5StoredEntry(const std::string& name, const std::string& data) {
+  std::string crc(4, '\0');
+  PutLittleEndian(crc, 0, Crc32(data), 4);
+  // Type 2 (file), header flags: data area; file flags: CRC present; mode 0644; stored, Unix.
+  std::string header = std::string("\x02\x02", 2) + Vint(data.size()) + "\x04" + Vint(data.size()) + Vint(0100644) +
+                       crc + std::string("\x00\x01", 2) + Vint(name.size()) + name;
+  std::string block = Vint(header.size()) + header;
+  std::string blockCrc(4, '\0');
+  PutLittleEndian(blockCrc, 0, Crc32(block), 4);
+  return blockCrc + block + data;
+}
+
 void RecordingListener::OpenError(std::int32_t& lngErrorNo, std::string& strErrorMsg, std::string& strRarFile) {
   events.push_back("OpenError " + std::to_string(lngErrorNo) + " " + strErrorMsg + " | " + strRarFile);
 }

@@ -30,6 +30,10 @@ void SetRar4UnpackedSize(std::string& archive, const std::string& name, std::uin
 // A RAR 4 archive with no entries: signature, main header, end of archive.
 std::string EmptyRar4Archive();
 
+// A RAR 5 file header, CRC and size included, for an entry named `name` stored uncompressed with `data`,
+// followed by the data.
+std::string Rar5StoredEntry(const std::string& name, const std::string& data);
+
 // Records each event as one line ("ProcessingFile test.txt 20 2.9 ..."), and answers volume and password
 // questions with the values set in the public fields.
 class RecordingListener : public archive::CRxUnrarListener {
