@@ -185,8 +185,9 @@ WorkerMessage RarWorkerSession::Process(int operation, const std::string& destin
     // reading would.
     volumesWalked_ = true;
     const void* ignored = nullptr;
-    while (stream_->Skip(INT64_MAX) >= 0 && stream_->Read(&ignored) > 0) {
-    }
+    do {
+      stream_->Skip(INT64_MAX);
+    } while (stream_->Read(&ignored) > 0);
     if (stream_->errorCode() != 0) return result(stream_->errorCode());
   }
 

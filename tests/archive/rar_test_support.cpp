@@ -100,16 +100,22 @@ static std::string Vint(std::uint64_t value) {
   return bytes + static_cast<char>(value);
 }
 
-std::string Rar5StoredEntry(const std::string& name, const std::string& data) {
+std::string Rar5Block(const std::string& body) {
+  std::string block = Vint(body.size()) + body;
   std::string crc(4, '\0');
-  PutLittleEndian(crc, 0, Crc32(data), 4);
-  // Type 2 (file), header flags: data area; file flags: CRC present; mode 0644; stored, Unix.
-  std::string header = std::string("\x02\x02", 2) + Vint(data.size()) + "\x04" + Vint(data.size()) + Vint(0100644) +
-                       crc + std::string("\x00\x01", 2) + Vint(name.size()) + name;
-  std::string block = Vint(header.size()) + header;
-  std::string blockCrc(4, '\0');
-  PutLittleEndian(blockCrc, 0, Crc32(block), 4);
-  return blockCrc + block + data;
+  PutLittleEndian(crc, 0, Crc32(block), 4);
+  return crc + block;
+}
+
+std::string Rar5StoredEntry(const std::string& name, const std::string& whole, const std::string& part, int split) {
+  // A part continued in the next volume carries the CRC of its own bytes, the last one that of the file.
+  std::string crc(4, '\0');
+  PutLittleEndian(crc, 0, Crc32((split & 0x10) ? part : whole), 4);
+  // Type 2 (file), header flags: data area and split; file flags: CRC present; mode 0644; stored, Unix.
+  const std::string flags{'\x02', static_cast<char>(0x02 | split)};
+  return Rar5Block(flags + Vint(part.size()) + "\x04" + Vint(whole.size()) + Vint(0100644) + crc +
+                   std::string("\x00\x01", 2) + Vint(name.size()) + name) +
+         part;
 }
 
 void RecordingListener::OpenError(std::int32_t& lngErrorNo, std::string& strErrorMsg, std::string& strRarFile) {

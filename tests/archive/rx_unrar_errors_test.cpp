@@ -124,8 +124,8 @@ TEST(RxUnrarErrors, BrokenAndHostileArchivesEndWithTheirResult) {
 TEST(RxUnrarErrors, AnArchiveReadWholeByUnarKeepsTheDestinationAndTheTimeLimit) {
   // Main header and end of an archive whose headers libarchive cannot parse, around two entries.
   const std::string model = testing::ReadFileText(RarFixture("test_read_format_rar5_main_block_extra_bytes.rar"));
-  const std::string archive = model.substr(0, 31) + testing::Rar5StoredEntry("ok.txt", "fine\n") +
-                              testing::Rar5StoredEntry("../escape.txt", "out\n") + model.substr(model.size() - 8);
+  const std::string archive = model.substr(0, 31) + testing::Rar5StoredEntry("ok.txt", "fine\n", "fine\n") +
+                              testing::Rar5StoredEntry("../escape.txt", "out\n", "out\n") + model.substr(model.size() - 8);
   TempFolder root;
   const std::string path = root.WriteFile("hostile.rar", archive);
   const fs::path dest = root.path() / "dest";
