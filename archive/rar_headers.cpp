@@ -1,8 +1,10 @@
 #include "archive/rar_headers.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -16,15 +18,23 @@ constexpr unsigned char kRar5Signature[] = {'R', 'a', 'r', '!', 0x1A, 0x07, 0x01
 constexpr int kMaxHeaders = 200000;
 constexpr std::size_t kMaxRar5HeaderBytes = 2 * 1024 * 1024;
 constexpr std::size_t kMaxCommentBytes = 16384;  // one more than fits, so that the caller sees the overflow
+// A self-extracting archive is a program followed by the archive: its signature is looked for this far.
+constexpr std::uint64_t kMaxSfxStubBytes = 4 * 1024 * 1024;
 
-// A file opened for reading at given offsets.
+// A file opened for reading at given offsets, counted from `base` (where the archive starts).
 class InputFile {
  public:
   explicit InputFile(const std::string& path) : fd_(open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
   bool ok() const { return fd_.valid(); }
+  void set_base(std::uint64_t base) { base_ = base; }
+  std::uint64_t Size() const {
+    struct stat info {};
+    return fstat(fd_.get(), &info) == 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
+  }
 
   // Reads exactly `size` bytes at `offset`.
   bool ReadAt(std::uint64_t offset, void* buffer, std::size_t size) const {
+    offset += base_;
     auto* out = static_cast<unsigned char*>(buffer);
     while (size > 0) {
       ssize_t got = pread(fd_.get(), out, size, static_cast<off_t>(offset));
@@ -38,6 +48,7 @@ class InputFile {
 
  private:
   platform::UniqueFd fd_;
+  std::uint64_t base_ = 0;
 };
 
 // Bounds-checked little-endian reader over one header's bytes.
@@ -298,6 +309,47 @@ void WalkRar5(const InputFile& file, RarVolumeHeaders& result) {
   }
 }
 
+// Reads the headers of the archive that starts at `base`; kUnknown when no RAR signature is there.
+RarVolumeHeaders ReadHeadersAt(InputFile& file, std::uint64_t base) {
+  RarVolumeHeaders result;
+  file.set_base(base);
+  result.archiveOffset = base;
+  unsigned char signature[8] = {};
+  if (!file.ReadAt(0, signature, 7)) return result;
+  if (std::memcmp(signature, kRar4Signature, sizeof(kRar4Signature)) == 0) {
+    result.format = RarFormat::kRar4;
+    WalkRar4(file, result);
+  } else if (std::memcmp(signature, kRar5Signature, 7) == 0 && file.ReadAt(7, signature + 7, 1) &&
+             signature[7] == 0x00) {
+    result.format = RarFormat::kRar5;
+    WalkRar5(file, result);
+  }
+  return result;
+}
+
+// The archive inside a self-extracting program (a Windows or ELF executable): the first signature, within
+// the usual size of such programs, that a sound main header follows. The program's own code may hold the
+// signature's bytes, so a candidate with a broken main header is passed over.
+RarVolumeHeaders FindEmbeddedArchive(InputFile& file) {
+  unsigned char magic[4] = {};
+  if (!file.ReadAt(0, magic, sizeof(magic))) return {};
+  if (std::memcmp(magic, "MZ", 2) != 0 && std::memcmp(magic, "\x7f" "ELF", 4) != 0) return {};
+  constexpr std::size_t kSignatureStart = 6;  // "Rar!\x1a\x07", common to both formats
+  std::vector<unsigned char> chunk(64 * 1024 + kSignatureStart);
+  const std::uint64_t end = std::min(file.Size(), kMaxSfxStubBytes + kSignatureStart);
+  for (std::uint64_t offset = 0; offset + kSignatureStart <= end; offset += chunk.size() - kSignatureStart) {
+    const auto size = static_cast<std::size_t>(std::min<std::uint64_t>(chunk.size(), end - offset));
+    if (!file.ReadAt(offset, chunk.data(), size)) break;
+    for (std::size_t at = 0; at + kSignatureStart <= size; ++at) {
+      if (std::memcmp(&chunk[at], kRar4Signature, kSignatureStart) != 0) continue;
+      RarVolumeHeaders found = ReadHeadersAt(file, offset + at);
+      file.set_base(0);
+      if (found.format != RarFormat::kUnknown && !found.mainHeaderBroken) return found;
+    }
+  }
+  return {};
+}
+
 }  // namespace
 
 std::uint32_t Crc32(const void* data, std::size_t size, std::uint32_t crc) {
@@ -317,19 +369,10 @@ std::uint32_t Crc32(const void* data, std::size_t size, std::uint32_t crc) {
 }
 
 RarVolumeHeaders ReadRarVolumeHeaders(const std::string& path) {
-  RarVolumeHeaders result;
   InputFile file(path);
-  if (!file.ok()) return result;
-  unsigned char signature[8] = {};
-  if (!file.ReadAt(0, signature, 7)) return result;
-  if (std::memcmp(signature, kRar4Signature, sizeof(kRar4Signature)) == 0) {
-    result.format = RarFormat::kRar4;
-    WalkRar4(file, result);
-  } else if (std::memcmp(signature, kRar5Signature, 7) == 0 && file.ReadAt(7, signature + 7, 1) &&
-             signature[7] == 0x00) {
-    result.format = RarFormat::kRar5;
-    WalkRar5(file, result);
-  }
+  if (!file.ok()) return {};
+  RarVolumeHeaders result = ReadHeadersAt(file, 0);
+  if (result.format == RarFormat::kUnknown) result = FindEmbeddedArchive(file);
   return result;
 }
 

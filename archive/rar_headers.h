@@ -28,6 +28,7 @@ struct RarFileHeader {
 
 struct RarVolumeHeaders {
   RarFormat format = RarFormat::kUnknown;
+  std::uint64_t archiveOffset = 0;  // where the signature starts (past the program of a self-extracting one)
   bool isVolume = false;          // part of a multi-volume set
   bool newNumbering = false;      // RAR4: volumes named name.partN.rar (always true for RAR 5)
   bool firstVolumeFlag = false;   // RAR4: the archive says it is the first volume
@@ -45,8 +46,8 @@ struct RarVolumeHeaders {
 // CRC-32 (the one RAR and zip use) of `size` bytes, continuing from `crc` (0 to start).
 std::uint32_t Crc32(const void* data, std::size_t size, std::uint32_t crc = 0);
 
-// Reads the headers of the volume at `path`. The format is kUnknown when the file does not start with a
-// RAR signature or cannot be read.
+// Reads the headers of the volume at `path`. The format is kUnknown when the file neither starts with a
+// RAR signature nor is a self-extracting program holding a RAR archive, or cannot be read.
 RarVolumeHeaders ReadRarVolumeHeaders(const std::string& path);
 
 }  // namespace maj::archive

@@ -48,7 +48,10 @@ std::string FindFileIgnoringCase(const std::string& path) {
 RarVolumeStream::RarVolumeStream(WorkerLink& link, std::string firstVolume, RarVolumeHeaders headers)
     : link_(link), path_(std::move(firstVolume)), buffer_(kReadChunk) {
   fd_.reset(open(path_.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!fd_.valid()) errorCode_ = kRarOpenError;
+  // libarchive is handed the archive alone, without the program of a self-extracting one.
+  if (!fd_.valid() || lseek(fd_.get(), static_cast<off_t>(headers.archiveOffset), SEEK_SET) < 0) {
+    errorCode_ = kRarOpenError;
+  }
   AddVolume(std::move(headers));
 }
 
@@ -119,7 +122,7 @@ bool RarVolumeStream::OpenNextVolume() {
     return false;
   }
   platform::UniqueFd next(open(found.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!next.valid()) {
+  if (!next.valid() || lseek(next.get(), static_cast<off_t>(headers.archiveOffset), SEEK_SET) < 0) {
     errorCode_ = kRarOpenError;
     return false;
   }

@@ -67,6 +67,8 @@ int main() {
         reply = session.Process(static_cast<int>(request->Number(0)), request->Text(0), request->Text(1));
         break;
       case WorkerMessageKind::kClose:
+        // The updater kills the worker once answered: the session's files go first.
+        session.Close();
         SendWorkerMessage(kChannelFd, reply);
         return 0;
       default:

@@ -7,10 +7,11 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
+#include <cstdint>
 #include <filesystem>
 #include <vector>
 
+#include "archive/lsar_listing.h"
 #include "archive/rar_entry_writer.h"
 #include "archive/rar_result_codes.h"
 #include "archive/unar_fallback.h"
@@ -33,19 +34,6 @@ la_int64_t SkipCallback(::archive*, void* data, la_int64_t request) {
 std::string StripTrailingSlash(std::string name) {
   while (name.size() > 1 && name.back() == '/') name.pop_back();
   return name;
-}
-
-// A fresh folder for a tool's output: beside the target when extracting (so the result can be renamed into
-// place), in the temporary folder when only testing.
-std::string MakeScratchFolder(const std::string& besides) {
-  std::string base = besides;
-  if (base.empty()) {
-    const char* tmp = std::getenv("TMPDIR");
-    base = tmp && *tmp ? tmp : "/tmp";
-  }
-  std::string pattern = base + "/.maj-unar-XXXXXX";
-  if (!mkdtemp(pattern.data())) return {};
-  return pattern;
 }
 
 }  // namespace
@@ -101,8 +89,33 @@ WorkerMessage RarWorkerSession::Open(const std::string& path, unsigned mode) {
   archive_read_set_read_callback(reader_, ReadCallback);
   archive_read_set_skip_callback(reader_, SkipCallback);
   archive_read_set_callback_data(reader_, stream_.get());
-  if (archive_read_open1(reader_) != ARCHIVE_OK) return result(FailureCode(kRarBadData));
+  if (archive_read_open1(reader_) != ARCHIVE_OK && !StartWholeArchiveFallback()) {
+    return result(FailureCode(kRarBadData));
+  }
   return result(kRarSuccess, commentState, comment);
+}
+
+bool RarWorkerSession::StartWholeArchiveFallback() {
+  if (stream_->errorCode() != 0) return false;
+  std::optional<std::vector<ListedEntry>> entries = ListArchiveWithLsar(archivePath_, [this] { link_.Heartbeat(); });
+  if (!entries || entries->empty()) return false;
+  unar_ = std::make_unique<UnarWholeArchive>(archivePath_, std::move(*entries), [this] { link_.Heartbeat(); });
+  return true;
+}
+
+WorkerMessage RarWorkerSession::NextListedHeader() {
+  const ListedEntry* entry = unar_->Next();
+  if (!entry) return WorkerMessage{WorkerMessageKind::kResult, {kRarEndArchive}, {}};
+  entryProcessed_ = false;
+  entryName_ = StripTrailingSlash(entry->name);
+  return WorkerMessage{WorkerMessageKind::kResult,
+                       {kRarSuccess, static_cast<std::int64_t>(entry->size), entry->unpackVersion, entry->method,
+                        entry->attributes},
+                       {archivePath_, entryName_}};
+}
+
+bool RarWorkerSession::ReportProcessed(std::uint64_t bytes) {
+  return link_.Ask(kRarProcessData, static_cast<std::int64_t>(bytes), {}).result != -1;
 }
 
 bool RarWorkerSession::AskPassword() {
@@ -132,11 +145,13 @@ WorkerMessage RarWorkerSession::ReadHeader() {
     // libarchive cannot decrypt RAR headers: ask for the password as the format requires, then fail.
     return result(AskPassword() ? kRarBadData : kRarMissingPassword);
   }
+  if (unar_) return NextListedHeader();
   int status = archive_read_next_header(reader_, &entry_);
-  if (status == ARCHIVE_EOF) return result(FailureCode(kRarEndArchive));
-  if (status < ARCHIVE_WARN) {
+  if (status == ARCHIVE_EOF || status < ARCHIVE_WARN) {
     entry_ = nullptr;
-    return result(FailureCode(kRarBadData));
+    // libarchive may lag behind the format (new header records): `lsar` may still read the archive.
+    if (entryIndex_ < 0 && StartWholeArchiveFallback()) return NextListedHeader();
+    return result(FailureCode(status == ARCHIVE_EOF ? kRarEndArchive : kRarBadData));
   }
   ++entryIndex_;
   entryProcessed_ = false;
@@ -162,20 +177,31 @@ WorkerMessage RarWorkerSession::ReadHeader() {
 WorkerMessage RarWorkerSession::Process(int operation, const std::string& destinationFolder,
                                         const std::string& destinationName) {
   auto result = [](int code) { return WorkerMessage{WorkerMessageKind::kResult, {code}, {}}; };
-  if (!reader_ || !entry_ || entryProcessed_) return result(kRarUnknown);
+  if (!reader_ || (!entry_ && !unar_) || entryProcessed_) return result(kRarUnknown);
   entryProcessed_ = true;
   if (mode_ == kRarOpenList) operation = kRarSkip;
+  if (unar_ && !volumesWalked_) {
+    // `unar` reads the volumes itself; they are announced (or asked for) here, in order, as libarchive's
+    // reading would.
+    volumesWalked_ = true;
+    const void* ignored = nullptr;
+    do {
+      stream_->Skip(INT64_MAX);
+    } while (stream_->Read(&ignored) > 0);
+    if (stream_->errorCode() != 0) return result(stream_->errorCode());
+  }
 
-  const mode_t type = archive_entry_filetype(entry_);
+  const mode_t type = unar_ ? 0 : archive_entry_filetype(entry_);
   const bool isDirectory = type == AE_IFDIR;
   if (operation == kRarSkip) {
     // No data is read for folders (libarchive fails on the data of RAR 5 folder entries).
-    if (isDirectory || archive_read_data_skip(reader_) == ARCHIVE_OK) return result(kRarSuccess);
+    if (unar_ || isDirectory || archive_read_data_skip(reader_) == ARCHIVE_OK) return result(kRarSuccess);
     return result(FailureCode(kRarBadData));
   }
 
-  std::optional<RarFileHeader> header = CurrentHeader();
-  const bool encrypted = archive_entry_is_data_encrypted(entry_) > 0 || (header && header->encrypted);
+  std::optional<RarFileHeader> header = unar_ ? std::nullopt : CurrentHeader();
+  const bool encrypted = unar_ ? unar_->current()->encrypted
+                               : archive_entry_is_data_encrypted(entry_) > 0 || (header && header->encrypted);
   if (encrypted) {
     // libarchive has no RAR decryption: the data of an encrypted entry can never be checked.
     return result(AskPassword() ? kRarBadData : kRarMissingPassword);
@@ -195,6 +221,11 @@ WorkerMessage RarWorkerSession::Process(int operation, const std::string& destin
       if (!safe) return result(kRarCreateError);
       target = *safe;
     }
+  }
+  if (unar_) {
+    return result(unar_->Process(operation, destination, target, [this](std::uint64_t bytes) {
+      return ReportProcessed(bytes);
+    }));
   }
   if (isDirectory || type == AE_IFLNK || archive_entry_hardlink(entry_)) {
     return result(ExtractFolderOrLink(operation, target, destination));
@@ -239,10 +270,10 @@ int RarWorkerSession::ReadFileData(int operation, const std::string& target, con
   bool failed = false;
   auto report = [&]() {
     if (unreported == 0) return true;
-    CallbackAnswer answer = link_.Ask(kRarProcessData, static_cast<std::int64_t>(unreported), {});
-    reported += unreported;
+    const std::uint64_t bytes = unreported;
+    reported += bytes;
     unreported = 0;
-    return answer.result != -1;
+    return ReportProcessed(bytes);
   };
   while (true) {
     la_ssize_t got = archive_read_data(reader_, buffer.data(), buffer.size());

@@ -18,7 +18,10 @@ static std::string SharedRoot() {
   return MAJ_SHARED_ROOT;
 }
 
-std::string RarFixture(const std::string& name) { return SharedRoot() + "/fixtures/rar/" + name; }
+std::string RarFixture(const std::string& name) {
+  const std::string own = std::string(MAJ_SOURCE_ROOT) + "/tests/data/rar/" + name;
+  return std::filesystem::exists(own) ? own : SharedRoot() + "/fixtures/rar/" + name;
+}
 
 std::string Sha256OfFile(const std::string& path) {
   std::string command = "sha256sum '" + path + "'";
@@ -89,6 +92,30 @@ std::string EmptyRar4Archive() {
   std::string end("\0\0\x7b\0\x40\x07\0", 7);
   PutLittleEndian(end, 0, Crc32(end.substr(2)) & 0xFFFF, 2);
   return archive + main + end;
+}
+
+static std::string Vint(std::uint64_t value) {
+  std::string bytes;
+  for (; value >= 0x80; value >>= 7) bytes.push_back(static_cast<char>((value & 0x7F) | 0x80));
+  return bytes + static_cast<char>(value);
+}
+
+std::string Rar5Block(const std::string& body) {
+  std::string block = Vint(body.size()) + body;
+  std::string crc(4, '\0');
+  PutLittleEndian(crc, 0, Crc32(block), 4);
+  return crc + block;
+}
+
+std::string Rar5StoredEntry(const std::string& name, const std::string& whole, const std::string& part, int split) {
+  // A part continued in the next volume carries the CRC of its own bytes, the last one that of the file.
+  std::string crc(4, '\0');
+  PutLittleEndian(crc, 0, Crc32((split & 0x10) ? part : whole), 4);
+  // Type 2 (file), header flags: data area and split; file flags: CRC present; mode 0644; stored, Unix.
+  const std::string flags{'\x02', static_cast<char>(0x02 | split)};
+  return Rar5Block(flags + Vint(part.size()) + "\x04" + Vint(whole.size()) + Vint(0100644) + crc +
+                   std::string("\x00\x01", 2) + Vint(name.size()) + name) +
+         part;
 }
 
 void RecordingListener::OpenError(std::int32_t& lngErrorNo, std::string& strErrorMsg, std::string& strRarFile) {

@@ -8,7 +8,7 @@
 
 namespace maj::testing {
 
-// Path of a file of the shared RAR fixtures folder.
+// Path of a RAR fixture: tests/data/rar/<name> when it is there, else the file of the shared fixtures folder.
 std::string RarFixture(const std::string& name);
 
 // SHA-256 of a file, as lowercase hex ("" when it cannot be read).
@@ -29,6 +29,15 @@ void SetRar4UnpackedSize(std::string& archive, const std::string& name, std::uin
 
 // A RAR 4 archive with no entries: signature, main header, end of archive.
 std::string EmptyRar4Archive();
+
+// A RAR 5 block: its CRC and size, then `body` (type, flags, fields).
+std::string Rar5Block(const std::string& body);
+
+// A RAR 5 file block for an entry named `name` of contents `whole` stored uncompressed, followed by its data
+// `part`: all of `whole`, or one volume's part of it with `split` 0x10 (continued in the next volume) or
+// 0x08 (continued from the previous one).
+std::string Rar5StoredEntry(const std::string& name, const std::string& whole, const std::string& part,
+                            int split = 0);
 
 // Records each event as one line ("ProcessingFile test.txt 20 2.9 ..."), and answers volume and password
 // questions with the values set in the public fields.

@@ -121,6 +121,35 @@ TEST(RxUnrarErrors, BrokenAndHostileArchivesEndWithTheirResult) {
   }
 }
 
+TEST(RxUnrarErrors, AnArchiveReadWholeByUnarKeepsTheDestinationAndTheTimeLimit) {
+  // Main header and end of an archive whose headers libarchive cannot parse, around two entries.
+  const std::string model = testing::ReadFileText(RarFixture("test_read_format_rar5_main_block_extra_bytes.rar"));
+  const std::string archive = model.substr(0, 31) + testing::Rar5StoredEntry("ok.txt", "fine\n", "fine\n") +
+                              testing::Rar5StoredEntry("../escape.txt", "out\n", "out\n") + model.substr(model.size() - 8);
+  TempFolder root;
+  const std::string path = root.WriteFile("hostile.rar", archive);
+  const fs::path dest = root.path() / "dest";
+  RecordingListener listener;
+  CRxUnrar unrar(&listener);
+  EXPECT_FALSE(unrar.ExtractRarFiles(path, dest.string()));
+  EXPECT_EQ(listener.processedFiles, (std::vector<std::string>{"ok.txt", "../escape.txt"}));
+  EXPECT_EQ(listener.events.back(), "ProcessError 16 File create error | ../escape.txt");
+  EXPECT_EQ(testing::ReadFileText(dest / "ok.txt"), "fine\n");
+  // Nothing beside the archive and the destination, nothing left of the tools' work in it.
+  for (const auto& item : fs::recursive_directory_iterator(root.path())) {
+    EXPECT_TRUE(item.path() == dest || item.path() == path || item.path() == dest / "ok.txt") << item.path();
+  }
+
+  // A tool that outlives its time is stopped: here the listing, so no entry is known.
+  maj::testing::ScopedEnvironment environment;
+  environment.Set("MAJ_UNAR_TIMEOUT_MS", "1");
+  RecordingListener stopped;
+  CRxUnrar limited(&stopped);
+  EXPECT_FALSE(limited.ExtractRarFiles(path, (root.path() / "other").string()));
+  EXPECT_EQ(stopped.events, (std::vector<std::string>{"NextVolumne "}));
+  EXPECT_FALSE(fs::exists(root.path() / "other"));
+}
+
 // Runs the operations with a stand-in reader program, then restores the real one.
 class ReaderProgramOverride {
  public:

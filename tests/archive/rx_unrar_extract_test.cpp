@@ -105,6 +105,30 @@ TEST(RxUnrarExtract, ArchivesLibarchiveCannotDecodeAreExtractedWithUnar) {
   EXPECT_TRUE(unrar.TestRarFiles(RarFixture("decoder-gaps/test_read_format_rar_multi_lzss_blocks.rar")));
 }
 
+TEST(RxUnrarExtract, SelfExtractingArchivesAndArchivesLibarchiveCannotParse) {
+  TempFolder dest;
+  CRxUnrar unrar;
+  ASSERT_TRUE(unrar.ExtractRarFiles(RarFixture("test_read_format_rar_sfx.exe"), dest.str()));
+  EXPECT_EQ(ReadFileText(dest.path() / "test.txt"), "test text file\r\n");
+  EXPECT_EQ(ReadFileText(dest.path() / "testdir/test.txt"), "test text file\r\n");
+  EXPECT_EQ(fs::file_size(dest.path() / "testshortcut.lnk"), 441u);
+  EXPECT_TRUE(fs::is_directory(dest.path() / "testemptydir"));
+
+  // Read whole by unar, with the events of any archive.
+  for (const char* name :
+       {"test_read_format_rar5_main_block_extra_bytes.rar", "test_read_format_rar5_skip_block_extra_bytes.rar"}) {
+    TempFolder out;
+    RecordingListener listener;
+    CRxUnrar whole(&listener);
+    ASSERT_TRUE(whole.ExtractRarFiles(RarFixture(name), out.str())) << name;
+    EXPECT_EQ(ReadFileText(out.path() / "helloworld.txt"), "hello libarchive test suite!\n");
+    EXPECT_EQ(listener.events, (std::vector<std::string>{"NextVolumne " + RarFixture(name),
+                                                         "ProcessingFile helloworld.txt 29 5.0 m30 a100644",
+                                                         "Progress 29 29"}));
+    EXPECT_EQ(std::distance(fs::directory_iterator(out.path()), fs::directory_iterator()), 1) << name;
+  }
+}
+
 TEST(RxUnrarExtract, ProgressLagsOneStepPerDataReport) {
   // The layer reports data in 64 KiB pieces: the 365 672-byte entry of the RAR 5 set arrives in six
   // pieces (18, 36, 54, 72, 90, 100 %).

@@ -37,6 +37,12 @@ TEST(RxUnrarList, ListsNamesAndDetailsOfEachFormat) {
       // Version 29: major 2, minor 9.
       {"test_read_format_rar_compress_normal.rar", {{0, "LibarchiveAddingTest.html"}}, 6,
        "ProcessingFile LibarchiveAddingTest.html 20111 2.9 m33"},
+      // Found after the program of a self-extracting archive.
+      {"test_read_format_rar_sfx.exe", {{0, "test.txt"}, {1, "testshortcut.lnk"}, {4, "testemptydir"}}, 5,
+       "ProcessingFile testshortcut.lnk 441 2.9 m33 a40"},
+      // Listed by lsar: libarchive cannot parse its headers.
+      {"test_read_format_rar5_skip_block_extra_bytes.rar", {{0, "helloworld.txt"}, {1, ""}}, 1,
+       "ProcessingFile helloworld.txt 29 5.0 m30 a100644"},
   };
   for (const Case& test : cases) {
     SCOPED_TRACE(test.fixture);

@@ -63,6 +63,33 @@ TEST_F(RxUnrarVolumes, ExtractsTheRar5SetOfEightVolumes) {
   EXPECT_EQ(listener_.processedFiles.size(), 2u);
 }
 
+TEST_F(RxUnrarVolumes, ASetLibarchiveCannotParseIsReadWholeVolumeByVolume) {
+  using testing::Rar5Block;
+  using testing::Rar5StoredEntry;
+  // Main headers (volume flag, then number 1) with bytes their fields do not use; ends saying whether
+  // another volume follows.
+  const std::string signature("Rar!\x1a\x07\x01\x00", 8);
+  const std::string unused(8, '\0');
+  const std::string whole = "first half;second half\n";
+  folder_.WriteFile("set.part1.rar", signature + Rar5Block(std::string("\x01\x00\x01", 3) + unused) +
+                                         Rar5StoredEntry("span.txt", whole, whole.substr(0, 11), 0x10) +
+                                         Rar5Block(std::string("\x05\x00\x01", 3)));
+  folder_.WriteFile("set.part2.rar", signature + Rar5Block(std::string("\x01\x00\x03\x01", 4) + unused) +
+                                         Rar5StoredEntry("span.txt", whole, whole.substr(11), 0x08) +
+                                         Rar5Block(std::string("\x05\x00\x00", 3)));
+  ASSERT_TRUE(unrar_.ExtractRarFiles(Path("set.part1.rar"), Path("out")));
+  EXPECT_EQ(maj::testing::ReadFileText(Path("out/span.txt")), whole);
+  EXPECT_EQ(listener_.events,
+            (std::vector<std::string>{"NextVolumne " + Path("set.part1.rar"),
+                                      "ProcessingFile span.txt 23 5.0 m30 a100644",
+                                      "NextVolumne " + Path("set.part2.rar"), "Progress 23 23"}));
+  // Stopped at the change of volume, as any set.
+  listener_.continueVolumes = false;
+  std::vector<std::string> names(2);
+  EXPECT_FALSE(unrar_.ListRarFiles(Path("set.part1.rar"), names));
+  EXPECT_EQ(listener_.events.back(), "ProcessError 15 Volume open error | span.txt");
+}
+
 TEST_F(RxUnrarVolumes, ListenerThatDoesNotAnswerTrueStopsAtTheFirstChange) {
   listener_.continueVolumes = false;
   EXPECT_FALSE(unrar_.ExtractRarFiles(RarFixture(kRar4Part1), Path("out")));
