@@ -69,10 +69,11 @@ void InsertArchiveRow(const std::string& version, std::int16_t type, const std::
 }
 
 void SaveStoredArchives(const std::string& nom, const std::string& version, const std::string& flagColumn,
-                        const std::function<std::string(const std::optional<std::string>& archive)>& targetFor) {
+                        const std::function<std::string(const std::optional<std::string>& archive)>& targetFor,
+                        const db::BlobProgress& progress) {
   // The rows are listed first and each DATA is then fetched in pieces cut by the server: the driver would
   // otherwise hold whole rows (or the whole result) in memory, however large the stored values are.
-  db::ResultSet rows = db::SharedConnection().Execute(std::string(" SELECT cle_fichier, nom, archive ") +
+  db::ResultSet rows = db::SharedConnection().Execute(std::string(" SELECT cle_fichier, nom, archive, LENGTH(data) AS size ") +
                                                           " FROM Fichier64 " + " WHERE " + " Nom = ? " +
                                                           " AND Version = ? " + " AND " + flagColumn + " <> 0 " +
                                                           " ORDER By Cle_Fichier ",
@@ -80,16 +81,25 @@ void SaveStoredArchives(const std::string& nom, const std::string& version, cons
   struct StoredArchive {
     db::Value key;
     std::optional<std::string> archive;
+    std::uint64_t size;
   };
   std::vector<StoredArchive> archives;
   for (; !rows.AtEnd(); rows.MoveNext()) {
     const db::Value archive = rows.Field("archive");
-    archives.push_back({rows.Field("cle_fichier"), archive.IsNull() ? std::nullopt : std::optional(archive.AsText())});
+    const db::Value size = rows.Field("size");
+    archives.push_back({rows.Field("cle_fichier"), archive.IsNull() ? std::nullopt : std::optional(archive.AsText()),
+                        size.IsNull() ? 0 : static_cast<std::uint64_t>(size.AsInteger())});
   }
   rows.Close();
+  std::uint64_t total = 0;
+  for (const StoredArchive& stored : archives) total += stored.size;
+  std::uint64_t before = 0;  // bytes of the rows already written
   for (const StoredArchive& stored : archives) {
     const std::string target = targetFor(stored.archive);
-    db::SaveBlobToFile(db::SharedConnection(), {"Fichier64", "Cle_Fichier", stored.key, "data"}, target);
+    db::BlobProgress rowProgress;
+    if (progress) rowProgress = [&](std::uint64_t written, std::uint64_t) { progress(before + written, total); };
+    db::SaveBlobToFile(db::SharedConnection(), {"Fichier64", "Cle_Fichier", stored.key, "data"}, target, rowProgress);
+    before += stored.size;
   }
 }
 
