@@ -22,6 +22,8 @@
 #include "db/connection.h"
 #include "db/database.h"
 #include "db/update_table.h"
+#include "platform/file_operations.h"
+#include "platform/text.h"
 #include "tests/engine/install_test_support.h"
 #include "tests/support/pe_fixtures.h"
 #include "tests/support/temp_folder.h"
@@ -114,6 +116,7 @@ TEST_F(FrmMajTest, PublishFromTheGridThenAnUpdateRunInstallsTheRows) {
   machine_.Write(machine_.working() + "/left-over.txt", "from an earlier run");
   std::filesystem::copy_file(testing::PeFixture("full.dll"), files_.str() + "/Rapport.OCX");
   std::filesystem::copy_file(testing::PeFixture("full.dll"), files_.str() + "/Orvane.Outils.dll");
+  std::filesystem::copy_file(testing::PeFixture("full.dll"), files_.str() + "/Planning.dll");
   files_.WriteFile("libmysql.dll", "no version");
 
   // An instance of the main application runs for a moment: the run waits for it.
@@ -137,11 +140,12 @@ TEST_F(FrmMajTest, PublishFromTheGridThenAnUpdateRunInstallsTheRows) {
     ASSERT_TRUE(screen.FrameUL()->isVisible());
     ASSERT_EQ(grid.rowCount(), 1);
     EXPECT_EQ(grid.item(0, 0)->text(), "Orv_Spec.exe");
-    screen.AddSelectedFiles(files_.str() + '\0' + "Rapport.OCX" + '\0' + "libmysql.dll" + '\0' + "Orvane.Outils.dll");
-    ASSERT_EQ(grid.rowCount(), 4);
+    screen.AddSelectedFiles(files_.str() + '\0' + "Rapport.OCX" + '\0' + "libmysql.dll" + '\0' + "Orvane.Outils.dll" + '\0' +
+                           "Planning.dll");
+    ASSERT_EQ(grid.rowCount(), 5);
     EXPECT_EQ(grid.item(1, 0)->text(), "rapport.ocx");
     EXPECT_EQ(grid.item(1, 1)->text(), "13.1.0.10");
-    EXPECT_EQ(grid.item(3, 5)->text().toStdString(), files_.str() + "/");
+    EXPECT_EQ(grid.item(3, 5)->text().toStdString(), platform::ToLowerAscii(files_.str()) + "/");
     const auto ticks = [&](int row) {
       std::string text;
       for (int column = 2; column < 15; ++column) text += column == 5 ? "|" : grid.item(row, column)->text().toStdString();
@@ -164,7 +168,7 @@ TEST_F(FrmMajTest, PublishFromTheGridThenAnUpdateRunInstallsTheRows) {
     EXPECT_EQ(ticks(3), "0-1-1|-1-1-1-1-1-1-1-1-1");
     EXPECT_EQ(grid.item(3, 1)->text(), "13.1.0.10");
     click(2, 0, true);
-    ASSERT_EQ(grid.rowCount(), 3);
+    ASSERT_EQ(grid.rowCount(), 4);
     grid.item(2, 9)->setText("0");  // the assembly is not for Windows XP: the run below leaves it
 
     const std::size_t before = recorder.shown.size();
@@ -173,20 +177,22 @@ TEST_F(FrmMajTest, PublishFromTheGridThenAnUpdateRunInstallsTheRows) {
               (std::vector<std::string>{"Compression de Orv_Spec.exe", "Mise en base de Orv_Spec.exe",
                                         "Compression de rapport.ocx", "Mise en base de rapport.ocx",
                                         "Compression de orvane.outils.dll", "Mise en base de orvane.outils.dll",
+                                        "Compression de planning.dll", "Mise en base de planning.dll",
                                         "Envoi des FICHIERs terminé"}));
     EXPECT_EQ(database_.Query("SELECT NOM, VERSION, TYPE, WINXP, WINME FROM Fichier64 ORDER BY NOM"),
               (std::vector<std::vector<std::optional<std::string>>>{
-                  {"Orv_Spec.exe", "", "0", "-1", "-1"},
                   {"orvane.outils.dll", "013.001.000.010", "65", "0", "-1"},
+                  {"Orv_Spec.exe", "", "0", "-1", "-1"},
+                  {"planning.dll", "013.001.000.010", "2", "-1", "-1"},
                   {"rapport.ocx", "013.001.000.010", "2", "-1", "-1"}}));
     screen.close();
   }
   EXPECT_TRUE(messages_.texts.empty()) << messages_.texts.front();
 
-  // A conditional package asking for a restart, beside the two published files.
-  database_.Execute(
-      "INSERT INTO Fichier64 (NOM, VERSION, DATA, `condition`, typeCondition, action1) "
-      "VALUES ('lisez-moi.txt', '0', 'bonjour', '%windir%/absent.txt', 1, 5)");
+  // The old copy of planning.dll is in use: its replacement waits for the next start.
+  machine_.Write(machine_.bin() + "/planning.dll", "old copy");
+  engine::testing::FileInUse inUse("planning.dll");
+  platform::ScopedFileOperationsOverride override(inUse);
   machine_.InstallRegsvr32();
   {
     Frm_maj screen;
@@ -194,11 +200,12 @@ TEST_F(FrmMajTest, PublishFromTheGridThenAnUpdateRunInstallsTheRows) {
     RunScreen(screen, recorder);
     EXPECT_EQ(recorder.shown.back(), "Mise à jour terminéeVous devez redémarrer pour terminer la mise à jour");
     EXPECT_NE(std::find(recorder.shown.begin(), recorder.shown.end(), "Inscription au registre de rapport.ocx"),
-              recorder.shown.end());
+              recorder.shown.end()) << ::testing::PrintToString(recorder.shown);
     EXPECT_EQ(screen.LabelStatut()->palette().color(QPalette::WindowText), QColor(255, 0, 0));
     EXPECT_TRUE(screen.RebootPending());
     EXPECT_TRUE(std::filesystem::exists(machine_.bin() + "/rapport.ocx"));
     EXPECT_FALSE(std::filesystem::exists(machine_.bin() + "/orvane.outils.dll"));
+    EXPECT_EQ(machine_.PendingMoves().size(), 2u);
     screen.LabelQuitter_Click();
     screen.close();
   }
