@@ -43,8 +43,9 @@ void Frm_maj::LabelEnvoyerDesFichiers_Click() {
 
 void Frm_maj::LabelAutreFichiers_Click() {
   selectedFiles_.assign(1, std::string());
+  // "*" rather than Windows' "*.*", which here would leave out the names without a dot.
   const QStringList chosen = QFileDialog::getOpenFileNames(this, QStringLiteral("Envoie fichiers"), QString(),
-                                                           QStringLiteral("Tous les fichiers (*.*)"));
+                                                           QStringLiteral("Tous les fichiers (*)"));
   if (chosen.isEmpty()) return;
   AddSelectedFiles(DialogResult(chosen));
 }
@@ -54,7 +55,7 @@ void Frm_maj::AddSelectedFiles(const std::string& dialogResult) {
     selectedFiles_ = SplitDialogResult(dialogResult);
     AddDialogResult(*ui_->VSFlexGrid, selectedFiles_);
   } catch (const std::exception&) {
-    // A file that cannot be read is added without its version; anything else failing skips the rest.
+    // Adding is best effort: a failing step ends it and the rows added so far stay.
   }
 }
 
