@@ -1,7 +1,11 @@
 #include <QApplication>
 
-// Placeholder entry point: the screens arrive with their own work.
+#include "app/frm_maj.h"
+
+// Opens the main screen; the program ends when it is closed.
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
-  return 0;
+  maj::app::Frm_maj screen;
+  screen.show();
+  return application.exec();
 }

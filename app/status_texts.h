@@ -16,6 +16,7 @@ class StatusTextListener : public engine::cls_DownloadManagerListener {
     std::function<void(const std::string& status)> Status;           // every new status text
     std::function<void()> NeedReboot;                                  // a restart is needed
     std::function<void(std::int32_t& lOld, std::int32_t& lNew)> OldNewVersions;  // the run is over
+    std::function<void(std::int64_t done, std::int64_t expected)> Progress;      // bytes fetched or unpacked
   };
 
   explicit StatusTextListener(Handlers handlers) : handlers_(std::move(handlers)) {}
@@ -33,6 +34,9 @@ class StatusTextListener : public engine::cls_DownloadManagerListener {
   }
   void OldNewOrvSpecVersionEvent(std::int32_t& lOld, std::int32_t& lNew) override {
     if (handlers_.OldNewVersions) handlers_.OldNewVersions(lOld, lNew);
+  }
+  void ProgressEvent(std::int64_t done, std::int64_t expected) override {
+    if (handlers_.Progress) handlers_.Progress(done, expected);
   }
 
  private:

@@ -218,7 +218,7 @@ void ZipComponent::ExtractArchive(const std::string& folder) {
   if (!opened_) throw ZipError("Aucune archive ouverte pour l'extraction vers « " + folder + " »");
   // Volumes carry no mark of their set: one taken from another set shows only as corrupt data.
   ExtractEntries(opened_.get(), openedPath_, folder,
-                 openedSplit_ ? " : un volume est peut-être endommagé ou d'un autre ensemble" : "");
+                 openedSplit_ ? " : un volume est peut-être endommagé ou d'un autre ensemble" : "", progress_);
 }
 
 }  // namespace maj::archive

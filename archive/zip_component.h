@@ -5,7 +5,10 @@
 // the size of the files or of the archive.
 #include <zip.h>
 
+#include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "archive/zip_error.h"
@@ -59,6 +62,11 @@ class ZipComponent {
   // Throws ZipError naming the archive, the entry and the problem, also when no archive is open.
   void ExtractArchive(const std::string& folder);
 
+  // Told, during ExtractArchive, the bytes written so far of the entries' total size.
+  void SetProgressHandler(std::function<void(std::uint64_t written, std::uint64_t total)> handler) {
+    progress_ = std::move(handler);
+  }
+
  private:
   struct Source {
     std::string path;
@@ -69,6 +77,7 @@ class ZipComponent {
   ZipArchivePtr opened_;
   std::string openedPath_;
   bool openedSplit_ = false;
+  std::function<void(std::uint64_t, std::uint64_t)> progress_;
 };
 
 }  // namespace maj::archive

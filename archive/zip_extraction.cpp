@@ -132,7 +132,8 @@ class PendingFile {
 };
 
 void ExtractFile(zip_t* archive, const PlannedEntry& entry, const fs::path& target,
-                 const std::string& archiveName, const std::string& corruptionHint, std::vector<char>& buffer) {
+                 const std::string& archiveName, const std::string& corruptionHint, std::vector<char>& buffer,
+                 const std::function<void(std::uint64_t)>& written) {
   std::string failure = ZipErrorPrefix(archiveName) + "l'entrée « " + entry.name + " » ";
   struct stat existing {};
   if (lstat(target.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) {
@@ -163,6 +164,7 @@ void ExtractFile(zip_t* archive, const PlannedEntry& entry, const fs::path& targ
     if (!platform::WriteAll(output.fd(), buffer.data(), static_cast<size_t>(got))) {
       throw ZipError(failure + "n'a pas pu être écrite : " + platform::SystemErrorText(errno));
     }
+    if (written) written(static_cast<std::uint64_t>(got));
   }
   if ((info.valid & ZIP_STAT_SIZE) && total != info.size) {
     throw ZipError(failure + "est corrompue (" + std::to_string(total) + " octets lus au lieu de " +
@@ -182,8 +184,18 @@ void ExtractFile(zip_t* archive, const PlannedEntry& entry, const fs::path& targ
 }  // namespace
 
 void ExtractEntries(zip_t* archive, const std::string& archiveName, const std::string& folder,
-                    const std::string& corruptionHint) {
+                    const std::string& corruptionHint, const ExtractionProgress& progress) {
   std::vector<PlannedEntry> plan = PlanEntries(archive, archiveName);
+  std::uint64_t total = 0;
+  for (const auto& entry : plan) {
+    zip_stat_t info;
+    if (!entry.path.isFolder && zip_stat_index(archive, entry.index, 0, &info) == 0 && (info.valid & ZIP_STAT_SIZE)) {
+      total += info.size;
+    }
+  }
+  std::uint64_t done = 0;
+  std::function<void(std::uint64_t)> written;
+  if (progress) written = [&](std::uint64_t count) { progress(done += count, total); };
   std::error_code ec;
   fs::create_directories(folder, ec);
   if (ec || !fs::is_directory(folder)) {
@@ -203,7 +215,7 @@ void ExtractEntries(zip_t* archive, const std::string& archiveName, const std::s
     if (relative.has_parent_path()) {
       MakeFolders(root, relative.parent_path().string(), archiveName, entry.name);
     }
-    ExtractFile(archive, entry, root / relative, archiveName, corruptionHint, buffer);
+    ExtractFile(archive, entry, root / relative, archiveName, corruptionHint, buffer, written);
   }
 }
 

@@ -21,7 +21,8 @@ std::uint64_t BlobPieceSize(std::uint64_t size) {
 
 }  // namespace
 
-std::uint64_t SaveBlobToFile(Connection& connection, const BlobLocation& blob, const std::string& path) {
+std::uint64_t SaveBlobToFile(Connection& connection, const BlobLocation& blob, const std::string& path,
+                             const BlobProgress& progress) {
   const std::string column = QuoteSqlIdentifier(blob.column);
   const std::string from =
       " FROM " + QuoteSqlIdentifier(blob.table) + " WHERE " + QuoteSqlIdentifier(blob.keyColumn) + " = ?";
@@ -55,6 +56,7 @@ std::uint64_t SaveBlobToFile(Connection& connection, const BlobLocation& blob, c
       throw DatabaseError("La valeur de " + blob.column + " a changé pendant sa lecture");
     }
     written += received;
+    if (progress) progress(written, size);
   }
   file.Commit();
   return written;

@@ -3,6 +3,7 @@
 // the driver ever holds the whole value, whatever its size. Reading a row's value through a result set
 // (ResultSet::SaveFieldToFile) makes the driver hold the whole row.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "db/value.h"
@@ -20,9 +21,13 @@ struct BlobLocation {
   std::string column;
 };
 
+// Bytes written so far of the value's length, after each piece.
+using BlobProgress = std::function<void(std::uint64_t written, std::uint64_t length)>;
+
 // Writes the value to the local file `path`, created or overwritten, and returns the number of bytes written.
 // Throws DatabaseError, leaving no file, when the row does not exist, the value is NULL or the value changes
-// while it is read.
-std::uint64_t SaveBlobToFile(Connection& connection, const BlobLocation& blob, const std::string& path);
+// while it is read. `progress`, when set, is told of each piece written.
+std::uint64_t SaveBlobToFile(Connection& connection, const BlobLocation& blob, const std::string& path,
+                             const BlobProgress& progress = {});
 
 }  // namespace maj::db

@@ -43,6 +43,10 @@ void cls_DownloadManager::DownloadInProgress(std::string& Filename) {
   if (listener_) listener_->DownloadFileEvent(Filename);
 }
 
+void cls_DownloadManager::DownloadProgress(std::int64_t done, std::int64_t expected) {
+  if (listener_) listener_->ProgressEvent(done, expected);
+}
+
 void cls_DownloadManager::ProcessAction(const std::string& Filename) {
   if (!listener_) return;
   std::string text = Filename;

@@ -58,6 +58,7 @@ class cls_DownloadManager : private transfer::cls_FileListener, private FichierL
   void UploadInProgress(std::string& Filename) override;
   void CompressInProgress(std::string& Filename) override;
   void DownloadInProgress(std::string& Filename) override;
+  void DownloadProgress(std::int64_t done, std::int64_t expected) override;
   void ProcessAction(const std::string& Filename) override;
   void Register(const std::string& Filename) override;
 

@@ -63,6 +63,9 @@ void cls_DownloadManager::RunUpdate() {
     {
       archive::ZipComponent zip;
       zip.OpenArchive(platform::ResolvePathCase(archivePath));
+      zip.SetProgressHandler([this](std::uint64_t done, std::uint64_t expected) {
+        DownloadProgress(static_cast<std::int64_t>(done), static_cast<std::int64_t>(expected));
+      });
       // Extracted first, so that an archive with entries that would leave the folder is still refused.
       zip.ExtractArchive(workingFolder);
       if (!HoldsEntry(zip, fichier->Nom)) {
@@ -155,7 +158,9 @@ void cls_DownloadManager::RetrieveConditionalFiles() {
       }
       RequirePlainFileName(nom);
       const std::string path = platform::JoinPath(workingFolder, nom);
-      FetchPackage(nom, key, size, path);
+      FetchPackage(nom, key, size, path, [this](std::uint64_t done, std::uint64_t expected) {
+        DownloadProgress(static_cast<std::int64_t>(done), static_cast<std::int64_t>(expected));
+      });
 
       SetCurrentFichier(fichier);
       fichier->Path = path;

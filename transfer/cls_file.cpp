@@ -53,6 +53,8 @@ void cls_File::Download(std::string Path, std::string Name, std::string version,
     const std::string flagColumn = internal::FlagColumnForOSKey(osVersion);
     internal::SaveStoredArchives(Name, version, flagColumn, folder, [&](const std::optional<std::string>& archive) {
       return platform::ResolvePathCase(platform::JoinPath(folder, TargetName(archive, Name)));
+    }, [this](std::uint64_t done, std::uint64_t expected) {
+      if (listener_) listener_->DownloadProgress(static_cast<std::int64_t>(done), static_cast<std::int64_t>(expected));
     });
   } catch (const std::exception& cause) {
     Fail("Téléchargement", Name, cause);

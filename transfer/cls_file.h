@@ -18,6 +18,8 @@ class cls_FileListener {
   virtual void CompressInProgress(std::string& Filename) = 0;
   // Download is about to read rows.
   virtual void DownloadInProgress(std::string& Filename) = 0;
+  // Download has written `done` of the `expected` bytes stored for the file.
+  virtual void DownloadProgress(std::int64_t /*done*/, std::int64_t /*expected*/) {}
 };
 
 class cls_File {

@@ -71,7 +71,8 @@ void InsertArchiveRow(const std::string& version, std::int16_t type, const std::
 
 void SaveStoredArchives(const std::string& nom, const std::string& version, const std::string& flagColumn,
                         const std::string& folder,
-                        const std::function<std::string(const std::optional<std::string>& archive)>& targetFor) {
+                        const std::function<std::string(const std::optional<std::string>& archive)>& targetFor,
+                        const db::BlobProgress& progress) {
   // The rows are listed first and each DATA is then fetched in pieces cut by the server: the driver would
   // otherwise hold whole rows (or the whole result) in memory, however large the stored values are.
   db::ResultSet rows = db::SharedConnection().Execute(std::string(" SELECT cle_fichier, nom, archive, ") +
@@ -82,23 +83,29 @@ void SaveStoredArchives(const std::string& nom, const std::string& version, cons
   struct StoredArchive {
     db::Value key;
     std::optional<std::string> archive;
+    std::uint64_t size;
   };
   std::vector<StoredArchive> archives;
   std::uint64_t total = 0;
   for (; !rows.AtEnd(); rows.MoveNext()) {
     const db::Value archive = rows.Field("archive");
-    archives.push_back({rows.Field("cle_fichier"), archive.IsNull() ? std::nullopt : std::optional(archive.AsText())});
     const db::Value size = rows.Field("taille");
-    if (!size.IsNull() && size.AsInteger() > 0) total += static_cast<std::uint64_t>(size.AsInteger());
+    archives.push_back({rows.Field("cle_fichier"), archive.IsNull() ? std::nullopt : std::optional(archive.AsText()),
+                        size.IsNull() || size.AsInteger() < 0 ? 0 : static_cast<std::uint64_t>(size.AsInteger())});
+    total += archives.back().size;
   }
   rows.Close();
   if (archives.empty()) return;
   if (const std::optional<std::string> shortage = platform::DiskSpaceShortage(folder, total)) {
     throw std::runtime_error(*shortage);
   }
+  std::uint64_t before = 0;  // bytes of the rows already written
   for (const StoredArchive& stored : archives) {
     const std::string target = targetFor(stored.archive);
-    db::SaveBlobToFile(db::SharedConnection(), {"Fichier64", "Cle_Fichier", stored.key, "data"}, target);
+    db::BlobProgress rowProgress;
+    if (progress) rowProgress = [&](std::uint64_t written, std::uint64_t) { progress(before + written, total); };
+    db::SaveBlobToFile(db::SharedConnection(), {"Fichier64", "Cle_Fichier", stored.key, "data"}, target, rowProgress);
+    before += stored.size;
   }
 }
 

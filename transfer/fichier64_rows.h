@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "db/blob_transfer.h"
+
 namespace maj::transfer::internal {
 
 // The nine applies-to flags in column order WIN9X, WINNT4, WIN2000, WINXP, WIN2003, WINME, Vista, Win7, Win8.
@@ -32,9 +34,11 @@ void InsertArchiveRow(const std::string& version, std::int16_t type, const std::
 // For each row of `nom` and `version` whose flag column `flagColumn` (from FlagColumnForOSKey) is not 0, in
 // key order: asks `targetFor` for the local file to write from the row's Archive value (nullopt when NULL),
 // then streams the row's DATA into that file, creating or replacing it. First throws std::runtime_error,
-// writing nothing, when the rows' DATA together do not fit in the free space of `folder`.
+// writing nothing, when the rows' DATA together do not fit in the free space of `folder`. `progress`, when
+// set, is told the bytes written so far of all the rows' bytes.
 void SaveStoredArchives(const std::string& nom, const std::string& version, const std::string& flagColumn,
                         const std::string& folder,
-                        const std::function<std::string(const std::optional<std::string>& archive)>& targetFor);
+                        const std::function<std::string(const std::optional<std::string>& archive)>& targetFor,
+                        const db::BlobProgress& progress = {});
 
 }  // namespace maj::transfer::internal

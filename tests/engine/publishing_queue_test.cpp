@@ -30,19 +30,6 @@ class PublishingQueueTest : public transfer::testing::Fichier64Test {
   cls_DownloadManager engine_{&listener_};
 };
 
-TEST_F(PublishingQueueTest, RecordsAreStoredInQueueOrderWithTheirNoticesInOrder) {
-  engine_.ProcessUpload();  // an empty queue stores and raises nothing
-  EXPECT_TRUE(StoredNames().empty());
-  EXPECT_TRUE(listener_.events.empty());
-
-  for (const char* name : {"b.dll", "a.dll", "c.exe"}) engine_.AddFileToUpload(Record(name, name));
-  engine_.ProcessUpload();
-
-  EXPECT_EQ(StoredNames(), (std::vector<std::string>{"b.dll", "a.dll", "c.exe"}));
-  EXPECT_EQ(listener_.events, (std::vector<std::string>{"CompressFile:b.dll", "UploadFile:b.dll", "CompressFile:a.dll",
-                                                        "UploadFile:a.dll", "CompressFile:c.exe", "UploadFile:c.exe"}));
-}
-
 TEST_F(PublishingQueueTest, RecordChangedAfterQueueingIsStoredWithItsNewValues) {
   std::shared_ptr<cls_File> record = Record("a.dll", "contenu");
   engine_.AddFileToUpload(record);

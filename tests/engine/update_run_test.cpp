@@ -54,18 +54,6 @@ TEST_F(UpdateRunTest, NewerFilesAreFetchedInstalledAndRegisteredWithEventsInOrde
   EXPECT_EQ(engine_->InstallList()[1]->Path, machine_.app() + "/orv_spec.exe");
 }
 
-TEST_F(UpdateRunTest, NothingPublishedStillRunsAndCleansUp) {
-  machine_.Write(machine_.app() + "/MAJ/left-over.txt", "x");
-  Check();
-  EXPECT_EQ(listener_.events, (std::vector<std::string>{
-                                  "CheckVersion:Vérification des versions",
-                                  "Download:Récupération des fichiers",
-                                  "EndDownload:Mise à jour terminée",
-                                  "OldNew:0,999999",
-                              }));
-  EXPECT_FALSE(fs::exists(machine_.app() + "/MAJ"));
-}
-
 TEST_F(UpdateRunTest, SplitArchiveIsFetchedAndUnpackedThroughItsVolumes) {
   std::string big(2 * 819200 + 1000, '\0');
   unsigned state = 7;
