@@ -147,7 +147,7 @@ std::vector<std::string> SplitDialogResult(const std::string& result) {
   for (std::size_t taken = 0; taken < result.size(); ++taken) {
     std::string item = StripItem(rest, '\0');
     if (item.empty()) break;
-    items.push_back(platform::ToLowerAscii(item));
+    items.push_back(platform::ToLowerCase(item));
   }
   return items;
 }
