@@ -109,6 +109,24 @@ UsageError ParserError(const QCommandLineParser& parser) {
 
 UsageError Misuse(const QString& text) { return {text.toStdString()}; }
 
+constexpr int kHelpIndent = 26;
+constexpr int kHelpWidth = 110;
+
+// `start` followed by the words of `text`, in lines of at most kHelpWidth characters, the next ones indented
+// by `indent`.
+QString Wrapped(QString start, const QString& text, int indent) {
+  QString wrapped;
+  QString line = std::move(start);
+  for (const QString& word : text.split(' ')) {
+    if (!line.trimmed().isEmpty() && line.size() + 1 + word.size() > kHelpWidth) {
+      wrapped += line + "\n";
+      line = QString(indent, ' ');
+    }
+    line += (line.isEmpty() ? "" : " ") + word;
+  }
+  return wrapped + line + "\n";
+}
+
 }  // namespace
 
 std::variant<CommandLineRequest, UsageError> ParseCommandLine(const std::vector<std::string>& arguments) {
@@ -126,21 +144,21 @@ std::variant<CommandLineRequest, UsageError> ParseCommandLine(const std::vector<
   for (const OptionSpec& spec : specs) {
     if (spec.action && parser.isSet(spec.names.back())) actions.push_back(*spec.action);
   }
+  if (actions.size() > 1) {
+    return Misuse("Une seule action à la fois : --unattended, --check, --publish, --help ou --version.");
+  }
+  for (const OptionSpec& spec : specs) {
+    if (!spec.onlyWith || !parser.isSet(spec.names.back())) continue;
+    if (!actions.empty() && actions.front() == *spec.onlyWith) continue;
+    const auto owner =
+        std::find_if(specs.begin(), specs.end(), [&](const OptionSpec& s) { return s.action == spec.onlyWith; });
+    return Misuse("L'option --" + spec.names.back() + " ne s'emploie qu'avec --" + owner->names.back() + ".");
+  }
   if (actions.empty()) {
     return Misuse("Aucune action demandée : indiquez --unattended, --check, --publish, --help ou --version.");
   }
-  if (actions.size() > 1)
-    return Misuse("Une seule action à la fois : --unattended, --check, --publish, --help ou --version.");
-
   CommandLineRequest request;
   request.action = actions.front();
-  for (const OptionSpec& spec : specs) {
-    if (spec.onlyWith && *spec.onlyWith != request.action && parser.isSet(spec.names.back())) {
-      const OptionSpec& owner =
-          *std::find_if(specs.begin(), specs.end(), [&](const OptionSpec& s) { return s.action == spec.onlyWith; });
-      return Misuse("L'option --" + spec.names.back() + " ne s'emploie qu'avec --" + owner.names.back() + ".");
-    }
-  }
 
   const QStringList files = parser.positionalArguments();
   if (request.action != CommandLineAction::Publish && !files.isEmpty()) {
@@ -195,21 +213,13 @@ std::string CommandLineHelp() {
     for (const QString& name : spec.names) names << Dashed(name);
     QString line = "  " + names.join(", ");
     if (!spec.shownValue.isEmpty()) line += " " + spec.shownValue;
-    line = line.leftJustified(26);
-    // Descriptions wrapped to fit a terminal, continued under their first word.
-    for (const QString& word : spec.description.split(' ')) {
-      if (line.size() + 1 + word.size() > 110) {
-        text += line + "\n";
-        line = QString(26, ' ');
-      }
-      line += " " + word;
-    }
-    text += line + "\n";
+    text += Wrapped(line.leftJustified(kHelpIndent), spec.description, kHelpIndent);
   }
-  text +=
-      "\nCodes de sortie : 0 terminé ; 1 échec (description écrite sur la sortie d'erreur) ; 2 ligne de commande "
-      "incorrecte, rien n'est fait ; 3 terminé, redémarrage nécessaire ; 4 Proscenia encore lancé à la fin de "
-      "l'attente ; 10 mises à jour en attente (--check).\n";
+  text += "\n" + Wrapped({},
+                         "Codes de sortie : 0 terminé ; 1 échec (description écrite sur la sortie d'erreur) ; 2 ligne "
+                         "de commande incorrecte, rien n'est fait ; 3 terminé, redémarrage nécessaire ; 4 Proscenia "
+                         "encore lancé à la fin de l'attente ; 10 mises à jour en attente (--check).",
+                         0);
   return text.toStdString();
 }
 
