@@ -29,7 +29,7 @@ std::string InWindowsFolder(const std::string& windowsFolder, const std::string&
   return platform::ToLocalPath(windowsFolder) + "/" + platform::ToLocalPath(path);
 }
 
-std::string ChooseSettingsPath() {
+std::string ChooseSettingsPath(bool placeCopy) {
   platform::FileOperations& files = platform::CurrentFileOperations();
   const std::string home = platform::GetEnvironmentText("HOME");
   const std::string windowsFolder = platform::GetEnvironmentText("Windir");
@@ -59,6 +59,7 @@ std::string ChooseSettingsPath() {
   };
   for (const auto& candidate : candidates) {
     if (!files.FileExists(candidate)) continue;
+    if (!placeCopy) return candidate;
     std::filesystem::copy_file(platform::ResolvePathCase(candidate), fullPath,
                                std::filesystem::copy_options::none);
     break;
@@ -68,8 +69,10 @@ std::string ChooseSettingsPath() {
 
 }  // namespace
 
+std::string BinFolderPath() { return platform::JoinPath(platform::ApplicationFolder(), "bin"); }
+
 std::string GetBinFolder() {
-  const std::string bin = platform::JoinPath(platform::ApplicationFolder(), "bin");
+  const std::string bin = BinFolderPath();
   struct stat info;
   if (stat(platform::ResolvePathCase(bin).c_str(), &info) != 0 && mkdir(bin.c_str(), 0777) != 0 &&
       errno != EEXIST) {
@@ -88,9 +91,9 @@ std::string GetSpecialFolderPath(int folderId) {
   return platform::JoinPath(home, ".local/share");
 }
 
-void LocateSettingsFile() {
+void LocateSettingsFile(bool placeCopy) {
   try {
-    SettingsPathStorage() = ChooseSettingsPath();
+    SettingsPathStorage() = ChooseSettingsPath(placeCopy);
   } catch (...) {
     SettingsPathStorage() = std::string(kSettingsFileName);
   }

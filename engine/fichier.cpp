@@ -7,15 +7,16 @@
 
 namespace maj::engine {
 
-std::string InstalledPath(std::string_view nom) {
-  const std::string folder =
-      platform::EndsWithIgnoreCase(nom, ".exe") ? platform::ApplicationFolder() : config::GetBinFolder();
+std::string InstalledPath(std::string_view nom, bool createBinFolder) {
+  const std::string folder = platform::EndsWithIgnoreCase(nom, ".exe") ? platform::ApplicationFolder()
+                             : createBinFolder                         ? config::GetBinFolder()
+                                                                       : config::BinFolderPath();
   return platform::JoinPath(folder, nom);
 }
 
 std::int32_t Fichier::TestVersion() {
   Nom = platform::ToLowerCase(Nom);
-  const std::string installed = LocalFileVersion(InstalledPath(Nom));
+  const std::string installed = LocalFileVersion(InstalledPath(Nom, false));
   return compareVersion(convertVersionStringToArray(Version), convertVersionStringToArray(installed));
 }
 

@@ -22,9 +22,9 @@ class FichierListener {
 };
 
 // Where a file named `nom` is installed: the application folder for a name ending in ".exe" (ignoring
-// case), the bin folder (created when missing) for any other. The name is joined as given; opening the
-// result matches each component ignoring letter case.
-std::string InstalledPath(std::string_view nom);
+// case), the bin folder (created when missing, unless `createBinFolder` is false) for any other. The name is
+// joined as given; opening the result matches each component ignoring letter case.
+std::string InstalledPath(std::string_view nom, bool createBinFolder = true);
 
 // Flags of Fichier::Type (column TYPE).
 inline constexpr std::int32_t kTypeCodeBase = 1;         // register the .NET assembly with its code base
@@ -49,7 +49,7 @@ class Fichier : private archive::CRxUnrarListener {
   void SetListener(FichierListener* listener) { listener_ = listener; }
 
   // Lowers Nom (the field keeps the lowered form), reads the version of the installed copy
-  // (InstalledPath(Nom), LocalFileVersion) and returns compareVersion(Version, installed version): 1 when
+  // (InstalledPath(Nom), LocalFileVersion; nothing is created) and returns compareVersion(Version, installed version): 1 when
   // the published version is newer or the installed copy is missing or has no readable version, 0 when
   // equal, -1 when older.
   std::int32_t TestVersion();

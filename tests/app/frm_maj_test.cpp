@@ -145,7 +145,7 @@ TEST_F(FrmMajTest, PublishFromTheGridThenAnUpdateRunInstallsTheRows) {
     ASSERT_EQ(grid.rowCount(), 5);
     EXPECT_EQ(grid.item(1, 0)->text(), "rapport.ocx");
     EXPECT_EQ(grid.item(1, 1)->text(), "13.1.0.10");
-    EXPECT_EQ(grid.item(3, 5)->text().toStdString(), platform::ToLowerAscii(files_.str()) + "/");
+    EXPECT_EQ(grid.item(3, 5)->text().toStdString(), platform::ToLowerCase(files_.str()) + "/");
     const auto ticks = [&](int row) {
       std::string text;
       for (int column = 2; column < 15; ++column) text += column == 5 ? "|" : grid.item(row, column)->text().toStdString();

@@ -65,12 +65,13 @@ TEST_F(FichierTest, MissingOrUnversionedInstalledCopyIsOlderThanAnyVersion) {
   EXPECT_EQ(Test(fichier, "absent.dll", ""), 0);
 }
 
-TEST_F(FichierTest, BinFolderIsCreatedWhenMissing) {
+TEST_F(FichierTest, BinFolderIsCreatedForAnInstallNotForAVersionTest) {
   ASSERT_FALSE(fs::exists(app_.path() / "bin"));
   Fichier fichier;
   EXPECT_EQ(Test(fichier, "report.ocx", "1.0"), 1);
-  EXPECT_TRUE(fs::is_directory(app_.path() / "bin"));
+  EXPECT_FALSE(fs::exists(app_.path() / "bin"));
   EXPECT_EQ(InstalledPath("report.ocx"), app_.str() + "/bin/report.ocx");
+  EXPECT_TRUE(fs::is_directory(app_.path() / "bin"));
   EXPECT_EQ(InstalledPath("setup.EXE"), app_.str() + "/setup.EXE");
 }
 

@@ -1,0 +1,53 @@
+#pragma once
+// What a command line asks `maj` to do, read with Qt's command-line parser, and the program's exit statuses.
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "app/published_file_record.h"
+#include "app/publishing_presets.h"
+
+namespace maj::app {
+
+// Exit statuses of `maj` started with options.
+inline constexpr int kExitDone = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitBadUsage = 2;
+inline constexpr int kExitRestartNeeded = 3;
+inline constexpr int kExitStillRunning = 4;
+inline constexpr int kExitUpdatesWaiting = 10;
+
+// The program's version, as `maj --version` prints it.
+inline constexpr const char kProgramVersion[] = "13.01.0010";
+
+enum class CommandLineAction { Help, Version, Unattended, Check, Publish };
+
+struct PublishOptions {
+  std::vector<std::string> files;         // as given, in order
+  std::optional<WindowsFlags> windows;    // nullopt: every Windows version, as the presets tick them
+  std::optional<PublishingPreset> ticks;  // nullopt: the preset of each file's name
+  std::optional<std::string> version;     // nullopt: the version read from each file
+};
+
+struct CommandLineRequest {
+  CommandLineAction action = CommandLineAction::Help;
+  std::optional<int> waitLimitSeconds;  // --unattended: give up after this many seconds of waiting
+  bool json = false;                    // --check: one JSON document
+  PublishOptions publish;
+};
+
+// A command line that cannot be run, with its French description.
+struct UsageError {
+  std::string message;
+};
+
+// Reads `arguments` (the program's name first, as in argv). Exactly one action must be asked for, and each
+// other option only with the action it belongs to; `--version` takes a value when `--publish` is given and
+// prints the program's version otherwise.
+std::variant<CommandLineRequest, UsageError> ParseCommandLine(const std::vector<std::string>& arguments);
+
+// The French help text, every option with its description and the exit statuses.
+std::string CommandLineHelp();
+
+}  // namespace maj::app

@@ -1,0 +1,74 @@
+#include "app/command_line_publish.h"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "app/command_line_console.h"
+#include "app/published_file_record.h"
+#include "app/status_texts.h"
+#include "config/installation.h"
+#include "db/update_table.h"
+#include "engine/cls_download_manager.h"
+#include "engine/version_compare.h"
+#include "platform/text.h"
+
+namespace maj::app {
+namespace {
+
+// The name a file is published under: in lower case, as the panel's file dialog gives names, except the
+// main application, which the panel adds itself as "Orv_Spec.exe".
+std::string PublishedName(const std::string& fileName) {
+  if (platform::EqualsIgnoreCase(fileName, "Orv_Spec.exe")) return "Orv_Spec.exe";
+  return platform::ToLowerCase(fileName);
+}
+
+// The row of one file, or nullopt after printing why it cannot be published.
+std::optional<PublishedFileRow> RowOf(const std::string& file, const PublishOptions& options) {
+  std::error_code error;
+  const std::filesystem::path path = std::filesystem::absolute(file, error);
+  if (error || !std::filesystem::is_regular_file(path, error)) {
+    PrintErrorLine("Fichier introuvable : " + file);
+    return std::nullopt;
+  }
+  PublishedFileRow row;
+  row.Folder = path.parent_path().string() + "/";
+  row.Nom = PublishedName(path.filename().string());
+  row.Ticks = options.ticks.value_or(ClassifyPublishedName(row.Nom));
+  row.Windows = options.windows.value_or(kEveryWindows);
+  row.Version = options.version.value_or(engine::LocalFileVersion(path.string()));
+  // Without a version a second publication would only update the flags of the first and keep its bytes.
+  if (row.Version.empty()) {
+    PrintErrorLine("Le fichier " + file + " n'a pas de numéro de version : indiquez-le avec --version");
+    return std::nullopt;
+  }
+  return row;
+}
+
+}  // namespace
+
+int RunPublish(const PublishOptions& options) {
+  std::vector<std::shared_ptr<transfer::cls_File>> records;
+  for (const std::string& file : options.files) {
+    const std::optional<PublishedFileRow> row = RowOf(file, options);
+    if (!row) return kExitFailed;
+    records.push_back(FileRecordOf(*row));
+  }
+
+  config::LocateSettingsFile();
+  ConnectionCloser closer;
+  if (!ConnectForCommandLine()) return kExitFailed;
+  db::EnsureUpdateTable();
+
+  StatusTextListener listener({PrintStatusLine, {}, {}});
+  engine::cls_DownloadManager engine(&listener);
+  for (const auto& record : records) engine.AddFileToUpload(record);
+  engine.ProcessUpload();
+  PrintStatusLine("Envoi des FICHIERs terminé");
+  return kExitDone;
+}
+
+}  // namespace maj::app

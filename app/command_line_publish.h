@@ -1,0 +1,14 @@
+#pragma once
+// `maj --publish`: files stored in Fichier64 as the publishing panel stores them.
+#include "app/command_line_options.h"
+
+namespace maj::app {
+
+// Prepares one record per file as the panel's rows do (the ticks of the options, else the preset of the
+// name; every Windows version unless `windows`; the version read from the file unless given), then creates
+// the table when missing and publishes them through the engine's queue, printing the compress and store
+// lines. Nothing is published when a file is missing or has no version and none is given. Returns kExitDone
+// or kExitFailed (the description printed on standard error).
+int RunPublish(const PublishOptions& options);
+
+}  // namespace maj::app
