@@ -63,7 +63,9 @@ int RunPublish(const PublishOptions& options) {
   if (!ConnectForCommandLine()) return kExitFailed;
   db::EnsureUpdateTable();
 
-  StatusTextListener listener({PrintStatusLine, {}, {}});
+  StatusTextListener::Handlers handlers;
+  handlers.Status = PrintStatusLine;
+  StatusTextListener listener(handlers);
   engine::cls_DownloadManager engine(&listener);
   for (const auto& record : records) engine.AddFileToUpload(record);
   engine.ProcessUpload();

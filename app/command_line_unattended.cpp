@@ -55,7 +55,10 @@ int RunUnattended(std::optional<int> waitLimitSeconds) {
   db::EnsureUpdateTable();
 
   bool restartNeeded = false;
-  StatusTextListener listener({PrintStatusLine, [&] { restartNeeded = true; }, {}});
+  StatusTextListener::Handlers handlers;
+  handlers.Status = PrintStatusLine;
+  handlers.NeedReboot = [&] { restartNeeded = true; };
+  StatusTextListener listener(handlers);
   engine::cls_DownloadManager engine(&listener, engine::EngineHost{{}, PrintErrorLine});
   bool forcer = false;
   engine.Test_Version(forcer);
