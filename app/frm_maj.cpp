@@ -7,6 +7,7 @@
 
 #include <exception>
 
+#include "app/documentation_list.h"
 #include "app/download_manager_access.h"
 #include "app/frm_wait_proscenia.h"
 #include "app/orv_frm.h"
@@ -37,10 +38,11 @@ Frm_maj::Frm_maj(QWidget* parent)
                      },
                  .Progress = [this](std::int64_t done, std::int64_t expected) { ShowProgress(done, expected); }}) {
   ui_->setupUi(this);
+  documentation_ = std::make_unique<DocumentationList>(ui_->vsf, this);
   ui_->Orv_Frm1->ReadProperties({{"Caption", QStringLiteral("Mise à jour Proscenia")}});
   connect(ui_->Orv_Frm1, &Orv_Frm::QueryUnload, this, &QWidget::close);
   for (QWidget* label : {ui_->LabelEnvoyerDesFichiers, ui_->LabelAutreFichiers, ui_->LabelSendFiles,
-                         ui_->LabelQuitter}) {
+                         ui_->LabelQuitter, ui_->LabelListeDocumentation}) {
     label->installEventFilter(this);
   }
   connect(ui_->VSFlexGrid, &QTableWidget::cellClicked, this,
@@ -149,7 +151,15 @@ void Frm_maj::ShowEndPanel() {
   }
 }
 
-void Frm_maj::ShowDocumentationList(std::int32_t& /*lOld*/, std::int32_t& /*lNew*/) {}
+void Frm_maj::ShowDocumentationList(std::int32_t& lOld, std::int32_t& lNew) {
+  documentation_->ShowDocumentationList(lOld, lNew);
+}
+
+void Frm_maj::LabelListeDocumentation_Click() {
+  std::int32_t lOld = 0;
+  std::int32_t lNew = 999999;
+  ShowDocumentationList(lOld, lNew);
+}
 
 void Frm_maj::ShowError(const std::string& description) {
   QMessageBox::critical(this, windowTitle(), QString::fromStdString(description));
@@ -181,6 +191,8 @@ bool Frm_maj::eventFilter(QObject* watched, QEvent* event) {
     LabelAutreFichiers_Click();
   } else if (watched == ui_->LabelSendFiles) {
     LabelSendFiles_Click();
+  } else if (watched == ui_->LabelListeDocumentation) {
+    LabelListeDocumentation_Click();
   } else {
     return QWidget::eventFilter(watched, event);
   }

@@ -23,6 +23,7 @@ class Frm_maj;
 
 namespace maj::app {
 
+class DocumentationList;
 class Frm_WaitProscenia;
 class Orv_Frm;
 
@@ -42,6 +43,8 @@ class Frm_maj : public QWidget {
   QFrame* FrameEnd() const;
   QFrame* FrameUL() const;
   QTableWidget* vsf() const;
+  // The documentation list served in `vsf`.
+  DocumentationList& Documentation() const { return *documentation_; }
   QTableWidget* VSFlexGrid() const;
   QTimer& TimerCheckWindows() { return timerCheckWindows_; }
   // The wait screen of the tick (reused for every process waited for); null before the first wait.
@@ -55,6 +58,8 @@ class Frm_maj : public QWidget {
   void LabelAutreFichiers_Click();
   void LabelSendFiles_Click();
   void LabelQuitter_Click();
+  // "Afficher toutes les documentations": every document, whatever its version.
+  void LabelListeDocumentation_Click();
 
   // Adds the rows of an open-file dialog result (one full path, or a folder and names separated by NUL), as
   // "Ajouter des fichiers" does with the dialog's answer.
@@ -78,6 +83,7 @@ class Frm_maj : public QWidget {
   QTimer timerCheckWindows_;
   StatusTextListener listener_;
   std::unique_ptr<Frm_WaitProscenia> waitScreen_;
+  std::unique_ptr<DocumentationList> documentation_;
   bool reboot_ = false;
   bool shutDown_ = false;
   std::vector<std::string> selectedFiles_{std::string()};

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "app/published_file_record.h"
 #include "db/query_helpers.h"
 #include "engine/version_compare.h"
 #include "platform/text.h"
@@ -102,23 +103,12 @@ void AddGridRow(QTableWidget& grid, const std::string& path, const std::string& 
 }
 
 std::shared_ptr<transfer::cls_File> RowToFileRecord(const QTableWidget& grid, int row) {
-  auto record = std::make_shared<transfer::cls_File>();
-  record->SetPath(CellText(grid, row, kPathColumn) + CellText(grid, row, kNameColumn));
-  record->SetNom(CellText(grid, row, kNameColumn));
-  record->SetTypeFichier(static_cast<std::int16_t>((Ticked(grid, row, 2) ? 2 : 0) + (Ticked(grid, row, 3) ? 64 : 0) +
-                                                   (Ticked(grid, row, 4) ? 1 : 0)));
-  record->SetCurrentVersion(db::NormalizeVersion(CellText(grid, row, kVersionColumn)));
-  record->SetW9x(Ticked(grid, row, 6));
-  record->SetWME(Ticked(grid, row, 7));
-  record->SetWNT4(Ticked(grid, row, 8));
-  record->SetWXP(Ticked(grid, row, 9));
-  record->SetW2k(Ticked(grid, row, 10));
-  record->SetW2k3(Ticked(grid, row, 11));
-  record->SetWVista(Ticked(grid, row, 12));
-  record->SetW7(Ticked(grid, row, 13));
-  record->Setw8(Ticked(grid, row, 14));
-  record->SetCodeBase(Ticked(grid, row, 4));
-  return record;
+  PublishedFileRow file{CellText(grid, row, kPathColumn), CellText(grid, row, kNameColumn),
+                        CellText(grid, row, kVersionColumn),
+                        {Ticked(grid, row, 2), Ticked(grid, row, 3), Ticked(grid, row, 4)},
+                        {}};
+  for (std::size_t i = 0; i < file.Windows.size(); ++i) file.Windows[i] = Ticked(grid, row, 6 + static_cast<int>(i));
+  return FileRecordOf(file);
 }
 
 void ToggleTickBox(QTableWidget& grid, int row, int column) {
