@@ -1,13 +1,14 @@
 // The update check of cls_DownloadManager: which conditional packages are missing and which plain files
 // are newer than their installed copies, for the running Windows version.
 #include <stdexcept>
+#include <utility>
 
 #include "db/database.h"
-#include "db/prepared_statement.h"
 #include "db/query_helpers.h"
 #include "db/result_set.h"
 #include "engine/cls_download_manager.h"
 #include "engine/install_conditions.h"
+#include "engine/newest_versions.h"
 #include "sysinfo/os_identification.h"
 
 namespace maj::engine {
@@ -47,24 +48,12 @@ void cls_DownloadManager::CheckForUpdates(bool forcer) {
 
   // While any package is wanted, the plain files wait for a later check.
   if (conditions_.empty()) {
-    db::ResultSet names = db::OpenQuery(
-        "select distinct nom from Fichier64 where typeCondition = 0 and " + key + " <> 0 order by cle_fichier",
-        db::kCursorDynamic);
-    // Prepared once for every name: each name's query is then a single exchange with the server.
-    db::PreparedStatement newestOf(
-        db::SharedConnection(),
-        "select version, nom, type from Fichier64 where typecondition = 0 and nom = ? order by version desc limit 1");
-    for (; names.IsOpen() && !names.AtEnd(); names.MoveNext()) {
+    for (NewestVersion& newest : NewestPlainVersions(key)) {
       auto fichier = std::make_shared<Fichier>();
       SetCurrentFichier(fichier);
-      fichier->Nom = names.Field("nom").AsText();
-
-      db::ResultSet newest = newestOf.Execute({db::Parameter::Text(fichier->Nom)});
-      if (!newest.IsOpen() || newest.AtEnd()) continue;  // the rows went away since the list was read
-      fichier->Version = newest.Field("version").AsText();
-      fichier->Type = static_cast<std::int32_t>(newest.Field("type").AsInteger());
-      newest.Close();
-
+      fichier->Nom = std::move(newest.nom);
+      fichier->Version = std::move(newest.version);
+      fichier->Type = newest.type;
       if (fichier->TestVersion() == 1 || forcer) updateList_.push_back(fichier);
     }
   }
