@@ -13,6 +13,7 @@
 #include "db/database.h"
 #include "db/result_set.h"
 #include "engine/cls_download_manager.h"
+#include "engine/fetched_archive.h"
 #include "engine/main_version_number.h"
 #include "engine/published_name.h"
 #include "engine/working_folder.h"
@@ -62,7 +63,13 @@ void cls_DownloadManager::RunUpdate() {
     }
     {
       archive::ZipComponent zip;
-      zip.OpenArchive(platform::ResolvePathCase(archivePath));
+      if (!OpenFetchedArchive(zip, platform::ResolvePathCase(archivePath))) {
+        // Being published right now: the next start takes it whole.
+        std::string notice = fichier->Nom + " : version " + fichier->Version +
+                             " incomplète dans la base (publication en cours), fichier ignoré";
+        if (listener_) listener_->DownloadFileEvent(notice);
+        continue;
+      }
       // Extracted first, so that an archive with entries that would leave the folder is still refused.
       zip.ExtractArchive(workingFolder);
       if (!HoldsEntry(zip, fichier->Nom)) {
