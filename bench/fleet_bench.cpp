@@ -172,14 +172,15 @@ void RunFleet(BenchContext& context) {
     const StartedEngine publisher =
         context.engine().Start("publish", context.Folder("application-publish"), {kNewVersion, newPath}, "publisher");
     // Started a little apart, the clients read the table all along the publishing.
-    const FleetRound run = RunTogether(context, most, &publisher, std::chrono::milliseconds(100));
+    const FleetRound run = RunTogether(context, most, &publisher, std::chrono::milliseconds(300));
     PublishedSet others = set;
     others.paths.erase(others.paths.begin());
     others.names.erase(others.names.begin());
     CheckClientFiles(context, most, others);
     FleetPublishFigure figure{most, run.seconds, ConnectionPeak(context), 0, 0};
     for (int client = 1; client <= most; ++client) {
-      const std::string copy = platform::JoinPath(platform::JoinPath(ClientFolder(context, client), "bin"), set.names[0]);
+      const std::string bin = platform::JoinPath(ClientFolder(context, client), "bin");
+      const std::string copy = platform::JoinPath(bin, set.names[0]);
       if (SameContent(newPath, copy)) {
         ++figure.newCopies;
       } else if (SameContent(set.paths[0], copy)) {
