@@ -101,7 +101,11 @@ Result Compress(const std::vector<std::string>& files) {
 Result CheckParts() {
   const std::string key = sysinfo::GetOSKey();
   auto start = Clock::now();
-  const std::vector<engine::NewestVersion> newest = engine::NewestPlainVersions(key);
+  std::vector<engine::NewestVersion> newest;
+  engine::NewestPlainVersions(key, [&](const engine::NewestVersion& published) {
+    newest.push_back(published);
+    return false;
+  });
   const double querySeconds = SecondsSince(start);
   long newer = 0;
   start = Clock::now();

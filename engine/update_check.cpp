@@ -1,7 +1,6 @@
 // The update check of cls_DownloadManager: which conditional packages are missing and which plain files
 // are newer than their installed copies, for the running Windows version.
 #include <stdexcept>
-#include <utility>
 
 #include "db/database.h"
 #include "db/query_helpers.h"
@@ -48,14 +47,17 @@ void cls_DownloadManager::CheckForUpdates(bool forcer) {
 
   // While any package is wanted, the plain files wait for a later check.
   if (conditions_.empty()) {
-    for (NewestVersion& newest : NewestPlainVersions(key)) {
+    const std::vector<NewestVersion> chosen = NewestPlainVersions(key, [&](const NewestVersion& newest) {
       auto fichier = std::make_shared<Fichier>();
       SetCurrentFichier(fichier);
-      fichier->Nom = std::move(newest.nom);
-      fichier->Version = std::move(newest.version);
-      fichier->Type = newest.type;
-      if (fichier->TestVersion() == 1 || forcer) updateList_.push_back(fichier);
-    }
+      fichier->Nom = newest.nom;
+      fichier->Version = newest.version;
+      if (fichier->TestVersion() != 1 && !forcer) return false;
+      updateList_.push_back(fichier);
+      return true;
+    });
+    // The types come with the chosen names, in the same order.
+    for (std::size_t i = 0; i < chosen.size(); ++i) updateList_[i]->Type = chosen[i].type;
   }
 }
 

@@ -36,8 +36,14 @@ TEST_F(UpdateRunTest, OneStatementFindsTheNewestVersionOfEachNameAsTheNameByName
   const std::vector<NewestVersion> expected = {{"b.dll", "003.000", 64}, {"a.dll", "002.000", 2},
                                                {"c.dll", "010.000", 2},  {"d.dll", "2.0", 64},
                                                {"l'aide.chm", "001.000", 0}};
-  EXPECT_EQ(NewestPlainVersions("`winXP`"), expected);
-  EXPECT_EQ(NewestPlainVersionsNameByName("`winXP`"), expected);
+  const auto all = [](const NewestVersion&) { return true; };
+  EXPECT_EQ(NewestPlainVersions("`winXP`", all), expected);
+  EXPECT_EQ(NewestPlainVersionsNameByName("`winXP`", all), expected);
+  // Only the wanted names are returned, with their types.
+  const auto notA = [](const NewestVersion& newest) { return newest.nom != "a.dll"; };
+  std::vector<NewestVersion> withoutA = expected;
+  withoutA.erase(withoutA.begin() + 1);
+  EXPECT_EQ(NewestPlainVersions("`winXP`", notA), withoutA);
 
   engine_->CheckForUpdates(true);
   std::vector<NewestVersion> listed;
