@@ -120,11 +120,13 @@ void RunCheck(BenchContext& context) {
       floorTimes.push_back(TimeClient(context, "check-batched", batched));
       startTimes.push_back(TimeClient(context, "check-start", "SELECT 1;\n"));
     }
+    char client[32] = "-";
+    if (!rawTimes.empty()) std::snprintf(client, sizeof client, "%.3f s", Median(rawTimes));
     char line[200];
     std::snprintf(line, sizeof line,
-                  "check of %d names: engine %.3f s, client %.3f s, batched query %.3f s (client start and "
+                  "check of %d names: engine %.3f s, client %s, batched query %.3f s (client start and "
                   "connection alone %.3f s)",
-                  names, Median(engineTimes), Median(rawTimes), Median(floorTimes), Median(startTimes));
+                  names, Median(engineTimes), client, Median(floorTimes), Median(startTimes));
     Progress(line);
     Comparison figure{std::to_string(names) + " names", Median(engineTimes),
                       rawTimes.empty() ? -1 : Median(rawTimes), Median(floorTimes), 0, {}};
