@@ -17,7 +17,8 @@ struct BenchOptions {
   int repeat = 3;                       // measurements of each figure; the median is kept
   std::vector<int> checkNames = {1000, 10000};
   int memorySizeMiB = 500;              // size of each of the two files of the memory part
-  std::vector<std::string> parts = {"publish", "update", "check", "memory"};
+  std::vector<int> clients = {1, 5, 20};  // client processes running at once in the fleet part
+  std::vector<std::string> parts = {"publish", "update", "check", "memory", "fleet"};
   std::string workFolder;               // empty: a new temporary folder, removed at the end
   bool keep = false;                    // keep the work folder
 };
@@ -42,11 +43,38 @@ struct MemoryFigure {
   double seconds = 0;
 };
 
+// Clients running at once: wall time from the first start to the last end, and the peak memory of each.
+struct FleetFigure {
+  int clients = 0;
+  double seconds = 0;
+  long connectionPeak = -1;  // the server's Max_used_connections (the bench's own connection included)
+  long minPeakKiB = 0;       // smallest and largest peak resident set among the clients
+  long maxPeakKiB = 0;
+};
+
+// Clients updating while one more process publishes a new version of a file they fetch.
+struct FleetPublishFigure {
+  int clients = 0;
+  double seconds = 0;
+  long connectionPeak = -1;
+  int newCopies = 0;  // clients that ended with the whole new version
+  int oldCopies = 0;  // clients that ended with the old one
+};
+
+struct FleetSummary {
+  std::uint64_t setBytes = 0;  // the published set that each client fetches
+  std::vector<FleetFigure> update;
+  FleetPublishFigure publishing;
+  int checkNames = 0;
+  std::vector<FleetFigure> check;
+};
+
 struct Summary {
   std::vector<Comparison> update;
   std::vector<Comparison> publish;
   std::vector<Comparison> check;
   std::vector<MemoryFigure> memory;
+  FleetSummary fleet;
   double clientStartSeconds = -1;  // the mariadb client starting, connecting and running SELECT 1
 };
 
@@ -95,6 +123,7 @@ void Progress(const std::string& text);
 void RunPublishAndUpdate(BenchContext& context);
 void RunCheck(BenchContext& context);
 void RunMemory(BenchContext& context);
+void RunFleet(BenchContext& context);
 
 // Prints the summary with the targets.
 void PrintSummary(const BenchContext& context);

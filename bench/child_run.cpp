@@ -51,9 +51,13 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
   return pointers;
 }
 
+double SteadySeconds() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
 }  // namespace
 
-ChildMeasure RunChild(const ChildSpec& spec) {
+StartedChild StartChild(const ChildSpec& spec) {
   if (spec.arguments.empty()) throw std::runtime_error("no program to run");
   std::vector<std::string> arguments = spec.arguments;
   std::vector<std::string> environment = MergedEnvironment(spec.environment);
@@ -68,22 +72,30 @@ ChildMeasure RunChild(const ChildSpec& spec) {
                                      0644);
   }
 
-  const auto start = std::chrono::steady_clock::now();
+  StartedChild child;
+  child.program = arguments[0];
+  child.startSeconds = SteadySeconds();
   pid_t pid = 0;
   const int error = posix_spawnp(&pid, argv[0], actions.get(), nullptr, argv.data(), envp.data());
   if (error != 0) throw std::runtime_error("cannot start " + arguments[0] + ": " + std::strerror(error));
+  child.pid = pid;
+  return child;
+}
 
+ChildMeasure WaitChild(const StartedChild& child) {
   int status = 0;
   rusage usage{};
-  while (wait4(pid, &status, 0, &usage) < 0) {
-    if (errno != EINTR) throw std::runtime_error("cannot wait for " + arguments[0] + ": " + std::strerror(errno));
+  while (wait4(child.pid, &status, 0, &usage) < 0) {
+    if (errno != EINTR) throw std::runtime_error("cannot wait for " + child.program + ": " + std::strerror(errno));
   }
   ChildMeasure measure;
-  measure.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  measure.seconds = SteadySeconds() - child.startSeconds;
   measure.peakResidentKiB = usage.ru_maxrss;
   measure.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   return measure;
 }
+
+ChildMeasure RunChild(const ChildSpec& spec) { return WaitChild(StartChild(spec)); }
 
 ChildMeasure RunChecked(const ChildSpec& spec, const std::string& what) {
   ChildMeasure measure = RunChild(spec);

@@ -20,6 +20,19 @@ struct ChildSpec {
   std::string standardOutput;            // file written as standard output; empty: this process's
 };
 
+// A program started and not yet waited for.
+struct StartedChild {
+  int pid = -1;
+  double startSeconds = 0;  // steady clock at the start
+  std::string program;
+};
+
+// Starts the program and returns at once. Throws std::runtime_error when it cannot be started.
+StartedChild StartChild(const ChildSpec& spec);
+
+// Waits for the end of a started program and measures it.
+ChildMeasure WaitChild(const StartedChild& child);
+
 // Starts the program and waits for its end. Throws std::runtime_error when it cannot be started.
 ChildMeasure RunChild(const ChildSpec& spec);
 

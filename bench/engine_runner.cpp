@@ -70,15 +70,29 @@ EngineRun EngineRunner::CheckParts(const std::string& applicationFolder) const {
 
 EngineRun EngineRunner::Run(const std::string& task, const std::string& applicationFolder,
                             const std::vector<std::string>& extra) const {
-  const std::string resultFile = platform::JoinPath(scratchFolder_, "engine-result.txt");
+  const EngineRun run = Finish(Start(task, applicationFolder, extra, "engine"));
+  if (run.process.exitCode != 0) {
+    throw std::runtime_error("engine task " + task + " failed (exit code " + std::to_string(run.process.exitCode) +
+                             ")");
+  }
+  return run;
+}
+
+StartedEngine EngineRunner::Start(const std::string& task, const std::string& applicationFolder,
+                                  const std::vector<std::string>& extra, const std::string& tag) const {
+  const std::string resultFile = platform::JoinPath(scratchFolder_, tag + "-result.txt");
   std::filesystem::remove(resultFile);
   ChildSpec spec;
   spec.arguments = {program_, "--engine", task, resultFile, dataSource_, applicationFolder};
   spec.arguments.insert(spec.arguments.end(), extra.begin(), extra.end());
   spec.environment = {"MAJ_REGISTRY=" + RegistryPath(applicationFolder)};
+  return {StartChild(spec), resultFile};
+}
+
+EngineRun EngineRunner::Finish(const StartedEngine& started) const {
   EngineRun run;
-  run.process = RunChecked(spec, "engine task " + task);
-  run.result = ReadResult(resultFile);
+  run.process = WaitChild(started.child);
+  if (run.process.exitCode == 0) run.result = ReadResult(started.resultFile);
   return run;
 }
 

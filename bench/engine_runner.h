@@ -21,6 +21,12 @@ struct EngineRun {
   double Figure(const std::string& name) const;
 };
 
+// A task started and still running.
+struct StartedEngine {
+  StartedChild child;
+  std::string resultFile;
+};
+
 class EngineRunner {
  public:
   // `program` is this executable; the engine connects to `dataSource`; result files go to `scratchFolder`.
@@ -37,6 +43,14 @@ class EngineRunner {
   EngineRun Compress(const std::string& applicationFolder, const std::vector<std::string>& files) const;
   // Times the check's per-name queries and its version tests apart.
   EngineRun CheckParts(const std::string& applicationFolder) const;
+
+  // Starts a task ("update", "publish"... with the arguments of the calls above) and returns at once, so
+  // that several run at the same time; `tag` names its result file, distinct for each running task.
+  StartedEngine Start(const std::string& task, const std::string& applicationFolder,
+                      const std::vector<std::string>& extra, const std::string& tag) const;
+  // Waits for a started task. Unlike the calls above, a task that failed is returned (exit code not 0,
+  // empty result), not thrown.
+  EngineRun Finish(const StartedEngine& started) const;
 
  private:
   EngineRun Run(const std::string& task, const std::string& applicationFolder,

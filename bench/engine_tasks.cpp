@@ -11,12 +11,10 @@
 
 #include "archive/zip_component.h"
 #include "db/database.h"
-#include "db/prepared_statement.h"
-#include "db/query_helpers.h"
-#include "db/result_set.h"
 #include "db/update_table.h"
 #include "engine/cls_download_manager.h"
 #include "engine/fichier.h"
+#include "engine/newest_versions.h"
 #include "platform/paths.h"
 #include "sysinfo/os_identification.h"
 #include "transfer/cls_file.h"
@@ -98,39 +96,28 @@ Result Compress(const std::vector<std::string>& files) {
   return {{"seconds", std::to_string(seconds)}};
 }
 
-// The two halves of the check of plain names, timed apart: the per-name queries alone, then the version
-// tests of the installed files alone (the same calls as the check makes).
+// The two halves of the check of plain names, timed apart: the version query alone, then the version tests
+// of the installed files alone (the same calls as the check makes).
 Result CheckParts() {
   const std::string key = sysinfo::GetOSKey();
-  std::vector<std::string> names;
-  {
-    db::ResultSet rows = db::OpenQuery(
-        "select distinct nom from Fichier64 where typeCondition = 0 and " + key + " <> 0 order by cle_fichier",
-        db::kCursorDynamic);
-    for (; rows.IsOpen() && !rows.AtEnd(); rows.MoveNext()) names.push_back(rows.Field("nom").AsText());
-  }
-  std::vector<std::string> versions;
   auto start = Clock::now();
-  db::PreparedStatement newestOf(
-      db::SharedConnection(),
-      "select version, nom, type from Fichier64 where typecondition = 0 and nom = ? order by version desc limit 1");
-  for (const std::string& name : names) {
-    db::ResultSet row = newestOf.Execute({db::Parameter::Text(name)});
-    versions.push_back(row.Field("version").AsText());
-    row.Field("type").AsInteger();
-  }
+  std::vector<engine::NewestVersion> newest;
+  engine::NewestPlainVersions(key, [&](const engine::NewestVersion& published) {
+    newest.push_back(published);
+    return false;
+  });
   const double querySeconds = SecondsSince(start);
   long newer = 0;
   start = Clock::now();
-  for (std::size_t i = 0; i < names.size(); ++i) {
+  for (const engine::NewestVersion& published : newest) {
     engine::Fichier fichier;
-    fichier.Nom = names[i];
-    fichier.Version = versions[i];
+    fichier.Nom = published.nom;
+    fichier.Version = published.version;
     if (fichier.TestVersion() == 1) ++newer;
   }
   return {{"querySeconds", std::to_string(querySeconds)},
           {"versionSeconds", std::to_string(SecondsSince(start))},
-          {"names", std::to_string(names.size())},
+          {"names", std::to_string(newest.size())},
           {"updates", std::to_string(newer)}};
 }
 

@@ -23,7 +23,8 @@ constexpr const char* kUsage =
     "  --repeat N           measurements of each figure, the median is printed (default 3)\n"
     "  --names N,N...       published names for the check (default 1000,10000)\n"
     "  --memory-size MiB    size of each of the two files of the memory run (default 500)\n"
-    "  --parts LIST         some of publish,update,check,memory (default all)\n"
+    "  --clients N,N...     client processes updating at once in the fleet part (default 1,5,20)\n"
+    "  --parts LIST         some of publish,update,check,memory,fleet (default all)\n"
     "  --work FOLDER        work folder (default: a new temporary folder, removed at the end)\n"
     "  --keep               keep the work folder\n"
     "The database is the one that MAJ_TEST_DATABASE, ODBCSYSINI and ODBCINI describe (scripts/testdb start).\n";
@@ -63,6 +64,10 @@ maj::bench::BenchOptions ParseOptions(const std::vector<std::string>& arguments)
     } else if (name == "--names") {
       options.checkNames.clear();
       for (const std::string& item : SplitList(value)) options.checkNames.push_back(PositiveNumber(item));
+    } else if (name == "--clients") {
+      options.clients.clear();
+      for (const std::string& item : SplitList(value)) options.clients.push_back(PositiveNumber(item));
+      if (options.clients.empty()) throw std::invalid_argument("--clients needs at least one number");
     } else if (name == "--memory-size") {
       options.memorySizeMiB = PositiveNumber(value);
     } else if (name == "--parts") {
@@ -120,6 +125,7 @@ int main(int argc, char** argv) {
     maj::bench::RunPublishAndUpdate(context);
     maj::bench::RunCheck(context);
     maj::bench::RunMemory(context);
+    maj::bench::RunFleet(context);
     maj::bench::PrintSummary(context);
   } catch (const std::exception& error) {
     std::cerr << "maj-bench: " << error.what() << "\n";

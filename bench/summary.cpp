@@ -1,4 +1,5 @@
 // The summary: every figure beside its raw counterpart, its ratio and its target.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -26,6 +27,41 @@ void PrintThroughput(const char* title, const std::vector<Comparison>& rows) {
   }
 }
 
+void PrintFleetRows(const std::vector<FleetFigure>& rows, std::uint64_t bytesPerClient) {
+  for (const FleetFigure& row : rows) {
+    std::printf("  %7d %10.3f s", row.clients, row.seconds);
+    if (bytesPerClient != 0) {
+      std::printf(" %9.1f MB/s", row.clients * static_cast<double>(bytesPerClient) / 1e6 / row.seconds);
+    } else {
+      std::printf(" %14s", "");
+    }
+    std::printf(" %12ld %10.1f - %.1f MiB\n", row.connectionPeak, row.minPeakKiB / 1024.0, row.maxPeakKiB / 1024.0);
+  }
+}
+
+void PrintFleet(const FleetSummary& fleet) {
+  if (fleet.update.empty()) return;
+  std::printf("5. Fleet: client processes, each with its own application folder, updating at once from one server\n");
+  std::printf("  update run of the whole set (%.0f MiB per client), from an empty folder:\n",
+              static_cast<double>(fleet.setBytes) / (1 << 20));
+  std::printf("  %7s %12s %14s %12s %22s\n", "clients", "wall time", "in all", "connections", "peak memory per client");
+  PrintFleetRows(fleet.update, fleet.setBytes);
+  const FleetFigure& one = fleet.update.front();
+  const FleetFigure& many = fleet.update.back();
+  const double ratio = (many.clients / many.seconds) / (one.clients / one.seconds);
+  std::printf("  throughput in all at %d clients / at %d: %.2f  target >= 1: %s\n", many.clients, one.clients, ratio,
+              Verdict(ratio >= 1.0));
+  const FleetPublishFigure& publishing = fleet.publishing;
+  std::printf("  %d clients updating while a new version of one file is published: %.3f s, %ld connections;\n"
+              "  %d ended with the whole new copy, %d with the whole old one, none with part of one, none failed\n",
+              publishing.clients, publishing.seconds, publishing.connectionPeak, publishing.newCopies,
+              publishing.oldCopies);
+  std::printf("  check of %d up-to-date names:\n", fleet.checkNames);
+  std::printf("  %7s %12s %14s %12s %22s\n", "clients", "wall time", "", "connections", "peak memory per client");
+  PrintFleetRows(fleet.check, 0);
+  std::printf("\n");
+}
+
 }  // namespace
 
 void PrintSummary(const BenchContext& context) {
@@ -48,12 +84,18 @@ void PrintSummary(const BenchContext& context) {
     std::printf("3. Update check, every name up to date with a PE file installed (engine's Test_Version vs. the\n"
                 "   same statements sent by one mariadb client)\n");
     std::printf("  %-14s %10s %10s %14s %16s  %s\n", "names", "engine", "client", "engine/client", "batched query",
-                "target <= 1.5 at 10,000");
+                "target <= 0.5 at 10,000");
     for (const Comparison& row : summary.check) {
+      if (row.rawSeconds < 0) {  // no per-name client run at this size
+        std::printf("  %-14s %8.3f s %10s %14s %14.3f s  -\n", row.label.c_str(), row.engineSeconds, "-", "-",
+                    row.floorSeconds);
+        PrintBreakdown(row);
+        continue;
+      }
       const double ratio = row.engineSeconds / row.rawSeconds;
       const bool judged = row.label == "10000 names";
       std::printf("  %-14s %8.3f s %8.3f s %14.2f %14.3f s  %s\n", row.label.c_str(), row.engineSeconds,
-                  row.rawSeconds, ratio, row.floorSeconds, judged ? Verdict(ratio <= 1.5) : "-");
+                  row.rawSeconds, ratio, row.floorSeconds, judged ? Verdict(ratio <= 0.5) : "-");
       PrintBreakdown(row);
     }
     if (summary.clientStartSeconds >= 0) {
@@ -72,8 +114,11 @@ void PrintSummary(const BenchContext& context) {
                 peakMiB, peakMiB / fileMiB, peakMiB / (2 * fileMiB), figure.idleKiB / 1024.0, figure.seconds);
     std::printf("  peak of a run fetching the conditional file alone: %.1f MiB; the plain file alone: %.1f MiB\n",
                 figure.conditionalKiB / 1024.0, figure.plainKiB / 1024.0);
-    std::printf("  target < 64 MiB: %s\n\n", Verdict(peakMiB < 64));
+    const long above = std::max({figure.peakKiB, figure.conditionalKiB, figure.plainKiB}) - figure.idleKiB;
+    std::printf("  target: every run < 16 MiB above the process that only connects (largest: %.1f MiB above): %s\n\n",
+                above / 1024.0, Verdict(above < 16 * 1024));
   }
+  PrintFleet(summary.fleet);
 }
 
 }  // namespace maj::bench

@@ -10,12 +10,13 @@
 namespace maj::db {
 namespace {
 
-// The piece size used for a value of `size` bytes: a sixteenth of it, at least 4 MiB and at most 16 MiB. Each
+// The piece size used for a value of `size` bytes: a sixteenth of it, at least 4 MiB and at most 6 MiB. Each
 // piece makes the server read the whole row again, hence few pieces for large values; the client holds a piece
-// about twice (network buffer and row), hence the cap, which keeps a fetch within a few tens of MB.
+// about twice (its network buffer, which keeps its largest size, and the row), hence the cap, which keeps a
+// fetch within about 12 MiB above an idle connection whatever the value's size.
 std::uint64_t BlobPieceSize(std::uint64_t size) {
   constexpr std::uint64_t kSmallest = 4 << 20;
-  constexpr std::uint64_t kLargest = 16 << 20;
+  constexpr std::uint64_t kLargest = 6 << 20;
   return std::clamp<std::uint64_t>(size / 16, kSmallest, kLargest);
 }
 

@@ -3,11 +3,11 @@
 #include <stdexcept>
 
 #include "db/database.h"
-#include "db/prepared_statement.h"
 #include "db/query_helpers.h"
 #include "db/result_set.h"
 #include "engine/cls_download_manager.h"
 #include "engine/install_conditions.h"
+#include "engine/newest_versions.h"
 #include "sysinfo/os_identification.h"
 
 namespace maj::engine {
@@ -47,26 +47,17 @@ void cls_DownloadManager::CheckForUpdates(bool forcer) {
 
   // While any package is wanted, the plain files wait for a later check.
   if (conditions_.empty()) {
-    db::ResultSet names = db::OpenQuery(
-        "select distinct nom from Fichier64 where typeCondition = 0 and " + key + " <> 0 order by cle_fichier",
-        db::kCursorDynamic);
-    // Prepared once for every name: each name's query is then a single exchange with the server.
-    db::PreparedStatement newestOf(
-        db::SharedConnection(),
-        "select version, nom, type from Fichier64 where typecondition = 0 and nom = ? order by version desc limit 1");
-    for (; names.IsOpen() && !names.AtEnd(); names.MoveNext()) {
+    const std::vector<NewestVersion> chosen = NewestPlainVersions(key, [&](const NewestVersion& newest) {
       auto fichier = std::make_shared<Fichier>();
       SetCurrentFichier(fichier);
-      fichier->Nom = names.Field("nom").AsText();
-
-      db::ResultSet newest = newestOf.Execute({db::Parameter::Text(fichier->Nom)});
-      if (!newest.IsOpen() || newest.AtEnd()) continue;  // the rows went away since the list was read
-      fichier->Version = newest.Field("version").AsText();
-      fichier->Type = static_cast<std::int32_t>(newest.Field("type").AsInteger());
-      newest.Close();
-
-      if (fichier->TestVersion() == 1 || forcer) updateList_.push_back(fichier);
-    }
+      fichier->Nom = newest.nom;
+      fichier->Version = newest.version;
+      if (fichier->TestVersion() != 1 && !forcer) return false;
+      updateList_.push_back(fichier);
+      return true;
+    });
+    // The types come with the chosen names, in the same order.
+    for (std::size_t i = 0; i < chosen.size(); ++i) updateList_[i]->Type = chosen[i].type;
   }
 }
 

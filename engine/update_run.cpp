@@ -12,6 +12,7 @@
 #include "db/database.h"
 #include "db/result_set.h"
 #include "engine/cls_download_manager.h"
+#include "engine/fetched_archive.h"
 #include "engine/main_version_number.h"
 #include "engine/package_fetch.h"
 #include "engine/published_name.h"
@@ -62,7 +63,13 @@ void cls_DownloadManager::RunUpdate() {
     }
     {
       archive::ZipComponent zip;
-      zip.OpenArchive(platform::ResolvePathCase(archivePath));
+      if (!OpenFetchedArchive(zip, platform::ResolvePathCase(archivePath))) {
+        // Being published right now: the next start takes it whole.
+        std::string notice = fichier->Nom + " : version " + fichier->Version +
+                             " incomplète dans la base (publication en cours), fichier ignoré";
+        if (listener_) listener_->DownloadEvent(notice);
+        continue;
+      }
       zip.SetProgressHandler([this](std::uint64_t done, std::uint64_t expected) {
         DownloadProgress(static_cast<std::int64_t>(done), static_cast<std::int64_t>(expected));
       });

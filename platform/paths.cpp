@@ -59,6 +59,8 @@ bool IsFullPath(std::string_view path) { return (!path.empty() && path[0] == '/'
 
 std::string ResolvePathCase(std::string_view localPath) {
   if (localPath.empty()) return std::string();
+  // Usually the path exists as written: one look-up instead of one per component.
+  if (EntryExists(std::string(localPath))) return std::string(localPath);
   const bool absolute = localPath[0] == '/';
   std::vector<std::string_view> components;
   std::size_t start = 0;

@@ -1,10 +1,13 @@
 #pragma once
-// A whole file mapped read-only into memory, so that large files are read only where they are looked at.
+// A whole file's bytes in memory: a large file is mapped read-only, so that it is read only where it is
+// looked at; a small one is read at once, which costs fewer system calls than mapping and unmapping it.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace maj::sysinfo {
 
@@ -25,10 +28,13 @@ class MappedFile {
 
  private:
   MappedFile(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+  explicit MappedFile(std::vector<std::uint8_t> content)
+      : data_(content.data()), size_(content.size()), content_(std::move(content)) {}
   void Release();
 
   const std::uint8_t* data_ = nullptr;
   std::size_t size_ = 0;
+  std::vector<std::uint8_t> content_;  // the bytes of a file read rather than mapped
 };
 
 }  // namespace maj::sysinfo

@@ -54,6 +54,37 @@ TEST_F(UpdateRunTest, NewerFilesAreFetchedInstalledAndRegisteredWithEventsInOrde
   EXPECT_EQ(engine_->InstallList()[1]->Path, machine_.app() + "/orv_spec.exe");
 }
 
+TEST_F(UpdateRunTest, AVersionBeingPublishedIsSkippedUntilItsLastVolumeIsStored) {
+  std::string big(2 * 819200 + 1000, '\0');
+  unsigned state = 7;
+  for (char& c : big) c = static_cast<char>((state = state * 1103515245u + 12345u) >> 24);
+  machine_.Write(machine_.app() + "/orv_spec.exe", "old copy");
+  Publish("Orv_Spec.exe", big, "013.001.010");
+  Publish("other.dll", "other", "001.000.000");
+  // The publisher has stored the first of the three volume rows; the other two are still to come.
+  database_.Execute("CREATE TABLE still_to_come LIKE Fichier64");
+  database_.Execute("INSERT INTO still_to_come SELECT * FROM Fichier64 WHERE archive LIKE 'Orv_Spec.exe.zip.00_' "
+                    "AND archive <> 'Orv_Spec.exe.zip.001'");
+  database_.Execute("DELETE FROM Fichier64 WHERE cle_fichier IN (SELECT cle_fichier FROM still_to_come)");
+  ASSERT_EQ(database_.QueryValue("SELECT COUNT(*) FROM still_to_come"), "2");
+
+  Check();
+  EXPECT_NE(std::find(listener_.events.begin(), listener_.events.end(),
+                      "Download:orv_spec.exe : version 013.001.010 incomplète dans la base (publication en "
+                      "cours), fichier ignoré"),
+            listener_.events.end());
+  EXPECT_EQ(Names(engine_->InstallList()), std::vector<std::string>{"other.dll"});
+  EXPECT_EQ(ReadFileText(machine_.app() + "/orv_spec.exe"), "old copy");
+  EXPECT_EQ(ReadFileText(machine_.bin() + "/other.dll"), "other");
+  EXPECT_EQ(listener_.events[listener_.events.size() - 2], "EndDownload:Mise à jour terminée");
+
+  database_.Execute("INSERT INTO Fichier64 SELECT * FROM still_to_come");
+  Check();
+  EXPECT_EQ(ReadFileText(machine_.app() + "/orv_spec.exe"), big);
+  EXPECT_FALSE(fs::exists(machine_.app() + "/MAJ"));
+  EXPECT_EQ(listener_.events.back(), "OldNew:0,130110");  // one published version: lOld stays 0
+}
+
 TEST_F(UpdateRunTest, FileInUseIsLeftForTheNextStartAndMajPendingFinishesIt) {
   machine_.InstallRegsvr32();
   const std::string installed = machine_.Write(machine_.bin() + "/report.ocx", "old copy");
@@ -108,7 +139,7 @@ TEST_F(UpdateRunTest, FileInUseIsLeftForTheNextStartAndMajPendingFinishesIt) {
 TEST_F(UpdateRunTest, NewestVersionNotPublishedForThisWindowsIsSkippedWithANotice) {
   Publish("tools.dll", "tools 1 for XP", "001.000.000");
   Publish("tools.dll", "tools 2 for 7", "002.000.000", 0, false);
-  Publish("l'aide.chm", "other", "001.000.000");  // the name is quoted in the version query
+  Publish("l'aide.chm", "other", "001.000.000");
   Check();
   EXPECT_EQ(Names(engine_->UpdateList()), (std::vector<std::string>{"tools.dll", "l'aide.chm"}));
   EXPECT_EQ(Names(engine_->InstallList()), std::vector<std::string>{"l'aide.chm"});
