@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <iostream>
 #include <string>
 
 #include "db/connection.h"
@@ -40,6 +39,14 @@ bool EndsWith(const std::string& description, const char* advice) {
   return description.ends_with(std::string("\n") + advice);
 }
 
+// Depending on when the server drops the connection, the driver either names the packet limit (then the
+// specific advice follows) or only says that the connection is gone (then the advice names both causes).
+bool CarriesTheRightAdvice(const std::string& description) {
+  const std::string driverText = description.substr(0, description.find('\n'));
+  if (driverText.find("max_allowed_packet") != std::string::npos) return EndsWith(description, kPacketLimitAdvice);
+  return EndsWith(description, kLostConnectionAdvice);
+}
+
 TEST(PacketLimitTest, ValuesOverTheServersLimitSayWhatToChange) {
   SmallPacketServer server;
   ASSERT_TRUE(server.started());
@@ -58,12 +65,11 @@ TEST(PacketLimitTest, ValuesOverTheServersLimitSayWhatToChange) {
   EXPECT_NE(syntax.find("SQL syntax"), std::string::npos) << syntax;
   EXPECT_EQ(syntax.find('\n'), std::string::npos) << syntax;
 
-  // A bound value sent in pieces: the server drops the connection, and the driver only says that it is gone,
-  // as it does for a stopped server. The advice names both causes.
+  // A bound value sent in pieces: the server drops the connection; the advice names max_allowed_packet.
   const std::string refused = FailureOf([&] {
     connection.ExecuteUpdate("INSERT INTO Blobs (data) VALUES (?)", {Value::Binary(Bytes(2 << 20, 0x5A))});
   });
-  EXPECT_TRUE(EndsWith(refused, kLostConnectionAdvice)) << refused;
+  EXPECT_TRUE(CarriesTheRightAdvice(refused)) << refused;
   EXPECT_NE(refused.find("max_allowed_packet"), std::string::npos) << refused;
 
   // The same value pasted into the statement: the same.
@@ -71,8 +77,8 @@ TEST(PacketLimitTest, ValuesOverTheServersLimitSayWhatToChange) {
   second.Open(connectionString);
   const std::string dropped =
       FailureOf([&] { second.Execute("INSERT INTO Blobs (data) VALUES ('" + std::string(2 << 20, 'Z') + "')"); });
-  EXPECT_TRUE(EndsWith(dropped, kLostConnectionAdvice)) << dropped;
-  std::cout << "Refused parameter: " << refused << "\nRefused statement: " << dropped << "\n";
+  EXPECT_TRUE(CarriesTheRightAdvice(dropped)) << dropped;
+  EXPECT_NE(dropped.find("max_allowed_packet"), std::string::npos) << dropped;
 }
 
 }  // namespace
