@@ -1,8 +1,10 @@
 #include "app/documentation_list.h"
 
 #include <QApplication>
+#include <QColor>
 #include <QFile>
 #include <QFileDialog>
+#include <QFont>
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QTableWidget>
@@ -28,6 +30,16 @@ class BusyCursor {
 QTableWidgetItem* Cell(const std::string& text) {
   auto* item = new QTableWidgetItem(QString::fromStdString(text));
   item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+  return item;
+}
+
+// The "télécharger" cell reads as a link: it is what the user clicks.
+QTableWidgetItem* LinkCell(const QString& text) {
+  QTableWidgetItem* item = Cell(text.toStdString());
+  QFont font = item->font();
+  font.setUnderline(true);
+  item->setFont(font);
+  item->setForeground(QColor(0x1a, 0x5f, 0xb4));
   return item;
 }
 
@@ -72,7 +84,7 @@ void DocumentationList::ShowDocumentationList(std::int32_t& lOld, std::int32_t& 
       vsf_->setItem(row, 0, Cell(fields.Identifier));
       vsf_->setItem(row, 1, Cell(fields.Label));
       vsf_->setItem(row, 2, Cell(fields.Version));
-      vsf_->setItem(row, 3, Cell(kDownloadText.toStdString()));
+      vsf_->setItem(row, 3, LinkCell(kDownloadText));
     }
     vsf_->setRowCount(vsf_->rowCount() - 1);
   } catch (...) {
