@@ -1,9 +1,10 @@
 // Volume sets with CRxUnrar: one entry across volumes, the volume events and their answers, missing and
-// misplaced volumes.
+// misplaced volumes; the names of the next volumes.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "archive/rar_volume_names.h"
 #include "archive/rx_unrar.h"
 #include "tests/archive/rar_test_support.h"
 
@@ -142,6 +143,23 @@ TEST_F(RxUnrarVolumes, VolumesOutOfOrderOrALaterVolumeFirstFail) {
                                                         RarFixture(kRar4Part2)}));
   EXPECT_FALSE(unrar_.TestRarFiles(RarFixture("test_read_format_rar5_multiarchive.part02.rar")));
   EXPECT_EQ(unrar_.strLastErrorMsg(), "File is not RAR archive");
+}
+
+TEST(RarVolumeNames, NewNumberingKeepsWidthAndWidensOldNumberingRunsToS00) {
+  EXPECT_EQ(NextRarVolumeName("/d/set.part1.rar", true), "/d/set.part2.rar");
+  EXPECT_EQ(NextRarVolumeName("/d/set.part9.rar", true), "/d/set.part10.rar");
+  EXPECT_EQ(NextRarVolumeName("/d/set.part01.rar", true), "/d/set.part02.rar");
+  EXPECT_EQ(NextRarVolumeName("/d/set.part0099.rar", true), "/d/set.part0100.rar");
+  EXPECT_EQ(NextRarVolumeName("/d/set.part99.rar", true), "/d/set.part100.rar");
+  // Old numbering runs from .rar through .r00 to .s00.
+  EXPECT_EQ(NextRarVolumeName("/d/set.rar", false), "/d/set.r00");
+  EXPECT_EQ(NextRarVolumeName("/d/set.r00", false), "/d/set.r01");
+  EXPECT_EQ(NextRarVolumeName("/d/set.r09", false), "/d/set.r10");
+  EXPECT_EQ(NextRarVolumeName("/d/set.r99", false), "/d/set.s00");
+  EXPECT_EQ(NextRarVolumeName("/d/SET.RAR", false), "/d/SET.R00");
+  // New numbering without digits in the name falls back to the old names.
+  EXPECT_EQ(NextRarVolumeName("/v2/set.rar", true), "/v2/set.r00");
+  EXPECT_EQ(NextRarVolumeName("/v2/set.r00", true), "/v2/set.r01");
 }
 
 }  // namespace
