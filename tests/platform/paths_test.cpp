@@ -78,18 +78,6 @@ TEST(PathsTest, TellsFullPathsAndJoinsAndSplitsLocalPaths) {
   EXPECT_EQ(FileName("c.txt"), "c.txt");
 }
 
-TEST(PathsTest, ApplicationFolderIsTheExecutablesFolderUnlessOverridden) {
-  TempFolder temp;
-  const std::string real = ApplicationFolder();
-  ASSERT_FALSE(real.empty());
-  EXPECT_NE(real.back(), '/');
-  EXPECT_TRUE(std::filesystem::is_regular_file(real + "/platform_tests"));
-  SetApplicationFolderForTesting(temp.str());
-  EXPECT_EQ(ApplicationFolder(), temp.str());
-  SetApplicationFolderForTesting(std::nullopt);
-  EXPECT_EQ(ApplicationFolder(), real);
-}
-
 TEST(TextTest, ComparesLowersAndReplacesIgnoringLetterCase) {
   EXPECT_TRUE(EqualsIgnoreCase("Orv_Spec.EXE", "orv_spec.exe"));
   EXPECT_FALSE(EqualsIgnoreCase("orv_spec.exe", "orv_spec.ex"));

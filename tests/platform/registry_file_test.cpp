@@ -5,8 +5,6 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
-#include "platform/paths.h"
-#include "tests/support/scoped_environment.h"
 #include "tests/support/temp_folder.h"
 
 namespace maj::platform {
@@ -231,15 +229,6 @@ TEST_F(RegistryFileTest, AWriteThatCannotHappenThrowsAndChangesNothing) {
   EXPECT_THROW(registry.WriteString(HKLM, "SOFTWARE\\K", "register a\nb.ocx", "x"), std::runtime_error);
   EXPECT_THROW(registry.WriteMultiString(HKLM, "SOFTWARE\\K\r\n[x]", "v", {"x"}), std::runtime_error);
   EXPECT_EQ(ReadFileText(PathInTemp()), kExported);
-}
-
-TEST_F(RegistryFileTest, SystemRegistryIsNamedByMajRegistry) {
-  maj::testing::ScopedEnvironment env;
-  env.Set("MAJ_REGISTRY", PathInTemp());
-  EXPECT_EQ(RegistryFilePath(), PathInTemp());
-  EXPECT_EQ(SystemRegistry().path(), PathInTemp());
-  env.Set("MAJ_REGISTRY", std::nullopt);
-  EXPECT_EQ(RegistryFilePath(), ApplicationFolder() + "/registry.reg");
 }
 
 }  // namespace
