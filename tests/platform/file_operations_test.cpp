@@ -4,28 +4,19 @@
 
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <gtest/gtest.h>
 
 #include "platform/registry_file.h"
 #include "tests/support/scoped_environment.h"
+#include "tests/support/test_database.h"
 #include "tests/support/temp_folder.h"
 
 namespace maj::platform {
 namespace {
 
+using maj::testing::FailureOf;
 using maj::testing::ReadFileText;
 using maj::testing::TempFolder;
-
-// The message of the failure `action` throws ("no failure" when it throws none).
-std::string FailureOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const std::runtime_error& error) {
-    return error.what();
-  }
-  return "no failure";
-}
 
 TEST(FileOperationsTest, TellsDeletesAndReplacesFilesIgnoringLetterCase) {
   TempFolder temp;
