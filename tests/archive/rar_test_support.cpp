@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <utility>
 
 namespace maj::testing {
 
@@ -45,26 +46,31 @@ static void PutLittleEndian(std::string& bytes, std::size_t at, std::uint32_t va
   for (int i = 0; i < count; ++i) bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 
+// Start and header size of the RAR 4 file header named `name` (7 base bytes, then 25 bytes of fixed fields
+// before the name).
+static std::pair<std::size_t, std::size_t> Rar4Header(const std::string& archive, const std::string& name) {
+  const std::size_t start = archive.find(name) - 32;
+  return {start, static_cast<unsigned char>(archive[start + 5]) | (static_cast<unsigned char>(archive[start + 6]) << 8)};
+}
+
+static void FixRar4HeaderCrc(std::string& archive, std::size_t start, std::size_t headSize) {
+  PutLittleEndian(archive, start, Crc32(archive.substr(start + 2, headSize - 2)) & 0xFFFF, 2);
+}
+
 void PatchRar4Entry(std::string& archive, const std::string& oldName, const std::string& newName,
                     const std::string& newData) {
-  // File header: 7 base bytes, then 25 bytes of fixed fields before the name.
-  std::size_t namePos = archive.find(oldName);
-  std::size_t start = namePos - 32;
-  std::size_t headSize = static_cast<unsigned char>(archive[start + 5]) |
-                         (static_cast<unsigned char>(archive[start + 6]) << 8);
-  archive.replace(namePos, oldName.size(), newName);
+  const auto [start, headSize] = Rar4Header(archive, oldName);
+  archive.replace(start + 32, oldName.size(), newName);
   if (!newData.empty()) {
     archive.replace(start + headSize, newData.size(), newData);
     PutLittleEndian(archive, start + 16, Crc32(newData), 4);
   }
-  PutLittleEndian(archive, start, Crc32(archive.substr(start + 2, headSize - 2)) & 0xFFFF, 2);
+  FixRar4HeaderCrc(archive, start, headSize);
 }
 
 void InsertRar4Copy(std::string& archive, const std::string& templateName, const std::string& newName,
                     const std::string& newData) {
-  std::size_t start = archive.find(templateName) - 32;
-  std::size_t headSize = static_cast<unsigned char>(archive[start + 5]) |
-                         (static_cast<unsigned char>(archive[start + 6]) << 8);
+  const auto [start, headSize] = Rar4Header(archive, templateName);
   std::size_t packSize = static_cast<unsigned char>(archive[start + 7]);  // small stored entries only
   std::string header = archive.substr(start, 32) + newName +
                        archive.substr(start + 32 + templateName.size(), headSize - 32 - templateName.size());
@@ -73,25 +79,22 @@ void InsertRar4Copy(std::string& archive, const std::string& templateName, const
   PutLittleEndian(header, 11, static_cast<std::uint32_t>(newData.size()), 4);
   PutLittleEndian(header, 16, Crc32(newData), 4);
   PutLittleEndian(header, 26, static_cast<std::uint32_t>(newName.size()), 2);
-  PutLittleEndian(header, 0, Crc32(header.substr(2)) & 0xFFFF, 2);
+  FixRar4HeaderCrc(header, 0, header.size());
   archive.insert(start + headSize + packSize, header + newData);
 }
 
 void SetRar4UnpackedSize(std::string& archive, const std::string& name, std::uint32_t size) {
-  std::size_t start = archive.find(name) - 32;
-  std::size_t headSize = static_cast<unsigned char>(archive[start + 5]) |
-                         (static_cast<unsigned char>(archive[start + 6]) << 8);
+  const auto [start, headSize] = Rar4Header(archive, name);
   PutLittleEndian(archive, start + 11, size, 4);
-  PutLittleEndian(archive, start, Crc32(archive.substr(start + 2, headSize - 2)) & 0xFFFF, 2);
+  FixRar4HeaderCrc(archive, start, headSize);
 }
 
 std::string EmptyRar4Archive() {
-  std::string archive("Rar!\x1a\x07\x00", 7);
   std::string main("\0\0\x73\0\0\x0d\0\0\0\0\0\0\0", 13);
-  PutLittleEndian(main, 0, Crc32(main.substr(2)) & 0xFFFF, 2);
+  FixRar4HeaderCrc(main, 0, main.size());
   std::string end("\0\0\x7b\0\x40\x07\0", 7);
-  PutLittleEndian(end, 0, Crc32(end.substr(2)) & 0xFFFF, 2);
-  return archive + main + end;
+  FixRar4HeaderCrc(end, 0, end.size());
+  return std::string("Rar!\x1a\x07\x00", 7) + main + end;
 }
 
 static std::string Vint(std::uint64_t value) {

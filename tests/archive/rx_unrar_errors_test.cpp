@@ -68,17 +68,15 @@ TEST(RxUnrarErrors, EncryptedEntryAsksForThePasswordThenFails) {
   EXPECT_FALSE(withPassword.TestRarFiles(RarFixture("test_read_format_rar_encryption_data.rar"), "12345678"));
   EXPECT_EQ(given.passwordRequests, 0);
   EXPECT_EQ(withPassword.strLastErrorMsg(), "CRC error - Wrong password?");
-}
 
-TEST(RxUnrarErrors, Rar5EncryptedEntryIsDetectedAfterThePlainOnes) {
-  TempFolder dest;
-  RecordingListener listener;
-  listener.passwordAnswer = "password";
-  CRxUnrar unrar(&listener);
-  EXPECT_FALSE(unrar.ExtractRarFiles(RarFixture("test_read_format_rar5_encrypted.rar"), dest.str()));
+  // RAR 5: the encrypted entry is detected after the plain ones.
+  RecordingListener rar5;
+  rar5.passwordAnswer = "password";
+  CRxUnrar unrar5(&rar5);
+  EXPECT_FALSE(unrar5.ExtractRarFiles(RarFixture("test_read_format_rar5_encrypted.rar"), dest.str()));
   EXPECT_EQ(testing::ReadFileText(dest.path() / "a.txt"), "This is from a.txt");
-  EXPECT_EQ(listener.passwordRequests, 1);
-  EXPECT_EQ(listener.events.back(), "ProcessError 12 CRC error - Wrong password? | b.txt");
+  EXPECT_EQ(rar5.passwordRequests, 1);
+  EXPECT_EQ(rar5.events.back(), "ProcessError 12 CRC error - Wrong password? | b.txt");
   EXPECT_FALSE(fs::exists(dest.path() / "b.txt"));
 }
 
@@ -163,7 +161,7 @@ class ReaderProgramOverride {
   maj::testing::ScopedEnvironment environment_;
 };
 
-TEST(RxUnrarErrors, AReaderThatHangsOrDiesCostsAnOpenError) {
+TEST(RxUnrarErrors, AReaderThatHangsOrDiesCostsAnOpenErrorAndAMissingOneThrows) {
   TempFolder folder;
   for (const char* script : {"exec sleep 30", "exit 3", "kill -SEGV $$"}) {
     ReaderProgramOverride reader(folder, script);
@@ -174,6 +172,10 @@ TEST(RxUnrarErrors, AReaderThatHangsOrDiesCostsAnOpenError) {
                                                          RarFixture("test_read_format_rar.rar")}))
         << script;
   }
+  // A reader program that cannot be started at all reaches the caller.
+  maj::testing::ScopedEnvironment environment;
+  environment.Set("MAJ_RAR_WORKER", "/nonexistent/maj-rar-worker");
+  EXPECT_THROW(CRxUnrar().TestRarFiles(RarFixture("test_read_format_rar.rar")), std::runtime_error);
 }
 
 // Stops at the first change of volume long enough for the reader to be gone when it answers.
@@ -196,13 +198,6 @@ TEST(RxUnrarErrors, AReaderThatDiesDuringAnEntryCostsAProcessError) {
   EXPECT_FALSE(unrar.ExtractRarFiles(RarFixture("test_rar_multivolume_single_file.part1.rar"), folder.str() + "/out"));
   EXPECT_EQ(listener.events.back(), "ProcessError 12 CRC error | LibarchiveAddingTest.html");
   EXPECT_FALSE(fs::exists(folder.path() / "out/LibarchiveAddingTest.html"));
-}
-
-TEST(RxUnrarErrors, AMissingReaderProgramReachesTheCaller) {
-  maj::testing::ScopedEnvironment environment;
-  environment.Set("MAJ_RAR_WORKER", "/nonexistent/maj-rar-worker");
-  CRxUnrar unrar;
-  EXPECT_THROW(unrar.TestRarFiles(RarFixture("test_read_format_rar.rar")), std::runtime_error);
 }
 
 // Notes, when the second volume is announced, what the running reader has open.

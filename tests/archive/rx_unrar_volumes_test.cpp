@@ -1,9 +1,10 @@
 // Volume sets with CRxUnrar: one entry across volumes, the volume events and their answers, missing and
-// misplaced volumes.
+// misplaced volumes; the names of the next volumes.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "archive/rar_volume_names.h"
 #include "archive/rx_unrar.h"
 #include "tests/archive/rar_test_support.h"
 
@@ -42,7 +43,7 @@ class RxUnrarVolumes : public ::testing::Test {
   CRxUnrar unrar_{&listener_};
 };
 
-TEST_F(RxUnrarVolumes, EntryOverThreeVolumesGivesOneProcessingFileAndOneSlot) {
+TEST_F(RxUnrarVolumes, EntryOverThreeVolumesGivesOneProcessingFileAndOneSlotWhateverTheNaming) {
   std::vector<std::string> names(3);
   ASSERT_TRUE(unrar_.ListRarFiles(RarFixture(kRar4Part1), names));
   EXPECT_EQ(names, (std::vector<std::string>{"LibarchiveAddingTest.html", "", ""}));
@@ -52,6 +53,12 @@ TEST_F(RxUnrarVolumes, EntryOverThreeVolumesGivesOneProcessingFileAndOneSlot) {
 
   ASSERT_TRUE(unrar_.ExtractRarFiles(RarFixture(kRar4Part1), Path("out")));
   EXPECT_EQ(Sha256OfFile(ExtractedHtml()).substr(0, 16), kHtmlSha256Start);
+
+  // Old-style volume names are followed too.
+  listener_.volumes.clear();
+  const std::string first = Place({{kRar4Part1, "set.rar"}, {kRar4Part2, "set.r00"}, {kRar4Part3, "set.r01"}});
+  ASSERT_TRUE(unrar_.TestRarFiles(first));
+  EXPECT_EQ(listener_.volumes, (std::vector<std::string>{first, Path("set.r00"), Path("set.r01")}));
 }
 
 TEST_F(RxUnrarVolumes, ExtractsTheRar5SetOfEightVolumes) {
@@ -116,7 +123,7 @@ TEST_F(RxUnrarVolumes, MissingVolumeFollowsTheNameGivenOrStopsWithoutOne) {
   EXPECT_EQ(Sha256OfFile(ExtractedHtml()).substr(0, 16), kHtmlSha256Start);
 }
 
-TEST_F(RxUnrarVolumes, VolumesOutOfOrderFail) {
+TEST_F(RxUnrarVolumes, VolumesOutOfOrderOrALaterVolumeFirstFail) {
   const std::string first =
       Place({{kRar4Part1, "set.part1.rar"}, {kRar4Part3, "set.part2.rar"}, {kRar4Part2, "set.part3.rar"}});
   EXPECT_FALSE(unrar_.ExtractRarFiles(first, Path("out")));
@@ -128,9 +135,9 @@ TEST_F(RxUnrarVolumes, VolumesOutOfOrderFail) {
                                   {"test_read_format_rar5_multiarchive.part03.rar", "r5.part02.rar"}});
   EXPECT_FALSE(unrar_.TestRarFiles(rar5));
   EXPECT_EQ(unrar_.strLastErrorMsg(), "Bad volume");
-}
 
-TEST_F(RxUnrarVolumes, ALaterVolumeCannotBeOpenedAsTheArchive) {
+  // A later volume cannot be opened as the archive.
+  listener_.events.clear();
   EXPECT_FALSE(unrar_.TestRarFiles(RarFixture(kRar4Part2)));
   EXPECT_EQ(listener_.events, (std::vector<std::string>{"OpenError 13 File is not RAR archive | " +
                                                         RarFixture(kRar4Part2)}));
@@ -138,10 +145,21 @@ TEST_F(RxUnrarVolumes, ALaterVolumeCannotBeOpenedAsTheArchive) {
   EXPECT_EQ(unrar_.strLastErrorMsg(), "File is not RAR archive");
 }
 
-TEST_F(RxUnrarVolumes, OldStyleVolumeNamesAreFollowed) {
-  const std::string first = Place({{kRar4Part1, "set.rar"}, {kRar4Part2, "set.r00"}, {kRar4Part3, "set.r01"}});
-  ASSERT_TRUE(unrar_.TestRarFiles(first));
-  EXPECT_EQ(listener_.volumes, (std::vector<std::string>{first, Path("set.r00"), Path("set.r01")}));
+TEST(RarVolumeNames, NewNumberingKeepsWidthAndWidensOldNumberingRunsToS00) {
+  EXPECT_EQ(NextRarVolumeName("/d/set.part1.rar", true), "/d/set.part2.rar");
+  EXPECT_EQ(NextRarVolumeName("/d/set.part9.rar", true), "/d/set.part10.rar");
+  EXPECT_EQ(NextRarVolumeName("/d/set.part01.rar", true), "/d/set.part02.rar");
+  EXPECT_EQ(NextRarVolumeName("/d/set.part0099.rar", true), "/d/set.part0100.rar");
+  EXPECT_EQ(NextRarVolumeName("/d/set.part99.rar", true), "/d/set.part100.rar");
+  // Old numbering runs from .rar through .r00 to .s00.
+  EXPECT_EQ(NextRarVolumeName("/d/set.rar", false), "/d/set.r00");
+  EXPECT_EQ(NextRarVolumeName("/d/set.r00", false), "/d/set.r01");
+  EXPECT_EQ(NextRarVolumeName("/d/set.r09", false), "/d/set.r10");
+  EXPECT_EQ(NextRarVolumeName("/d/set.r99", false), "/d/set.s00");
+  EXPECT_EQ(NextRarVolumeName("/d/SET.RAR", false), "/d/SET.R00");
+  // New numbering without digits in the name falls back to the old names.
+  EXPECT_EQ(NextRarVolumeName("/v2/set.rar", true), "/v2/set.r00");
+  EXPECT_EQ(NextRarVolumeName("/v2/set.r00", true), "/v2/set.r01");
 }
 
 }  // namespace

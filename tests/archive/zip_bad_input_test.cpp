@@ -1,11 +1,12 @@
 // Damaged or hostile archives: each gives a ZipError naming the archive and the problem, and leaves neither a
-// partial entry nor anything outside the destination folder.
+// partial entry nor anything outside the destination folder; the entry names that could leave it are refused.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
 
 #include "archive/zip_component.h"
+#include "archive/zip_entry_names.h"
 #include "tests/archive/zip_test_support.h"
 #include "tests/support/temp_folder.h"
 
@@ -115,7 +116,7 @@ TEST_F(ZipBadInputTest, EntriesReachingOutsideTheFolderAreRefusedBeforeAnyWrite)
   }
 }
 
-TEST_F(ZipBadInputTest, SymbolicLinksAreRefused) {
+TEST_F(ZipBadInputTest, SymbolicLinksAreRefusedAndNeverFollowed) {
   fs::create_directories(temp_.path() / "src");
   fs::create_symlink("/etc", temp_.path() / "src/link");
   temp_.WriteFile("src/plain.txt", "simple");
@@ -128,18 +129,14 @@ TEST_F(ZipBadInputTest, SymbolicLinksAreRefused) {
 
   ExpectMentions(error, {archive, "lien symbolique"});
   EXPECT_TRUE(ListTree(out()).empty());
-}
 
-TEST_F(ZipBadInputTest, ALinkAlreadyInTheFolderIsNotFollowed) {
+  // A link already in the folder is not followed.
   fs::create_directories(temp_.path() / "elsewhere");
   fs::create_directories(out());
   fs::create_symlink(temp_.path() / "elsewhere", temp_.path() / "out/bin");
-  const std::string archive = (temp_.path() / "through.zip").string();
-  testing::WriteRawZip(archive, {{"bin\\x.dll", "code"}});
-
-  const std::string error = ExtractError(archive);
-
-  ExpectMentions(error, {"bin"});
+  const std::string through = (temp_.path() / "through.zip").string();
+  testing::WriteRawZip(through, {{"bin\\x.dll", "code"}});
+  ExpectMentions(ExtractError(through), {"bin"});
   EXPECT_TRUE(ListTree(temp_.path() / "elsewhere").empty());
 }
 
@@ -171,6 +168,21 @@ TEST_F(ZipBadInputTest, FailedWriteLeavesNoArchiveFile) {
   const std::string error = ErrorOf([&] { zip.WriteArchive(archive); });
   ExpectMentions(error, {archive});
   EXPECT_EQ(ListTree(temp_.path()), std::vector<std::string>{"src"});
+}
+
+TEST(ZipEntryNamesTest, NormalizesSeparatorsAndRefusesNamesThatCouldLeaveTheFolder) {
+  EXPECT_EQ(SafeEntryPath("bin\\fr\\aide.chm")->relative, "bin/fr/aide.chm");
+  EXPECT_EQ(SafeEntryPath("./a//b/./c.txt")->relative, "a/b/c.txt");
+  EXPECT_FALSE(SafeEntryPath("a/b.txt")->isFolder);
+  auto folder = SafeEntryPath("docs\\");
+  ASSERT_TRUE(folder);
+  EXPECT_TRUE(folder->isFolder);
+  EXPECT_EQ(folder->relative, "docs");
+  EXPECT_EQ(SafeEntryPath("a..b/..c")->relative, "a..b/..c");  // dots inside a name are harmless
+  for (const char* name : {"", "/", "./", "/etc/passwd", "\\\\server\\share\\x", "\\x", "C:x", "c:\\x",
+                           "..", "../x", "a/../../x", "a\\..\\x", "a/.."}) {
+    EXPECT_FALSE(SafeEntryPath(name)) << name;
+  }
 }
 
 }  // namespace

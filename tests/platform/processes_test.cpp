@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <thread>
@@ -37,21 +38,20 @@ TEST(SplitCommandLineTest, FollowsTheWindowsArgumentRules) {
 }
 
 TEST(SplitCommandLineTest, ReadsTheProgramAsWindowsDoes) {
-  const ProgramAndParameters quoted = SplitProgram("  \"/opt/Program Files/x.exe\" /tlb \"a b\"  ");
-  EXPECT_EQ(quoted.program, "/opt/Program Files/x.exe");
-  EXPECT_EQ(quoted.parameters, "/tlb \"a b\"");
-  const ProgramAndParameters bare = SplitProgram("\ttool.sh   -v");
-  EXPECT_EQ(bare.program, "tool.sh");
-  EXPECT_EQ(bare.parameters, "-v");
-  // The program ends at its closing quote even when a word follows at once.
-  const ProgramAndParameters glued = SplitProgram("\"a b\"c d");
-  EXPECT_EQ(glued.program, "a b");
-  EXPECT_EQ(glued.parameters, "c d");
-  const ProgramAndParameters unclosed = SplitProgram("\"/opt/x y");
-  EXPECT_EQ(unclosed.program, "/opt/x y");
-  EXPECT_EQ(unclosed.parameters, "");
-  EXPECT_EQ(SplitProgram(" \t ").program, "");
-  EXPECT_EQ(SplitProgram("solo").parameters, "");
+  const std::vector<std::array<std::string, 3>> cases = {  // command line, program, parameters
+      {"  \"/opt/Program Files/x.exe\" /tlb \"a b\"  ", "/opt/Program Files/x.exe", "/tlb \"a b\""},
+      {"\ttool.sh   -v", "tool.sh", "-v"},
+      // The program ends at its closing quote even when a word follows at once.
+      {"\"a b\"c d", "a b", "c d"},
+      {"\"/opt/x y", "/opt/x y", ""},
+      {" \t ", "", ""},
+      {"solo", "solo", ""},
+  };
+  for (const auto& [line, program, parameters] : cases) {
+    const ProgramAndParameters split = SplitProgram(line);
+    EXPECT_EQ(split.program, program) << line;
+    EXPECT_EQ(split.parameters, parameters) << line;
+  }
 }
 
 TEST(ChildProcessTest, RunsInItsFolderAndReportsTheExitCode) {
@@ -77,16 +77,6 @@ TEST(ChildProcessTest, ReportsASignalAs128PlusItsNumber) {
   EXPECT_FALSE(ProcessExists(child->pid()));
 }
 
-TEST(ChildProcessTest, FailsToStartWhatCannotRun) {
-  TempFolder temp;
-  const std::string script = temp.WriteFile("not_executable.sh", "#!/bin/sh\n");
-  EXPECT_FALSE(ChildProcess::Start(temp.str() + "/missing", "", ""));
-  EXPECT_FALSE(ChildProcess::Start(script, "", ""));
-  EXPECT_FALSE(ChildProcess::Start("/bin/true", "", temp.str() + "/no such folder"));
-  EXPECT_FALSE(StartDetached(""));
-  EXPECT_FALSE(StartDetached("\"" + temp.str() + "/missing program\" x"));
-}
-
 TEST(ChildProcessTest, AProgramLeftRunningIsReapedWhenItsHandleGoes) {
   auto child = ChildProcess::Start("sleep", "0.2", "");
   ASSERT_TRUE(child);
@@ -99,8 +89,15 @@ TEST(ChildProcessTest, AProgramLeftRunningIsReapedWhenItsHandleGoes) {
   EXPECT_FALSE(std::filesystem::exists(entry));
 }
 
-TEST(ChildProcessTest, StartsDetachedWithAQuotedProgram) {
+TEST(ChildProcessTest, StartsDetachedWithAQuotedProgramAndRefusesWhatCannotRun) {
   TempFolder temp;
+  const std::string script = temp.WriteFile("not_executable.sh", "#!/bin/sh\n");
+  EXPECT_FALSE(ChildProcess::Start(temp.str() + "/missing", "", ""));
+  EXPECT_FALSE(ChildProcess::Start(script, "", ""));
+  EXPECT_FALSE(ChildProcess::Start("/bin/true", "", temp.str() + "/no such folder"));
+  EXPECT_FALSE(StartDetached(""));
+  EXPECT_FALSE(StartDetached("\"" + temp.str() + "/missing program\" x"));
+
   std::filesystem::create_directories(temp.path() / "my tools");
   std::filesystem::copy_file("/bin/sh", temp.path() / "my tools/run sh");
   ASSERT_TRUE(StartDetached("\"" + temp.str() + "/my tools/run sh\" -c \"echo done > out.txt\"", temp.str()));

@@ -5,8 +5,6 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
-#include "platform/paths.h"
-#include "tests/support/scoped_environment.h"
 #include "tests/support/temp_folder.h"
 
 namespace maj::platform {
@@ -57,7 +55,7 @@ class RegistryFileTest : public ::testing::Test {
   TempFolder temp_;
 };
 
-TEST_F(RegistryFileTest, ReadsEveryKindOfValueRegeditWrites) {
+TEST_F(RegistryFileTest, ReadsAndListsEveryKindOfValueRegeditWrites) {
   const RegistryFile registry(Write(kExported));
   const std::string key = "SOFTWARE\\ODBC\\ODBC.INI\\proscenia";
 
@@ -91,15 +89,7 @@ TEST_F(RegistryFileTest, ReadsEveryKindOfValueRegeditWrites) {
   EXPECT_FALSE(registry.ReadValue(HKCU, "Software\\Proscenia\\Sub", "Leak"));
   EXPECT_FALSE(registry.ReadValue(HKCU, key, "Driver"));
 
-  // A hex value cut short before a key header does not swallow the header.
-  const RegistryFile cut(Write("REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"x\"=hex:01,\\\n[HKEY_LOCAL_MACHINE\\B]\n\"y\"=\"1\"\n"));
-  EXPECT_FALSE(cut.ReadValue(HKLM, "A", "y"));
-  ASSERT_TRUE(cut.ReadValue(HKLM, "B", "y"));
-  EXPECT_EQ(cut.ReadValue(HKLM, "B", "y")->text, "1");
-}
-
-TEST_F(RegistryFileTest, ListsValueNamesInFileOrder) {
-  const RegistryFile registry(Write(kExported));
+  // Value names come in file order.
   EXPECT_EQ(registry.ValueNames(HKLM, "SOFTWARE\\ODBC\\ODBC.INI\\proscenia"),
             (std::vector<std::string>{"Driver", "", "Port", "Binary", "Expand", "Pending", "Empty", "Later"}));
   // A key that only has subkeys exists, without values; a key with no section does not.
@@ -110,20 +100,12 @@ TEST_F(RegistryFileTest, ListsValueNamesInFileOrder) {
   const RegistryFile missing(temp_.str() + "/missing.reg");
   EXPECT_FALSE(missing.ReadValue(HKLM, "SOFTWARE", "x"));
   EXPECT_FALSE(missing.ValueNames(HKLM, "SOFTWARE"));
-}
 
-TEST_F(RegistryFileTest, WritingCreatesARegedit4File) {
-  RegistryFile registry(PathInTemp());
-  registry.WriteString(HKLM, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", "register report.ocx",
-                       "C:\\Windows\\system32\\regsvr32.exe /s \"C:\\a b\\report.ocx\"");
-  EXPECT_EQ(ReadFileText(PathInTemp()),
-            "REGEDIT4\n"
-            "\n"
-            "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce]\n"
-            "\"register report.ocx\"=\"C:\\\\Windows\\\\system32\\\\regsvr32.exe /s \\\"C:\\\\a b\\\\report.ocx\\\"\"\n");
-  EXPECT_EQ(registry.ReadValue(HKLM, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", "register report.ocx")
-                ->text,
-            "C:\\Windows\\system32\\regsvr32.exe /s \"C:\\a b\\report.ocx\"");
+  // A hex value cut short before a key header does not swallow the header.
+  const RegistryFile cut(Write("REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"x\"=hex:01,\\\n[HKEY_LOCAL_MACHINE\\B]\n\"y\"=\"1\"\n"));
+  EXPECT_FALSE(cut.ReadValue(HKLM, "A", "y"));
+  ASSERT_TRUE(cut.ReadValue(HKLM, "B", "y"));
+  EXPECT_EQ(cut.ReadValue(HKLM, "B", "y")->text, "1");
 }
 
 TEST_F(RegistryFileTest, AWriteKeepsEveryOtherLineByteForByte) {
@@ -175,7 +157,7 @@ TEST_F(RegistryFileTest, TextsAndListsSurviveAWriteAndARead) {
   }
 }
 
-TEST_F(RegistryFileTest, AppendsToAListAndDeletesValues) {
+TEST_F(RegistryFileTest, AppendsEditsAndDeletesValues) {
   RegistryFile registry(PathInTemp());
   registry.WriteString(HKLM, "K", "List", "was text");
   registry.AppendMultiString(HKLM, "K", "List", {"a", ""});
@@ -186,10 +168,8 @@ TEST_F(RegistryFileTest, AppendsToAListAndDeletesValues) {
   registry.DeleteValue(HKLM, "k", "absent");
   EXPECT_FALSE(registry.ReadValue(HKLM, "K", "List"));
   EXPECT_EQ(registry.ValueNames(HKLM, "K"), std::vector<std::string>{});
-}
 
-TEST_F(RegistryFileTest, EditsAListInPlaceAndRemovesItWhenEmptied) {
-  RegistryFile registry(PathInTemp());
+  // A list is edited in place and removed when emptied.
   registry.WriteMultiString(HKLM, "K", "List", {"a", "b", "c"});
   registry.WriteString(HKLM, "K", "Text", "t");
   const auto dropB = [](std::vector<std::string>& strings) { std::erase(strings, "b"); };
@@ -208,13 +188,21 @@ TEST_F(RegistryFileTest, EditsAListInPlaceAndRemovesItWhenEmptied) {
   EXPECT_FALSE(registry.ReadValue(HKLM, "K", "List"));
 }
 
-TEST_F(RegistryFileTest, ReplacesTheFileAtomicallyKeepingPermissionsAndLinks) {
+TEST_F(RegistryFileTest, WritesARegedit4FileAtomicallyKeepingPermissionsAndLinks) {
   const std::string target = temp_.WriteFile("shared/registry.reg", "REGEDIT4\n");
   ASSERT_EQ(chmod(target.c_str(), 0640), 0);
   std::filesystem::create_symlink(target, PathInTemp());
-  RegistryFile(PathInTemp()).WriteString(HKLM, "K", "V", "1");
+  const std::string runOnce = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+  const std::string command = "C:\\Windows\\system32\\regsvr32.exe /s \"C:\\a b\\report.ocx\"";
+  RegistryFile registry(PathInTemp());
+  registry.WriteString(HKLM, runOnce, "register report.ocx", command);
   EXPECT_TRUE(std::filesystem::is_symlink(PathInTemp()));
-  EXPECT_EQ(ReadFileText(target), "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\K]\n\"V\"=\"1\"\n");
+  EXPECT_EQ(ReadFileText(target),
+            "REGEDIT4\n"
+            "\n"
+            "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce]\n"
+            "\"register report.ocx\"=\"C:\\\\Windows\\\\system32\\\\regsvr32.exe /s \\\"C:\\\\a b\\\\report.ocx\\\"\"\n");
+  EXPECT_EQ(registry.ReadValue(HKLM, runOnce, "register report.ocx")->text, command);
   struct stat info;
   ASSERT_EQ(stat(target.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 07777, 0640u);
@@ -241,15 +229,6 @@ TEST_F(RegistryFileTest, AWriteThatCannotHappenThrowsAndChangesNothing) {
   EXPECT_THROW(registry.WriteString(HKLM, "SOFTWARE\\K", "register a\nb.ocx", "x"), std::runtime_error);
   EXPECT_THROW(registry.WriteMultiString(HKLM, "SOFTWARE\\K\r\n[x]", "v", {"x"}), std::runtime_error);
   EXPECT_EQ(ReadFileText(PathInTemp()), kExported);
-}
-
-TEST_F(RegistryFileTest, SystemRegistryIsNamedByMajRegistry) {
-  maj::testing::ScopedEnvironment env;
-  env.Set("MAJ_REGISTRY", PathInTemp());
-  EXPECT_EQ(RegistryFilePath(), PathInTemp());
-  EXPECT_EQ(SystemRegistry().path(), PathInTemp());
-  env.Set("MAJ_REGISTRY", std::nullopt);
-  EXPECT_EQ(RegistryFilePath(), ApplicationFolder() + "/registry.reg");
 }
 
 }  // namespace

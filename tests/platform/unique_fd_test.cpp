@@ -18,7 +18,7 @@ bool IsOpen(int fd) { return fcntl(fd, F_GETFD) != -1; }
 
 int OpenDevNull() { return open("/dev/null", O_RDONLY | O_CLOEXEC); }
 
-TEST(UniqueFdTest, OwnsExactlyOneDescriptorThroughMovesResetsAndReleases) {
+TEST(UniqueFdTest, OwnsExactlyOneDescriptorAndReportsAFailedClose) {
   const int raw = OpenDevNull();
   {
     UniqueFd first(raw);
@@ -39,18 +39,15 @@ TEST(UniqueFdTest, OwnsExactlyOneDescriptorThroughMovesResetsAndReleases) {
   EXPECT_FALSE(fd.valid());
   EXPECT_TRUE(IsOpen(released));
   close(released);
-}
 
-TEST(UniqueFdTest, CloseReportsFailure) {
-  UniqueFd fd(OpenDevNull());
+  fd.reset(OpenDevNull());
   EXPECT_TRUE(fd.Close());
   EXPECT_FALSE(fd.valid());
   EXPECT_FALSE(fd.Close());
   EXPECT_EQ(errno, EBADF);
   // A descriptor closed behind the owner's back: close() fails and Close() says so.
-  const int raw = OpenDevNull();
-  UniqueFd stale(raw);
-  close(raw);
+  UniqueFd stale(OpenDevNull());
+  close(stale.get());
   EXPECT_FALSE(stale.Close());
 }
 

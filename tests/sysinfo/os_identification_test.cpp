@@ -62,7 +62,7 @@ TEST_F(OSIdentificationTest, EveryVersionGivesItsKey) {
   for (const char* unknown : {"", "`WINXP`", "winXP", "`winXP` <> 0 or 1"}) EXPECT_FALSE(IsKnownOSKey(unknown));
 }
 
-TEST_F(OSIdentificationTest, TheVersionIsAskedAgainOnlyUntilItIsRead) {
+TEST_F(OSIdentificationTest, TheVersionIsAskedAgainOnlyUntilItIsReadAndTheWidthOnce) {
   EXPECT_EQ(GetOSKey(), "");
   SetNt("not a version");
   EXPECT_EQ(GetOSKey(), "");
@@ -72,9 +72,8 @@ TEST_F(OSIdentificationTest, TheVersionIsAskedAgainOnlyUntilItIsRead) {
   EXPECT_EQ(GetOSKey(), "");
   ResetOSIdentificationForTesting();
   EXPECT_EQ(GetOSKey(), "`win7`");
-}
 
-TEST_F(OSIdentificationTest, TheWidthIsAskedOnceAndDefaultsToTheMachines) {
+  // The width is asked once, and defaults to the machine's.
   SetArchitecture("AMD64");
   EXPECT_TRUE(Is64Bit());
   SetArchitecture("x86");

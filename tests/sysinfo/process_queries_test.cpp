@@ -58,7 +58,7 @@ class ProcessQueriesTest : public ::testing::Test {
   std::vector<ChildProcess> children_;
 };
 
-TEST_F(ProcessQueriesTest, FindsEveryInstanceInPidOrderEachTimeItIsAsked) {
+TEST_F(ProcessQueriesTest, FindsEveryInstanceInPidOrderEachTimeItIsAskedMatchingLikeWql) {
   const int first = StartNamed("Orv_Spec.exe");
   const int second = StartNamed("Orv_Spec.exe");
   const Ids expected = {std::min(first, second), std::max(first, second)};
@@ -66,9 +66,8 @@ TEST_F(ProcessQueriesTest, FindsEveryInstanceInPidOrderEachTimeItIsAsked) {
   EXPECT_TRUE(std::is_sorted(all.begin(), all.end()));
   EXPECT_EQ(Found("Orv_Spec.exe", expected), expected);
   EXPECT_EQ(Found("Orv_Spec.exe", expected), expected);
-}
 
-TEST_F(ProcessQueriesTest, MatchesLikeWql) {
+  // Names match as in WQL.
   const std::string unique = "MajProbe" + std::to_string(getpid());
   const Ids pid = {StartNamed(unique + "X.Exe")};
   EXPECT_EQ(Found(unique + "x.exe", pid), pid);             // case-insensitive
