@@ -2,13 +2,14 @@
 // broken and hostile archives, and a reader process that hangs or dies.
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <stdexcept>
-#include <thread>
+#include <vector>
 
 #include "archive/rx_unrar.h"
 #include "tests/archive/rar_test_support.h"
@@ -179,20 +180,31 @@ TEST(RxUnrarErrors, AReaderThatHangsOrDiesCostsAnOpenErrorAndAMissingOneThrows) 
 }
 
 // Stops at the first change of volume long enough for the reader to be gone when it answers.
-class SlowVolumeListener : public RecordingListener {
+// The /proc entries of the readers this process started.
+std::vector<fs::path> ReaderProcesses() {
+  std::vector<fs::path> readers;
+  for (const auto& process : fs::directory_iterator("/proc")) {
+    // "pid (name) state ppid ..."
+    const std::string stat = testing::ReadFileText(process.path() / "stat");
+    const std::size_t name = stat.find("(maj-rar-worker) ");
+    if (name != std::string::npos && std::stoi(stat.substr(name + 19)) == getpid()) readers.push_back(process.path());
+  }
+  return readers;
+}
+
+// Kills the reader while it waits for the answer to the second volume question, in the middle of an entry.
+class ReaderKillingListener : public RecordingListener {
  public:
   void NextVolumne(std::string& strFilename, bool& blnContinue) override {
     RecordingListener::NextVolumne(strFilename, blnContinue);
-    if (volumes.size() == 2) std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    if (volumes.size() != 2) return;
+    for (const fs::path& reader : ReaderProcesses()) kill(std::stoi(reader.filename().string()), SIGKILL);
   }
 };
 
 TEST(RxUnrarErrors, AReaderThatDiesDuringAnEntryCostsAProcessError) {
   TempFolder folder;
-  // The real reader, killed half a second after it starts: while the listener holds the volume question.
-  ReaderProgramOverride reader(folder, std::string("exec timeout -s KILL 0.5 ") + MAJ_BINARY_ROOT +
-                                           "/archive/maj-rar-worker");
-  SlowVolumeListener listener;
+  ReaderKillingListener listener;
   listener.continueVolumes = true;
   CRxUnrar unrar(&listener);
   EXPECT_FALSE(unrar.ExtractRarFiles(RarFixture("test_rar_multivolume_single_file.part1.rar"), folder.str() + "/out"));
@@ -208,12 +220,8 @@ class DescriptorListener : public RecordingListener {
   void NextVolumne(std::string& strFilename, bool& blnContinue) override {
     RecordingListener::NextVolumne(strFilename, blnContinue);
     if (volumes.size() != 2) return;
-    for (const auto& process : fs::directory_iterator("/proc")) {
-      // "pid (name) state ppid ..."
-      const std::string stat = testing::ReadFileText(process.path() / "stat");
-      const std::size_t name = stat.find("(maj-rar-worker) ");
-      if (name == std::string::npos || std::stoi(stat.substr(name + 19)) != getpid()) continue;
-      for (const auto& fd : fs::directory_iterator(process.path() / "fd")) {
+    for (const fs::path& process : ReaderProcesses()) {
+      for (const auto& fd : fs::directory_iterator(process / "fd")) {
         std::error_code ec;
         readerFiles.push_back(fs::read_symlink(fd.path(), ec).string());
       }
