@@ -175,8 +175,7 @@ TEST_F(UpdateRunTest, ForcedCheckTakesEveryFileAndASecondCheckStartsAfresh) {
   Check();
   EXPECT_TRUE(engine_->UpdateList().empty());
 
-  bool forcer = true;
-  engine_->Test_Version(forcer);
+  Check(true);
   EXPECT_EQ(Names(engine_->UpdateList()), std::vector<std::string>{"orv_spec.exe"});
   EXPECT_EQ(Names(engine_->InstallList()), std::vector<std::string>{"orv_spec.exe"});
   EXPECT_EQ(ReadFileText(machine_.app() + "/orv_spec.exe"), "old main");
