@@ -37,7 +37,7 @@ class RegistryAccessTest : public ::testing::Test {
   std::string path_;
 };
 
-TEST_F(RegistryAccessTest, OnlyTextValuesAreText) {
+TEST_F(RegistryAccessTest, OnlyTextValuesAreTextAndValueNamesAreListedInOrder) {
   const std::string key = "SOFTWARE\\ODBC\\ODBCINST.INI\\MariaDB Unicode";
   EXPECT_EQ(ReadRegistryText(HKLM, key, "Driver"), "libmaodbc.so");
   // An empty text is a text; a number, a list or nothing at all is nothing.
@@ -47,9 +47,7 @@ TEST_F(RegistryAccessTest, OnlyTextValuesAreText) {
   EXPECT_EQ(ReadRegistryText(HKLM, key, "Absent"), std::nullopt);
   EXPECT_EQ(ReadRegistryText(HKLM, "SOFTWARE\\Absent", "Driver"), std::nullopt);
   EXPECT_EQ(ReadRegistryText(RegistryRoot::CurrentUser, key, "Driver"), std::nullopt);
-}
 
-TEST_F(RegistryAccessTest, ListsValueNamesOrNothing) {
   EXPECT_EQ(ListRegistryValueNames(HKLM, "SOFTWARE\\Microsoft\\.NETFramework\\policy\\v4.0"),
             (std::vector<std::string>{"30319", "1"}));
   EXPECT_TRUE(ListRegistryValueNames(HKLM, "SOFTWARE\\Microsoft\\.NETFramework\\policy\\v2.0").empty());

@@ -6,6 +6,7 @@
 
 #include "engine/published_name.h"
 #include "platform/paths.h"
+#include "platform/text.h"
 #include "tests/support/pe_fixtures.h"
 #include "tests/support/temp_folder.h"
 
@@ -26,49 +27,44 @@ class FichierTest : public ::testing::Test {
     fs::copy_file(PeFixture(fixture), app_.path() / relative);
   }
 
-  static std::int32_t Test(Fichier& fichier, const std::string& nom, const std::string& version) {
-    fichier.Nom = nom;
-    fichier.Version = version;
-    return fichier.TestVersion();
-  }
-
   testing::TempFolder app_;
 };
 
-TEST_F(FichierTest, ExecutableIsLookedForInTheApplicationFolder) {
-  Install("full.dll", "Orv_Spec.EXE");  // FileVersion "13, 1, 0, 10"
+// The executable is looked for in the application folder, every other file in bin; a missing or unversioned
+// installed copy is older than any version. The names are lowered.
+TEST_F(FichierTest, ComparesWithTheInstalledCopyInItsOwnFolder) {
+  Install("full.dll", "Orv_Spec.EXE");               // FileVersion "13, 1, 0, 10"
   Install("missing_table.dll", "bin/orv_spec.exe");  // must not be used
-  Fichier fichier;
-  EXPECT_EQ(Test(fichier, "Orv_Spec.EXE", "13.01.0010"), 1);  // [13, 1, 10] against [13, 1, 0, 10]
-  EXPECT_EQ(fichier.Nom, "orv_spec.exe");
-  EXPECT_EQ(Test(fichier, "Orv_Spec.exe", "13.1.0.10"), 0);
-  EXPECT_EQ(Test(fichier, "Orv_Spec.exe", "13.1.0.9"), -1);
-  EXPECT_EQ(Test(fichier, "Orv_Spec.exe", "13.1.0.10.0"), 1);
-}
-
-TEST_F(FichierTest, OtherFilesAreLookedForInTheBinFolder) {
-  Install("missing_table.dll", "bin/Foo.DLL");  // FileVersion "6.2.9200.16384"
-  Install("full.dll", "foo.dll");               // must not be used
-  Fichier fichier;
-  EXPECT_EQ(Test(fichier, "Foo.DLL", "6.2.9200.16384"), 0);
-  EXPECT_EQ(fichier.Nom, "foo.dll");
-  EXPECT_EQ(Test(fichier, "foo.dll", "6.2.9200.16385"), 1);
-  EXPECT_EQ(Test(fichier, "foo.dll", "006.002.9200.16383"), -1);
-}
-
-TEST_F(FichierTest, MissingOrUnversionedInstalledCopyIsOlderThanAnyVersion) {
+  Install("missing_table.dll", "bin/Foo.DLL");       // FileVersion "6.2.9200.16384"
+  Install("full.dll", "foo.dll");                    // must not be used
   Install("no_version.dll", "bin/plain.dll");
-  Fichier fichier;
-  EXPECT_EQ(Test(fichier, "absent.dll", "0"), 1);
-  EXPECT_EQ(Test(fichier, "absent.exe", "1.0"), 1);
-  EXPECT_EQ(Test(fichier, "plain.dll", "0.0.1"), 1);
-  EXPECT_EQ(Test(fichier, "absent.dll", ""), 0);
+  const struct {
+    const char* nom;
+    const char* version;
+    std::int32_t expected;
+  } cases[] = {
+      {"Orv_Spec.EXE", "13.01.0010", 1},  // [13, 1, 10] against [13, 1, 0, 10]
+      {"Orv_Spec.exe", "13.1.0.10", 0},          {"Orv_Spec.exe", "13.1.0.9", -1},
+      {"Orv_Spec.exe", "13.1.0.10.0", 1},        {"Foo.DLL", "6.2.9200.16384", 0},
+      {"foo.dll", "6.2.9200.16385", 1},          {"foo.dll", "006.002.9200.16383", -1},
+      {"absent.dll", "0", 1},                    {"absent.exe", "1.0", 1},
+      {"plain.dll", "0.0.1", 1},                 {"absent.dll", "", 0},
+  };
+  for (const auto& c : cases) {
+    Fichier fichier;
+    fichier.Nom = c.nom;
+    fichier.Version = c.version;
+    EXPECT_EQ(fichier.TestVersion(), c.expected) << c.nom << " " << c.version;
+    EXPECT_EQ(fichier.Nom, platform::ToLowerCase(c.nom));
+  }
 }
 
 TEST_F(FichierTest, BinFolderIsCreatedForAnInstallNotForAVersionTest) {
   ASSERT_FALSE(fs::exists(app_.path() / "bin"));
   Fichier fichier;
-  EXPECT_EQ(Test(fichier, "report.ocx", "1.0"), 1);
+  fichier.Nom = "report.ocx";
+  fichier.Version = "1.0";
+  EXPECT_EQ(fichier.TestVersion(), 1);
   EXPECT_FALSE(fs::exists(app_.path() / "bin"));
   EXPECT_EQ(InstalledPath("report.ocx"), app_.str() + "/bin/report.ocx");
   EXPECT_TRUE(fs::is_directory(app_.path() / "bin"));

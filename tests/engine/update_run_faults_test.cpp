@@ -2,7 +2,6 @@
 // file and its true cause.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 
 #include "db/connection.h"
@@ -11,6 +10,7 @@
 #include "db/result_set.h"
 #include "tests/engine/update_test_support.h"
 #include "tests/support/small_file_system.h"
+#include "tests/transfer/fichier64_test_support.h"
 
 namespace maj::engine {
 namespace {
@@ -20,36 +20,24 @@ using maj::testing::FailureOf;
 using maj::testing::ReadFileText;
 using maj::testing::SmallFileSystem;
 using testing::UpdateRunTest;
+using transfer::testing::FileNames;
+using transfer::testing::RandomBytes;
 
 constexpr std::size_t kMiB = 1 << 20;
-
-// Bytes that do not compress, the same for the same seed.
-std::string Incompressible(std::size_t size, unsigned seed) {
-  std::string bytes(size, '\0');
-  for (char& c : bytes) c = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 24);
-  return bytes;
-}
-
-std::vector<std::string> Entries(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 TEST_F(UpdateRunTest, AReplacementThatCannotBeWrittenKeepsTheInstalledCopyAndEndsTheRunWithItsCause) {
   SmallFileSystem bin(machine_.bin(), 2 * kMiB);
   if (!bin.Mounted()) GTEST_SKIP() << bin.Why();
-  const std::string old = Incompressible(1200 * 1024, 1);
+  const std::string old = RandomBytes(1200 * 1024, 1);
   const std::string installed = machine_.Write(machine_.bin() + "/bouge.dll", old);
-  Publish("bouge.dll", Incompressible(1200 * 1024, 2), "002.000.000");
+  Publish("bouge.dll", RandomBytes(1200 * 1024, 2), "002.000.000");
 
   // The new copy does not fit beside the old one on the bin's file system.
   const std::string failure = FailureOf([&] { Check(); });
   EXPECT_NE(failure.find("Installation de « bouge.dll » impossible"), std::string::npos) << failure;
   EXPECT_NE(failure.find("Espace disque insuffisant"), std::string::npos) << failure;
   EXPECT_EQ(ReadFileText(installed), old);
-  EXPECT_EQ(Entries(machine_.bin()), std::vector<std::string>{"bouge.dll"});  // no partial copy left
+  EXPECT_EQ(FileNames(machine_.bin()), std::vector<std::string>{"bouge.dll"});  // no partial copy left
   EXPECT_TRUE(machine_.PendingMoves().empty());
   EXPECT_EQ(listener_.events.back(), "ActionFile:bouge.dll");  // no end, no restart announced
 }
@@ -66,15 +54,15 @@ TEST_F(UpdateRunTest, WritesThatDoNotFitInTheFreeSpaceAreRefusedBeforeAnyByteIsW
                          "nécessaires (marge comprise)"),
             std::string::npos)
       << failure;
-  EXPECT_TRUE(Entries(working).empty());
+  EXPECT_TRUE(FileNames(working).empty());
   database_.Execute("DELETE FROM Fichier64");
 
   // A plain file whose stored archive does not fit.
-  Publish("lourd.dll", Incompressible(5 * kMiB, 3), "001.000.000");
+  Publish("lourd.dll", RandomBytes(5 * kMiB, 3), "001.000.000");
   failure = FailureOf([&] { Check(); });
   EXPECT_NE(failure.find("« lourd.dll »"), std::string::npos) << failure;
   EXPECT_NE(failure.find("Espace disque insuffisant"), std::string::npos) << failure;
-  EXPECT_TRUE(Entries(working).empty());
+  EXPECT_TRUE(FileNames(working).empty());
   database_.Execute("DELETE FROM Fichier64");
 
   // A small archive declaring far more than the free space: fetched, never unpacked.
@@ -82,7 +70,7 @@ TEST_F(UpdateRunTest, WritesThatDoNotFitInTheFreeSpaceAreRefusedBeforeAnyByteIsW
   failure = FailureOf([&] { Check(); });
   EXPECT_NE(failure.find("bombe.dll.zip"), std::string::npos) << failure;
   EXPECT_NE(failure.find("Espace disque insuffisant : 33,0 Mo nécessaires"), std::string::npos) << failure;
-  EXPECT_EQ(Entries(working), std::vector<std::string>{"bombe.dll.zip"});
+  EXPECT_EQ(FileNames(working), std::vector<std::string>{"bombe.dll.zip"});
   EXPECT_FALSE(fs::exists(machine_.bin() + "/bombe.dll"));
 }
 

@@ -9,6 +9,7 @@
 #include "sysinfo/os_identification.h"
 #include "tests/engine/update_test_support.h"
 #include "tests/support/pe_fixtures.h"
+#include "tests/transfer/fichier64_test_support.h"
 #include "transfer/cls_file.h"
 
 namespace maj::engine {
@@ -55,9 +56,7 @@ TEST_F(UpdateRunTest, NewerFilesAreFetchedInstalledAndRegisteredWithEventsInOrde
 }
 
 TEST_F(UpdateRunTest, AVersionBeingPublishedIsSkippedUntilItsLastVolumeIsStored) {
-  std::string big(2 * 819200 + 1000, '\0');
-  unsigned state = 7;
-  for (char& c : big) c = static_cast<char>((state = state * 1103515245u + 12345u) >> 24);
+  const std::string big = transfer::testing::RandomBytes(2 * 819200 + 1000, 7);
   machine_.Write(machine_.app() + "/orv_spec.exe", "old copy");
   Publish("Orv_Spec.exe", big, "013.001.010");
   Publish("other.dll", "other", "001.000.000");
@@ -136,44 +135,36 @@ TEST_F(UpdateRunTest, FileInUseIsLeftForTheNextStartAndMajPendingFinishesIt) {
   EXPECT_FALSE(fs::exists(machine_.app() + "/MAJ"));
 }
 
-TEST_F(UpdateRunTest, NewestVersionNotPublishedForThisWindowsIsSkippedWithANotice) {
+TEST_F(UpdateRunTest, AVersionNotForThisWindowsOrMissingFromItsArchiveIsSkippedWithANotice) {
   Publish("tools.dll", "tools 1 for XP", "001.000.000");
   Publish("tools.dll", "tools 2 for 7", "002.000.000", 0, false);
   Publish("l'aide.chm", "other", "001.000.000");
-  Check();
-  EXPECT_EQ(Names(engine_->UpdateList()), (std::vector<std::string>{"tools.dll", "l'aide.chm"}));
-  EXPECT_EQ(Names(engine_->InstallList()), std::vector<std::string>{"l'aide.chm"});
-  EXPECT_NE(std::find(listener_.events.begin(), listener_.events.end(),
-                      "Download:tools.dll : version 002.000.000 non publiée pour cette version de Windows, "
-                      "fichier ignoré"),
-            listener_.events.end());
-  EXPECT_FALSE(fs::exists(machine_.bin() + "/tools.dll"));
-  EXPECT_EQ(ReadFileText(machine_.bin() + "/l'aide.chm"), "other");
-  EXPECT_EQ(listener_.events[listener_.events.size() - 2], "EndDownload:Mise à jour terminée");
-}
-
-TEST_F(UpdateRunTest, AFileMissingFromItsArchiveIsSkippedWithANotice) {
   // The archive is made from the file given, under that file's own name.
   const auto publishFrom = [&](const std::string& relativePath, const std::string& content, const std::string& nom) {
     transfer::cls_File record;
     record.SetPath(publishing_.WriteFile(relativePath, content));
     record.SetNom(nom);
     record.SetCurrentVersion("001.000.000");
-    record.SetTypeFichier(0);
     record.SetWXP(true);
-    record.SetW7(false);
     record.Upload();
   };
-  publishFrom("wrong/autre.dll", "not tools", "tools.dll");
+  publishFrom("wrong/autre.dll", "not tools", "outils.dll");
   // An entry differing only in letter case is the file itself.
   publishFrom("case/Aide.CHM", "help", "aide.chm");
   Check();
-  EXPECT_EQ(Names(engine_->InstallList()), std::vector<std::string>{"aide.chm"});
-  EXPECT_NE(std::find(listener_.events.begin(), listener_.events.end(),
-                      "Download:tools.dll : version 001.000.000 absente de son archive publiée, fichier ignoré"),
-            listener_.events.end());
-  EXPECT_FALSE(fs::exists(machine_.bin() + "/tools.dll"));
-  EXPECT_FALSE(fs::exists(machine_.bin() + "/autre.dll"));
+  EXPECT_EQ(Names(engine_->UpdateList()), (std::vector<std::string>{"tools.dll", "l'aide.chm", "outils.dll",
+                                                                     "aide.chm"}));
+  EXPECT_EQ(Names(engine_->InstallList()), (std::vector<std::string>{"l'aide.chm", "aide.chm"}));
+  for (const std::string notice : {"tools.dll : version 002.000.000 non publiée pour cette version de Windows",
+                                   "outils.dll : version 001.000.000 absente de son archive publiée"}) {
+    EXPECT_NE(std::find(listener_.events.begin(), listener_.events.end(), "Download:" + notice + ", fichier ignoré"),
+              listener_.events.end())
+        << notice;
+  }
+  for (const char* absent : {"tools.dll", "outils.dll", "autre.dll"}) {
+    EXPECT_FALSE(fs::exists(machine_.bin() + "/" + absent)) << absent;
+  }
+  EXPECT_EQ(ReadFileText(machine_.bin() + "/l'aide.chm"), "other");
   EXPECT_EQ(ReadFileText(machine_.bin() + "/aide.chm"), "help");
   EXPECT_EQ(listener_.events[listener_.events.size() - 2], "EndDownload:Mise à jour terminée");
 }
@@ -184,8 +175,7 @@ TEST_F(UpdateRunTest, ForcedCheckTakesEveryFileAndASecondCheckStartsAfresh) {
   Check();
   EXPECT_TRUE(engine_->UpdateList().empty());
 
-  bool forcer = true;
-  engine_->Test_Version(forcer);
+  Check(true);
   EXPECT_EQ(Names(engine_->UpdateList()), std::vector<std::string>{"orv_spec.exe"});
   EXPECT_EQ(Names(engine_->InstallList()), std::vector<std::string>{"orv_spec.exe"});
   EXPECT_EQ(ReadFileText(machine_.app() + "/orv_spec.exe"), "old main");
@@ -197,10 +187,11 @@ TEST_F(UpdateRunTest, ForcedCheckTakesEveryFileAndASecondCheckStartsAfresh) {
   EXPECT_EQ(ReadFileText(machine_.app() + "/orv_spec.exe"), "old main");
 }
 
-TEST_F(UpdateRunTest, FilesKeptAfterTheEngineIsGoneNoLongerUseTheScreen) {
+TEST_F(UpdateRunTest, AnAssemblyWithoutFrameworkIsInstalledAndAFileKeptAfterTheEngineNoLongerUsesTheScreen) {
   Publish("Billet.dll", "assembly", "001.000.000", 64);
   Check();
   EXPECT_EQ(messages_, std::vector<std::string>{"Le framework .net n'est pas installé !"});
+  EXPECT_EQ(ReadFileText(machine_.bin() + "/billet.dll"), "assembly");  // installed all the same
   const std::shared_ptr<Fichier> kept = engine_->InstallList().at(0);
   engine_.reset();
   kept->Path = machine_.Write(machine_.working() + "/billet.dll", "again");

@@ -18,7 +18,7 @@ using testing::InsertRow;
 
 class DownloadTest : public testing::Fichier64Test {};
 
-TEST_F(DownloadTest, VersionNotForThisWindowsOrNotStoredWritesNothing) {
+TEST_F(DownloadTest, VersionNotForThisWindowsOrNotStoredOrAnUnknownOSKeyWritesNothing) {
   MakeRecord("report.ocx", "contenu", "013.001.010").Upload();  // XP and 7 only
   testing::RecordingFileListener listener;
   cls_File fetcher;
@@ -28,8 +28,14 @@ TEST_F(DownloadTest, VersionNotForThisWindowsOrNotStoredWritesNothing) {
   fetcher.Download(destination, "report.ocx", "013.001.011", "`winXP`");
   fetcher.Download(destination, "autre.ocx", "013.001.010", "`winXP`");
 
-  EXPECT_TRUE(FileNames(destination).empty());
   EXPECT_EQ(listener.events.size(), 3u);
+
+  // An unknown OS key is refused before any query.
+  for (const std::string key : {"", "winXP", "`winXP` <> 0 OR 1=1 OR `winXP`", "`condition`"}) {
+    const std::string failure = FailureOf([&] { fetcher.Download(destination, "report.ocx", "013.001.010", key); });
+    EXPECT_NE(failure.find("report.ocx"), std::string::npos) << key << ": " << failure;
+  }
+  EXPECT_TRUE(FileNames(destination).empty());
 }
 
 TEST_F(DownloadTest, RowsAreSavedUnderTheirArchiveElseTheNameWithZipTheLaterWinning) {
@@ -46,16 +52,6 @@ TEST_F(DownloadTest, RowsAreSavedUnderTheirArchiveElseTheNameWithZipTheLaterWinn
 
   EXPECT_EQ(FileNames(destination), (std::vector<std::string>{"a.dll.zip", "a.dll.zip.001"}));
   EXPECT_EQ(ReadFileText(destination + "a.dll.zip"), "second");
-}
-
-TEST_F(DownloadTest, UnknownOSKeyIsRefusedBeforeAnyQuery) {
-  InsertRow("a.dll", "001.000.000", "a.dll.zip", "contenu");
-  const std::string destination = Destination();
-  for (const std::string key : {"", "winXP", "`winXP` <> 0 OR 1=1 OR `winXP`", "`condition`"}) {
-    const std::string failure = FailureOf([&] { cls_File().Download(destination, "a.dll", "001.000.000", key); });
-    EXPECT_NE(failure.find("a.dll"), std::string::npos) << key << ": " << failure;
-  }
-  EXPECT_TRUE(FileNames(destination).empty());
 }
 
 TEST_F(DownloadTest, StoredArchiveNameLeavingTheFolderOrAnUnwritableFolderFailsNamingTheFile) {

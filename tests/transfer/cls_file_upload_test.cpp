@@ -107,11 +107,15 @@ TEST_F(UploadTest, RepublishingAVersionChangesOnlyFlagsAndTypeOfEveryVolumeRow) 
   EXPECT_EQ(FileNames(folder_.str()), std::vector<std::string>{"report.ocx"});
 }
 
-TEST_F(UploadTest, NewVersionLeavesTheRowsOfOlderVersions) {
+TEST_F(UploadTest, NewVersionLeavesTheRowsOfOlderVersionsAndAWindowsStylePathFindsItsSource) {
   MakeRecord("notes.txt", "version 1", "001.000.000").Upload();
   const StoredRow old = ReadRows().at(0);
   cls_File second = MakeRecord("notes.txt", "version 2 plus longue", "001.000.001", 2);
   second.SetWXP(false);
+  // The path given the Windows way, in other letters.
+  std::string windowsPath = (folder_.path() / "NOTES.TXT").string();
+  std::replace(windowsPath.begin(), windowsPath.end(), '/', '\\');
+  second.SetPath(windowsPath);
   second.Upload();
 
   const std::vector<StoredRow> rows = ReadRows();
@@ -123,6 +127,8 @@ TEST_F(UploadTest, NewVersionLeavesTheRowsOfOlderVersions) {
   EXPECT_EQ(rows[0].dataLength, old.dataLength);
   EXPECT_EQ(rows[1].version, "001.000.001");
   EXPECT_EQ(rows[1].type, 2);
+  EXPECT_GT(rows[1].dataLength, old.dataLength);
+  EXPECT_EQ(FileNames(folder_.str()), std::vector<std::string>{"notes.txt"});
 }
 
 TEST_F(UploadTest, NameWithQuotesAndBackslashIsStoredAndFoundAgainButNeverFetchedUnderAFolder) {
@@ -145,14 +151,6 @@ TEST_F(UploadTest, NameWithQuotesAndBackslashIsStoredAndFoundAgainButNeverFetche
   const std::string refused = FailureOf([&] { cls_File().Download(destination, nom, "002.000.000", "`win7`"); });
   EXPECT_NE(refused.find("« " + nom + ".zip » refusé"), std::string::npos) << refused;
   EXPECT_TRUE(FileNames(destination).empty());
-}
-
-TEST_F(UploadTest, MissingSourceStoresNothingAndNamesTheFile) {
-  cls_File record = MakeRecord("absent.dll", "", "001.000.000");
-  const std::string failure = FailureOf([&] { record.Upload(); });
-  EXPECT_NE(failure.find("absent.dll"), std::string::npos) << failure;
-  EXPECT_TRUE(ReadRows().empty());
-  EXPECT_TRUE(FileNames(folder_.str()).empty());
 }
 
 // Deletes like the real provider but refuses the second volume; sees no archive at all when `blind`, as when
@@ -193,26 +191,17 @@ TEST_F(UploadTest, FailedDeletionOfAStoredVolumeStopsWithEarlierRowsKeptAndLater
             (std::vector<std::string>{"report.ocx", "report.ocx.zip.002", "report.ocx.zip.003"}));
 }
 
-TEST_F(UploadTest, CompressionLeavingNoArchiveIsAFailureNotASilentSuccess) {
+TEST_F(UploadTest, MissingSourceOrCompressionLeavingNoArchiveStoresNothingAndNamesTheFile) {
+  std::string failure = FailureOf([&] { MakeRecord("absent.dll", "", "001.000.000").Upload(); });
+  EXPECT_NE(failure.find("absent.dll"), std::string::npos) << failure;
+  EXPECT_TRUE(FileNames(folder_.str()).empty());
+
   cls_File record = MakeRecord("notes.txt", "contenu", "001.000.000");
   FaultyFiles files(/*blind=*/true);
   platform::ScopedFileOperationsOverride override(files);
-
-  const std::string failure = FailureOf([&] { record.Upload(); });
+  failure = FailureOf([&] { record.Upload(); });
   EXPECT_NE(failure.find("notes.txt"), std::string::npos) << failure;
   EXPECT_TRUE(ReadRows().empty());
-}
-
-TEST_F(UploadTest, WindowsStylePathInOtherLettersFindsTheSource) {
-  cls_File record = MakeRecord("setup.exe", "MZ programme", "004.000.000");
-  std::string windowsPath = (folder_.path() / "SETUP.EXE").string();
-  std::replace(windowsPath.begin(), windowsPath.end(), '/', '\\');
-  record.SetPath(windowsPath);
-
-  record.Upload();
-
-  ASSERT_EQ(ReadRows().size(), 1u);
-  EXPECT_EQ(FileNames(folder_.str()), std::vector<std::string>{"setup.exe"});
 }
 
 }  // namespace
