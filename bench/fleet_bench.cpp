@@ -100,6 +100,13 @@ void CheckClientFiles(const BenchContext& context, int clients, const PublishedS
   }
 }
 
+// Folds one round's connection count and memory peaks into the figure of all rounds.
+void AddRound(FleetFigure& figure, const FleetFigure& measured, bool firstRound) {
+  figure.connectionPeak = std::max(figure.connectionPeak, measured.connectionPeak);
+  figure.minPeakKiB = firstRound ? measured.minPeakKiB : std::min(figure.minPeakKiB, measured.minPeakKiB);
+  figure.maxPeakKiB = std::max(figure.maxPeakKiB, measured.maxPeakKiB);
+}
+
 FleetFigure Figure(int clients, const FleetRound& round, long connections) {
   FleetFigure figure;
   figure.clients = clients;
@@ -144,9 +151,7 @@ void RunFleet(BenchContext& context) {
       }
       CheckClientFiles(context, clients, set);
       const FleetFigure measured = Figure(clients, run, ConnectionPeak(context));
-      figure.connectionPeak = std::max(figure.connectionPeak, measured.connectionPeak);
-      figure.minPeakKiB = round == 0 ? measured.minPeakKiB : std::min(figure.minPeakKiB, measured.minPeakKiB);
-      figure.maxPeakKiB = std::max(figure.maxPeakKiB, measured.maxPeakKiB);
+      AddRound(figure, measured, round == 0);
       seconds.push_back(run.seconds);
     }
     figure.clients = clients;
@@ -220,9 +225,7 @@ void RunFleet(BenchContext& context) {
         }
       }
       const FleetFigure measured = Figure(clients, run, ConnectionPeak(context));
-      figure.connectionPeak = std::max(figure.connectionPeak, measured.connectionPeak);
-      figure.minPeakKiB = round == 0 ? measured.minPeakKiB : std::min(figure.minPeakKiB, measured.minPeakKiB);
-      figure.maxPeakKiB = std::max(figure.maxPeakKiB, measured.maxPeakKiB);
+      AddRound(figure, measured, round == 0);
       seconds.push_back(run.seconds);
     }
     figure.clients = clients;
