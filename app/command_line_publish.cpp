@@ -9,12 +9,10 @@
 
 #include "app/command_line_console.h"
 #include "app/published_file_record.h"
-#include "app/status_texts.h"
 #include "config/installation.h"
-#include "db/update_table.h"
-#include "engine/cls_download_manager.h"
 #include "engine/version_compare.h"
 #include "platform/text.h"
+#include "session/publishing_service.h"
 
 namespace maj::app {
 namespace {
@@ -59,18 +57,14 @@ int RunPublish(const PublishOptions& options) {
   }
 
   config::LocateSettingsFile();
-  ConnectionCloser closer;
-  if (!ConnectForCommandLine()) return kExitFailed;
-  db::EnsureUpdateTable();
-
-  StatusTextListener::Handlers handlers;
-  handlers.Status = PrintStatusLine;
-  StatusTextListener listener(handlers);
-  engine::cls_DownloadManager engine(&listener);
-  for (const auto& record : records) engine.AddFileToUpload(record);
-  engine.ProcessUpload();
-  PrintStatusLine("Envoi des FICHIERs terminé");
-  return kExitDone;
+  session::SessionConnection connection;
+  session::PublishingService service(
+      [](const session::SessionState& state) {
+        if (state.kind == session::StateKind::Status) PrintStatusLine(state.text);
+        if (state.kind == session::StateKind::Error) PrintErrorLine(state.text);
+      },
+      connection);
+  return service.Publish(records) == session::Outcome::Completed ? kExitDone : kExitFailed;
 }
 
 }  // namespace maj::app

@@ -5,38 +5,22 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 
-#include <exception>
-
 #include "app/documentation_list.h"
-#include "app/download_manager_access.h"
 #include "app/frm_wait_proscenia.h"
 #include "app/orv_frm.h"
 #include "app/publishing_grid.h"
 #include "app/screenshot.h"
-#include "app/support_libraries.h"
-#include "config/installation.h"
-#include "db/database.h"
-#include "db/update_table.h"
-#include "sysinfo/process_queries.h"
+#include "app/session_worker.h"
 #include "ui_frm_maj.h"
 
 namespace maj::app {
 
+using session::Outcome;
+using session::SessionState;
+using session::StateKind;
+
 Frm_maj::Frm_maj(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
-      ui_(std::make_unique<Ui::Frm_maj>()),
-      listener_({.Status = [this](const std::string& text) { SetStatus(text); },
-                 .NeedReboot =
-                     [this] {
-                       reboot_ = true;
-                       ui_->LabelStatut->setStyleSheet(ui_->LabelStatut->styleSheet() + "color: rgb(255, 0, 0);");
-                     },
-                 .OldNewVersions =
-                     [this](std::int32_t& lOld, std::int32_t& lNew) {
-                       ShowDocumentationList(lOld, lNew);
-                       ShowEndPanel();
-                     },
-                 .Progress = [this](std::int64_t done, std::int64_t expected) { ShowProgress(done, expected); }}) {
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), ui_(std::make_unique<Ui::Frm_maj>()) {
   ui_->setupUi(this);
   documentation_ = std::make_unique<DocumentationList>(ui_->vsf, this);
   ui_->Orv_Frm1->ReadProperties({{"Caption", QStringLiteral("Mise à jour Proscenia")}});
@@ -53,13 +37,17 @@ Frm_maj::Frm_maj(QWidget* parent)
   timerCheckWindows_.setSingleShot(true);
   connect(&timerCheckWindows_, &QTimer::timeout, this, &Frm_maj::TimerCheckWindows_Timer);
 
-  // The library folder needs no search-path change here: the platform loads no library from it.
-  config::GetBinFolder();
-  SetDownloadManagerListener(&listener_);
-  GetDownloadManager();
+  SessionWorker::Questions questions;
+  questions.WaitForMainApplication = [this](std::int32_t processId) { return WaitForMainApplication(processId); };
+  questions.ShowMessage = [this](const std::string& message) {
+    QMessageBox::information(this, windowTitle(), QString::fromStdString(message));
+  };
+  worker_ = std::make_unique<SessionWorker>(std::move(questions));
+  connect(worker_.get(), &SessionWorker::StateReported, this, &Frm_maj::Render, Qt::QueuedConnection);
+
+  // The installation itself is prepared by the session once the main application is gone: a user who gives
+  // up waiting leaves it as it was.
   InitPublishingGrid(*ui_->VSFlexGrid);
-  PrepareSupportLibraries();
-  config::LocateSettingsFile();
   setWindowTitle(ui_->Orv_Frm1->Caption());
   setCursor(Qt::BusyCursor);
   SetStatus("Vérifie si Proscenia est lancé");
@@ -67,7 +55,11 @@ Frm_maj::Frm_maj(QWidget* parent)
   selectedFiles_.assign(1, std::string());
 }
 
-Frm_maj::~Frm_maj() { SetDownloadManagerListener(nullptr); }
+Frm_maj::~Frm_maj() {
+  // States still on their way have nowhere to go.
+  disconnect(worker_.get(), nullptr, this, nullptr);
+  worker_.reset();
+}
 
 Orv_Frm* Frm_maj::Orv_Frm1() const { return ui_->Orv_Frm1; }
 QLabel* Frm_maj::LabelStatut() const { return ui_->LabelStatut; }
@@ -76,68 +68,103 @@ QFrame* Frm_maj::FrameEnd() const { return ui_->FrameEnd; }
 QFrame* Frm_maj::FrameUL() const { return ui_->FrameUL; }
 QTableWidget* Frm_maj::vsf() const { return ui_->vsf; }
 QTableWidget* Frm_maj::VSFlexGrid() const { return ui_->VSFlexGrid; }
+bool Frm_maj::SessionRunning() const { return worker_->IsBusy(); }
 
 void Frm_maj::CheckProscenia() { timerCheckWindows_.start(); }
 
 void Frm_maj::TimerCheckWindows_Timer() {
   timerCheckWindows_.stop();
-  try {
-    if (sysinfo::IsProcessRunning("Orv_Spec.exe")) {
-      if (!waitScreen_) waitScreen_ = std::make_unique<Frm_WaitProscenia>(this);
-      // A copy: the list may grow while a wait screen runs its own loop.
-      const std::vector<std::int32_t> processIds = sysinfo::RunningProcessIds();
-      for (const std::int32_t processId : processIds) {
-        waitScreen_->setProcessIdToCheck(processId);
-        if (waitScreen_->exec() != QDialog::Accepted) {
-          // The user gave up waiting: nothing may be installed while the main application runs.
-          close();
-          return;
-        }
+  worker_->StartUpdate();
+}
+
+bool Frm_maj::WaitForMainApplication(std::int32_t processId) {
+  if (!waitScreen_) waitScreen_ = std::make_unique<Frm_WaitProscenia>(this);
+  waitScreen_->setProcessIdToCheck(processId);
+  return waitScreen_->exec() == QDialog::Accepted;
+}
+
+void Frm_maj::Render(const SessionState& state) {
+  switch (state.kind) {
+    case StateKind::Status:
+      // The one text that was left as it stood while a stop is under way is the stopping text.
+      if (!stopping_) SetStatus(state.text);
+      if (state.text == "Prêt pour la mise à jour") unsetCursor();
+      break;
+    case StateKind::Progress:
+      ShowProgress(state);
+      break;
+    case StateKind::RestartNeeded:
+      reboot_ = true;
+      ui_->LabelStatut->setStyleSheet(ui_->LabelStatut->styleSheet() + "color: rgb(255, 0, 0);");
+      break;
+    case StateKind::Error:
+      pendingError_ = state.text;
+      break;
+    case StateKind::Ended:
+      RenderEnd(state);
+      break;
+  }
+  emit StateRendered(state);
+}
+
+void Frm_maj::RenderEnd(const SessionState& state) {
+  unsetCursor();
+  ui_->ProgressTransfert->hide();
+  // Shown only now, once nothing else of the session can arrive while the box is open.
+  if (!pendingError_.empty()) {
+    const std::string description = std::move(pendingError_);
+    pendingError_.clear();
+    ShowError(description);
+  }
+  if (stopping_) {
+    close();
+    return;
+  }
+  if (publishing_) {
+    publishing_ = false;  // the publishing panel stays, with the last status text
+    return;
+  }
+  switch (state.outcome) {
+    case Outcome::Completed:
+      {
+        std::int32_t lOld = state.oldVersion;
+        std::int32_t lNew = state.newVersion;
+        documentation_->ShowDocumentationList(lOld, lNew);
+        ShowEndPanel();
       }
-    }
-    SetStatus("Prêt pour la mise à jour");
-    unsetCursor();
-    bool connectionFailed = false;
-    db::ConnectDatabase([&](const std::string& description) {
-      connectionFailed = true;
-      ShowError(description);
-    });
-    if (connectionFailed) {
+      break;
+    case Outcome::Failed:
+      ShowEndPanel();  // "Quitter" stays at hand
+      break;
+    case Outcome::ConnectionFailed:
       close();
       QCoreApplication::exit(1);
-      return;
-    }
-    StartUpdateRun();
-  } catch (const std::exception& error) {
-    unsetCursor();
-    ShowProgress(0, 0);
-    ShowError(error.what());
-    ShowEndPanel();  // "Quitter" stays at hand
+      break;
+    case Outcome::Stopped:
+    case Outcome::GaveUpWaiting:
+      // Nothing may be installed while the main application runs: the program ends.
+      close();
+      break;
   }
 }
 
-void Frm_maj::StartUpdateRun() {
-  db::EnsureUpdateTable();
-  bool forcer = false;
-  GetDownloadManager().Test_Version(forcer);
-}
+void Frm_maj::SetStatus(const std::string& text) { ui_->LabelStatut->setText(QString::fromStdString(text)); }
 
-void Frm_maj::SetStatus(const std::string& text) {
-  ui_->LabelStatut->setText(QString::fromStdString(text));
-  ui_->LabelStatut->repaint();
-}
-
-void Frm_maj::ShowProgress(std::int64_t done, std::int64_t expected) {
+void Frm_maj::ShowProgress(const SessionState& state) {
   QProgressBar* bar = ui_->ProgressTransfert;
-  if (expected <= 0 || done >= expected) {
+  if (state.expected <= 0 || state.done >= state.expected) {
     bar->hide();
     return;
   }
-  // The bar counts in thousandths: its range is an int.
-  bar->setRange(0, 1000);
-  bar->setValue(static_cast<int>(done * 1000 / expected));
+  if (state.unpacking) {
+    // The fetch filled the bar; unpacking shows activity without sending it back to the start.
+    bar->setRange(0, 0);
+  } else {
+    // The bar counts in thousandths: its range is an int.
+    bar->setRange(0, 1000);
+    bar->setValue(static_cast<int>(state.done * 1000 / state.expected));
+  }
   bar->show();
-  bar->repaint();
 }
 
 void Frm_maj::ShowEndPanel() {
@@ -151,14 +178,10 @@ void Frm_maj::ShowEndPanel() {
   }
 }
 
-void Frm_maj::ShowDocumentationList(std::int32_t& lOld, std::int32_t& lNew) {
-  documentation_->ShowDocumentationList(lOld, lNew);
-}
-
 void Frm_maj::LabelListeDocumentation_Click() {
   std::int32_t lOld = 0;
   std::int32_t lNew = 999999;
-  ShowDocumentationList(lOld, lNew);
+  documentation_->ShowDocumentationList(lOld, lNew);
 }
 
 void Frm_maj::ShowError(const std::string& description) {
@@ -168,10 +191,19 @@ void Frm_maj::ShowError(const std::string& description) {
 void Frm_maj::LabelQuitter_Click() { close(); }
 
 void Frm_maj::closeEvent(QCloseEvent* event) {
+  if (worker_->IsBusy()) {
+    if (!stopping_) {
+      stopping_ = true;
+      worker_->RequestStop();
+      SetStatus(session::kStoppingText);
+    }
+    // The session's end closes the window.
+    event->ignore();
+    return;
+  }
+  timerCheckWindows_.stop();
   if (!shutDown_) {
     shutDown_ = true;
-    timerCheckWindows_.stop();
-    db::CloseDatabase();
     if (reboot_) {
       QMessageBox::information(this, windowTitle(), QStringLiteral("Vous devez redémarrer pour terminer l'installation"));
     }

@@ -1,7 +1,7 @@
 #pragma once
-// The main screen: prepares the installation, waits for the main application to close, runs the update with
-// one status line, then offers the documentation, the publishing panel and "Quitter". Closing it ends the
-// program.
+// The main screen: shows the update session's states as one status line and a progress bar, the wait screen
+// while the main application runs, then the end panel with the documentation, the publishing panel and
+// "Quitter". The session runs on a thread of its own: the screen only renders. Closing it ends the program.
 #include <QTimer>
 #include <QWidget>
 
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/status_texts.h"
+#include "session/session_state.h"
 
 class QFrame;
 class QLabel;
@@ -26,14 +26,16 @@ namespace maj::app {
 class DocumentationList;
 class Frm_WaitProscenia;
 class Orv_Frm;
+class SessionWorker;
 
 class Frm_maj : public QWidget {
   Q_OBJECT
 
  public:
-  // Runs the start-up (libraries, settings file, first status text) and arms TimerCheckWindows, whose one
-  // tick, a second later, waits for the main application and runs the update.
+  // Shows "Vérifie si Proscenia est lancé" with the busy pointer and arms TimerCheckWindows, whose one tick,
+  // a second later, starts the update session.
   explicit Frm_maj(QWidget* parent = nullptr);
+  // Waits for a session still running (it was asked to stop) before the connection closes.
   ~Frm_maj() override;
 
   // The controls, for the program's other parts and for tests.
@@ -47,11 +49,13 @@ class Frm_maj : public QWidget {
   DocumentationList& Documentation() const { return *documentation_; }
   QTableWidget* VSFlexGrid() const;
   QTimer& TimerCheckWindows() { return timerCheckWindows_; }
-  // The wait screen of the tick (reused for every process waited for); null before the first wait.
+  // The wait screen (reused for every process waited for); null before the first wait.
   Frm_WaitProscenia* WaitScreen() const { return waitScreen_.get(); }
 
-  // True once the engine reported that a restart is needed.
+  // True once the session reported that a restart is needed.
   bool RebootPending() const { return reboot_; }
+  // True while a session or a publishing runs on the worker.
+  bool SessionRunning() const;
 
   // The user actions of the end and publishing panels.
   void LabelEnvoyerDesFichiers_Click();
@@ -65,27 +69,36 @@ class Frm_maj : public QWidget {
   // "Ajouter des fichiers" does with the dialog's answer.
   void AddSelectedFiles(const std::string& dialogResult);
 
+ signals:
+  // Every state the window rendered, after rendering it (for the program's observers and tests).
+  void StateRendered(const maj::session::SessionState& state);
+
  protected:
+  // While a session runs the window stays: the session is asked to stop and the window closes once it has.
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void CheckProscenia();
   void TimerCheckWindows_Timer();
-  void StartUpdateRun();
+  void Render(const session::SessionState& state);
+  void RenderEnd(const session::SessionState& state);
   void SetStatus(const std::string& text);
-  void ShowProgress(std::int64_t done, std::int64_t expected);
+  void ShowProgress(const session::SessionState& state);
   void ShowEndPanel();
-  void ShowDocumentationList(std::int32_t& lOld, std::int32_t& lNew);
   void ShowError(const std::string& description);
+  bool WaitForMainApplication(std::int32_t processId);
 
   std::unique_ptr<Ui::Frm_maj> ui_;
   QTimer timerCheckWindows_;
-  StatusTextListener listener_;
   std::unique_ptr<Frm_WaitProscenia> waitScreen_;
   std::unique_ptr<DocumentationList> documentation_;
+  std::unique_ptr<SessionWorker> worker_;
+  std::string pendingError_;    // an Error state, shown when its session has ended
   bool reboot_ = false;
+  bool stopping_ = false;       // a close asked the session to stop
   bool shutDown_ = false;
+  bool publishing_ = false;     // the worker's task is publishing, not the update run
   std::vector<std::string> selectedFiles_{std::string()};
 };
 

@@ -1,5 +1,5 @@
 // The publishing panel of the main screen: the grid of files to publish, the file dialog, and the sending
-// through the shared engine's queue.
+// through the publishing service, on the session's worker.
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -9,9 +9,9 @@
 
 #include <exception>
 
-#include "app/download_manager_access.h"
 #include "app/frm_maj.h"
 #include "app/publishing_grid.h"
+#include "app/session_worker.h"
 #include "platform/file_operations.h"
 #include "platform/paths.h"
 #include "ui_frm_maj.h"
@@ -60,18 +60,18 @@ void Frm_maj::AddSelectedFiles(const std::string& dialogResult) {
 }
 
 void Frm_maj::LabelSendFiles_Click() {
-  engine::cls_DownloadManager& manager = GetDownloadManager();
-  setCursor(Qt::BusyCursor);
+  if (worker_->IsBusy()) return;
+  std::vector<std::shared_ptr<transfer::cls_File>> records;
   try {
     for (int row = 0; row < ui_->VSFlexGrid->rowCount(); ++row) {
-      manager.AddFileToUpload(RowToFileRecord(*ui_->VSFlexGrid, row));
+      records.push_back(RowToFileRecord(*ui_->VSFlexGrid, row));
     }
-    manager.ProcessUpload();
-    SetStatus("Envoi des FICHIERs terminé");
   } catch (const std::exception& error) {
     ShowError(error.what());
+    return;
   }
-  unsetCursor();
+  setCursor(Qt::BusyCursor);
+  publishing_ = worker_->StartPublishing(std::move(records));
 }
 
 }  // namespace maj::app

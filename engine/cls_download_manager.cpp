@@ -45,6 +45,17 @@ void cls_DownloadManager::DownloadInProgress(std::string& Filename) {
 
 void cls_DownloadManager::DownloadProgress(std::int64_t done, std::int64_t expected) {
   if (listener_) listener_->ProgressEvent(done, expected);
+  // Only the working folder holds what is being fetched: dropping it half-way leaves nothing behind.
+  if (done < expected) StopIfRequested();
+}
+
+void cls_DownloadManager::UnpackProgress(std::int64_t done, std::int64_t expected) {
+  if (listener_) listener_->UnpackProgressEvent(done, expected);
+  if (done < expected) StopIfRequested();
+}
+
+void cls_DownloadManager::StopIfRequested() const {
+  if (host_.StopRequested && host_.StopRequested()) throw RunStopped();
 }
 
 void cls_DownloadManager::ProcessAction(const std::string& Filename) {

@@ -23,7 +23,8 @@ class cls_DownloadManager : private transfer::cls_FileListener, private FichierL
 
   // Checks which conditional packages are missing and which plain files are newer than the installed
   // copies (every plain file of this Windows version when `forcer` is true), then fetches and installs them.
-  // Returns when the whole run is over. Failures reach the caller as exceptions carrying the description.
+  // Returns when the whole run is over. Failures reach the caller as exceptions carrying the description;
+  // a stop asked through the host ends it with RunStopped at the next point where nothing is half-done.
   void Test_Version(bool& forcer);
 
   // The check alone, as Test_Version starts: fills ConditionsList() with the conditions not met and, when
@@ -47,6 +48,13 @@ class cls_DownloadManager : private transfer::cls_FileListener, private FichierL
  private:
   bool IsConditionMet(const std::string& condition, std::int16_t typeCondition);
   void RunUpdate();
+  // Fetches, unpacks and installs; the part of RunUpdate that a stop may cut short. True when a restart is
+  // needed; `keepWorkingFolder` is set once an install leaves its copy for the next start.
+  bool FetchAndInstall(bool& keepWorkingFolder);
+  // Throws RunStopped when the host asks the run to stop.
+  void StopIfRequested() const;
+  // Relays unpacking progress; a stop asked meanwhile ends the unpacking.
+  void UnpackProgress(std::int64_t done, std::int64_t expected);
   void RetrieveConditionalFiles();
 
   // Make `next` the current record / file: only the current one reports to the engine and uses its host,
@@ -70,6 +78,7 @@ class cls_DownloadManager : private transfer::cls_FileListener, private FichierL
   std::vector<std::shared_ptr<transfer::cls_File>> uploadQueue_;
   std::shared_ptr<transfer::cls_File> cFile;   // the record being moved
   std::shared_ptr<Fichier> cFichier;           // the file being checked or installed
+  bool installStopNeedsRestart_ = false;       // an install done before a stop asked for a restart
 };
 
 }  // namespace maj::engine

@@ -28,8 +28,10 @@ class cls_DownloadManagerListener {
   virtual void NeedRebootEvent() = 0;
   // The check starts ("Vérification des versions").
   virtual void CheckVersionEvent(std::string& message) = 0;
-  // Bytes done of bytes expected while a file is fetched or unpacked; `done` reaches `expected` at the end.
+  // Bytes done of bytes expected while a file is fetched; `done` reaches `expected` at the end.
   virtual void ProgressEvent(std::int64_t /*done*/, std::int64_t /*expected*/) {}
+  // Bytes written of bytes expected while a fetched archive is unpacked, under the same status text.
+  virtual void UnpackProgressEvent(std::int64_t /*done*/, std::int64_t /*expected*/) {}
 };
 
 }  // namespace maj::engine

@@ -129,7 +129,8 @@ bool Fichier::RunAction(const std::string& path, std::int32_t code, const std::s
       std::optional<platform::ChildProcess> child =
           platform::ChildProcess::Start(command.program, command.parameters, WorkingFolder());
       if (child) {
-        child->WaitForExit(host_ ? host_->ProcessPendingEvents : std::function<void()>());
+        // The program finishes even when a stop was asked for: its install must not be left half-done.
+        child->WaitForExit({});
       }
       return false;
     }

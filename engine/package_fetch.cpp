@@ -5,6 +5,7 @@
 
 #include "db/blob_transfer.h"
 #include "db/database.h"
+#include "engine/engine_host.h"
 #include "platform/disk_space.h"
 #include "platform/file_names.h"
 #include "platform/paths.h"
@@ -17,6 +18,8 @@ void FetchPackage(const std::string& nom, const db::Value& key, std::uint64_t st
     const std::optional<std::string> shortage = platform::DiskSpaceShortage(platform::ParentFolder(path), storedSize);
     if (shortage) throw std::runtime_error(*shortage);
     db::SaveBlobToFile(db::SharedConnection(), {"Fichier64", "Cle_Fichier", key, "data"}, path, progress);
+  } catch (const RunStopped&) {
+    throw;  // not a failure of this package: the run was asked to stop
   } catch (const std::exception& cause) {
     throw std::runtime_error("Téléchargement de « " + platform::ShownName(nom) + " » impossible : " + cause.what());
   }

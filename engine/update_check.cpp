@@ -14,6 +14,7 @@ namespace maj::engine {
 
 void cls_DownloadManager::Test_Version(bool& forcer) {
   CheckForUpdates(forcer);
+  StopIfRequested();
   RunUpdate();
 }
 

@@ -40,12 +40,56 @@ bool HoldsEntry(const archive::ZipComponent& zip, const std::string& nom) {
 void cls_DownloadManager::RunUpdate() {
   const std::string baseFolder = PrepareWorkingFolder();
   const std::string workingFolder = WorkingFolder();
+  // Files waiting for the next start are copied from the working folder then: it stays until that is done,
+  // and later runs work in a numbered folder meanwhile.
+  const auto cleanWorkingFolder = [&](bool keepWorkingFolder) {
+    const bool baseNeeded = (keepWorkingFolder && workingFolder == baseFolder) || IsNeededAtNextStart(baseFolder);
+    platform::FileOperations& files = platform::CurrentFileOperations();
+    if (!baseNeeded && files.FolderExists(baseFolder)) RemoveFolderTree(baseFolder);
+  };
 
+  bool keepWorkingFolder = false;
+  bool restart = false;
+  try {
+    restart = FetchAndInstall(keepWorkingFolder);
+  } catch (const RunStopped&) {
+    // What was installed before the stop stays installed, restart included; the rest is fetched next time.
+    if (installStopNeedsRestart_ && listener_) listener_->NeedRebootEvent();
+    cleanWorkingFolder(keepWorkingFolder);
+    throw;
+  }
+
+  std::string endText = "Mise à jour terminée";
+  if (restart) {
+    endText += "Vous devez redémarrer pour terminer la mise à jour";
+    if (listener_) listener_->NeedRebootEvent();
+  }
+  if (listener_) listener_->EndDownloadEvent(endText);
+
+  std::int32_t lOld = 0;
+  std::int32_t lNew = 999999;
+  {
+    db::ResultSet versions = db::SharedConnection().Execute(
+        "SELECT VERSION FROM Fichier64 WHERE UCASE(NOM)='ORV_SPEC.EXE' GROUP BY VERSION ORDER BY VERSION DESC");
+    if (versions.IsOpen() && !versions.AtEnd()) {
+      lNew = MainVersionNumber(versions.Field("VERSION").AsText()).value_or(lNew);
+      versions.MoveNext();
+      if (!versions.AtEnd()) lOld = MainVersionNumber(versions.Field("VERSION").AsText()).value_or(lOld);
+    }
+  }
+  if (listener_) listener_->OldNewOrvSpecVersionEvent(lOld, lNew);
+  cleanWorkingFolder(keepWorkingFolder);
+}
+
+bool cls_DownloadManager::FetchAndInstall(bool& keepWorkingFolder) {
+  installStopNeedsRestart_ = false;
+  const std::string workingFolder = WorkingFolder();
   RetrieveConditionalFiles();
 
   const std::string key = sysinfo::GetOSKey();
   platform::FileOperations& files = platform::CurrentFileOperations();
   for (const std::shared_ptr<Fichier>& fichier : updateList_) {
+    StopIfRequested();
     SetCurrentFichier(fichier);
     RequirePlainFileName(fichier->Nom);
     std::string archivePath = platform::JoinPath(workingFolder, fichier->Nom + ".zip");
@@ -71,7 +115,7 @@ void cls_DownloadManager::RunUpdate() {
         continue;
       }
       zip.SetProgressHandler([this](std::uint64_t done, std::uint64_t expected) {
-        DownloadProgress(static_cast<std::int64_t>(done), static_cast<std::int64_t>(expected));
+        UnpackProgress(static_cast<std::int64_t>(done), static_cast<std::int64_t>(expected));
       });
       // Extracted first, so that an archive with entries that would leave the folder is still refused.
       zip.ExtractArchive(workingFolder);
@@ -87,38 +131,16 @@ void cls_DownloadManager::RunUpdate() {
     installList_.push_back(fichier);
   }
 
+  // Each install runs whole, its actions included; a stop is taken between two of them.
   bool restart = false;
-  bool keepWorkingFolder = false;
   for (const std::shared_ptr<Fichier>& fichier : installList_) {
+    StopIfRequested();
     SetCurrentFichier(fichier);
     restart = fichier->ProcessAction() || restart;
+    installStopNeedsRestart_ = restart;
     keepWorkingFolder = keepWorkingFolder || fichier->WaitsForNextStart();
   }
-
-  std::string endText = "Mise à jour terminée";
-  if (restart) {
-    endText += "Vous devez redémarrer pour terminer la mise à jour";
-    if (listener_) listener_->NeedRebootEvent();
-  }
-  if (listener_) listener_->EndDownloadEvent(endText);
-
-  std::int32_t lOld = 0;
-  std::int32_t lNew = 999999;
-  {
-    db::ResultSet versions = db::SharedConnection().Execute(
-        "SELECT VERSION FROM Fichier64 WHERE UCASE(NOM)='ORV_SPEC.EXE' GROUP BY VERSION ORDER BY VERSION DESC");
-    if (versions.IsOpen() && !versions.AtEnd()) {
-      lNew = MainVersionNumber(versions.Field("VERSION").AsText()).value_or(lNew);
-      versions.MoveNext();
-      if (!versions.AtEnd()) lOld = MainVersionNumber(versions.Field("VERSION").AsText()).value_or(lOld);
-    }
-  }
-  if (listener_) listener_->OldNewOrvSpecVersionEvent(lOld, lNew);
-
-  // Files waiting for the next start are copied from the working folder then: it stays until that is done,
-  // and later runs work in a numbered folder meanwhile.
-  const bool baseNeeded = (keepWorkingFolder && workingFolder == baseFolder) || IsNeededAtNextStart(baseFolder);
-  if (!baseNeeded && files.FolderExists(baseFolder)) RemoveFolderTree(baseFolder);
+  return restart;
 }
 
 void cls_DownloadManager::RetrieveConditionalFiles() {
@@ -158,6 +180,7 @@ void cls_DownloadManager::RetrieveConditionalFiles() {
     rows.Close();
 
     for (auto& [key, size, fichier] : listed) {
+      StopIfRequested();
       const std::string nom = fichier->Nom;
       if (listener_) {
         std::string shown = nom;  // the listener's copy: what it does with it never changes the file

@@ -9,6 +9,7 @@
 #include "platform/file_names.h"
 #include "platform/file_operations.h"
 #include "platform/paths.h"
+#include "platform/run_stopped.h"
 #include "transfer/fichier64_rows.h"
 
 namespace maj::transfer {
@@ -56,6 +57,8 @@ void cls_File::Download(std::string Path, std::string Name, std::string version,
     }, [this](std::uint64_t done, std::uint64_t expected) {
       if (listener_) listener_->DownloadProgress(static_cast<std::int64_t>(done), static_cast<std::int64_t>(expected));
     });
+  } catch (const platform::RunStopped&) {
+    throw;
   } catch (const std::exception& cause) {
     Fail("Téléchargement", Name, cause);
   }

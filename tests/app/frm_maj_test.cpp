@@ -1,4 +1,5 @@
-// The main screen driven end to end on the offscreen platform: a real database, real processes, real files.
+// The main screen driven end to end on the offscreen platform: a real database, real processes, real files,
+// the session on its worker thread.
 #include "app/frm_maj.h"
 
 #include <QApplication>
@@ -23,19 +24,23 @@
 #include "db/database.h"
 #include "db/update_table.h"
 #include "platform/file_operations.h"
-#include "platform/text.h"
 #include "tests/engine/install_test_support.h"
 #include "tests/support/pe_fixtures.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_database.h"
+#include "transfer/cls_file.h"
 
 namespace maj::app {
 namespace {
 
+namespace fs = std::filesystem;
 using engine::testing::InstallMachine;
+using Lines = std::vector<std::string>;
+using session::SessionState;
+using session::StateKind;
 
 // Runs the event loop until `done` holds, for at most `seconds`.
-bool WaitUntil(const std::function<bool()>& done, int seconds = 20) {
+bool WaitUntil(const std::function<bool()>& done, int seconds = 30) {
   for (int waited = 0; !done() && waited < seconds * 100; ++waited) QTest::qWait(10);
   return done();
 }
@@ -54,17 +59,26 @@ class MessageBoxWatcher {
     });
     timer_.start(20);
   }
-  std::vector<std::string> texts;
+  Lines texts;
 
  private:
   QTimer timer_;
 };
 
-// Keeps each text the status line is painted with, and marks each wait screen shown as "<attente>".
-class ScreenRecorder : public QObject {
+// The status texts a screen rendered, in order, with "<attente>" where a wait screen was shown, and the
+// outcome of its session.
+class StateRecorder {
  public:
-  explicit ScreenRecorder(Frm_maj& screen) : screen_(screen) {
-    screen.LabelStatut()->installEventFilter(this);
+  explicit StateRecorder(Frm_maj& screen) : screen_(screen) {
+    QObject::connect(&screen, &Frm_maj::StateRendered, [this](const SessionState& state) {
+      if (state.kind == StateKind::Status) Add(state.text);
+      if (state.kind == StateKind::Progress && state.done < state.expected) ++unfinishedProgress;
+      if (state.kind == StateKind::Ended) {
+        ended = true;
+        outcome = state.outcome;
+        connectionOpenAtEnd = db::SharedConnection().IsOpen();
+      }
+    });
     QObject::connect(&poll_, &QTimer::timeout, [this] {
       Frm_WaitProscenia* wait = screen_.WaitScreen();
       if (wait && wait->isVisible() && !waitSeen_) Add("<attente>");
@@ -72,13 +86,11 @@ class ScreenRecorder : public QObject {
     });
     poll_.start(20);
   }
-  std::vector<std::string> shown;
-
- protected:
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint) Add(screen_.LabelStatut()->text().toStdString());
-    return false;
-  }
+  Lines shown;
+  int unfinishedProgress = 0;
+  bool ended = false;
+  bool connectionOpenAtEnd = false;
+  session::Outcome outcome = session::Outcome::Failed;
 
  private:
   void Add(const std::string& text) {
@@ -96,13 +108,26 @@ class FrmMajTest : public ::testing::Test {
     machine_.Write(machine_.app() + "/Orv_Spec.ini", "[DSN]\ndsnBill=" + database_.DataSourceName() + "\n");
     database_.ConnectShared();
     db::EnsureUpdateTable();
-    db::CloseDatabase();
+  }
+  void TearDown() override { db::CloseDatabase(); }
+
+  // Publishes `content` as `nom` for Windows XP, as the publishing panel stores a plain file.
+  void Publish(const std::string& nom, const std::string& content, std::int16_t type = 0) {
+    transfer::cls_File record;
+    record.SetPath(files_.WriteFile(nom, content));
+    record.SetNom(nom);
+    record.SetCurrentVersion("013.001.000.010");
+    record.SetTypeFichier(type);
+    record.SetWXP(true);
+    record.Upload();
   }
 
-  // Shows a new main screen and waits until its run has shown the end panel.
-  void RunScreen(Frm_maj& screen, ScreenRecorder& recorder) {
-    screen.show();
-    ASSERT_TRUE(WaitUntil([&] { return screen.FrameEnd()->isVisible(); })) << ::testing::PrintToString(recorder.shown);
+  // A package taken at every check (its condition is never met), installed in key order.
+  void InsertPackage(const std::string& nom, const std::string& dataSql, int action1 = 0,
+                     const std::string& actionData1 = "") {
+    database_.Execute("INSERT INTO Fichier64 (NOM, DATA, WINXP, `condition`, typeCondition, action1, actionData1) "
+                      "VALUES ('" + nom + "', " + dataSql + ", -1, 'toujours', 3, " + std::to_string(action1) +
+                      ", '" + actionData1 + "')");
   }
 
   InstallMachine machine_;
@@ -111,105 +136,110 @@ class FrmMajTest : public ::testing::Test {
   MessageBoxWatcher messages_;
 };
 
-TEST_F(FrmMajTest, PublishFromTheGridThenAnUpdateRunInstallsTheRows) {
-  machine_.Write(machine_.app() + "/Orv_Spec.exe", "main application");
-  machine_.Write(machine_.working() + "/left-over.txt", "from an earlier run");
-  std::filesystem::copy_file(testing::PeFixture("full.dll"), files_.str() + "/Rapport.OCX");
-  std::filesystem::copy_file(testing::PeFixture("full.dll"), files_.str() + "/Orvane.Outils.dll");
-  std::filesystem::copy_file(testing::PeFixture("full.dll"), files_.str() + "/Planning.dll");
-  files_.WriteFile("libmysql.dll", "no version");
-
-  // An instance of the main application runs for a moment: the run waits for it.
+TEST_F(FrmMajTest, TheWindowWaitsForTheMainApplicationAndShowsTheStatusLinesOfAnUnattendedRun) {
+  Publish("rapport.ocx", "component", 2);
+  Publish("planning.dll", "library");
+  machine_.InstallRegsvr32();
   QProcess mainApplication;
-  mainApplication.start("bash", {"-c", "exec -a Orv_Spec.exe sleep 2.5"});
+  mainApplication.start("bash", {"-c", "exec -a Orv_Spec.exe sleep 2"});
   ASSERT_TRUE(mainApplication.waitForStarted());
+  db::CloseDatabase();  // the session opens its own
+  Lines window;
   {
     Frm_maj screen;
-    ScreenRecorder recorder(screen);
-    RunScreen(screen, recorder);
-    const std::vector<std::string> expected = {"Vérifie si Proscenia est lancé", "<attente>", "Prêt pour la mise à jour",
-                                               "Vérification des versions", "Récupération des fichiers",
-                                               "Mise à jour terminée"};
-    EXPECT_EQ(recorder.shown, expected);
+    StateRecorder recorder(screen);
+    screen.show();
+    ASSERT_TRUE(WaitUntil([&] { return screen.FrameEnd()->isVisible(); })) << ::testing::PrintToString(recorder.shown);
     EXPECT_EQ(mainApplication.state(), QProcess::NotRunning);
-    EXPECT_FALSE(std::filesystem::exists(machine_.working()));
-    EXPECT_FALSE(screen.FrameUL()->isVisible());
-
-    screen.LabelEnvoyerDesFichiers_Click();
-    QTableWidget& grid = *screen.VSFlexGrid();
-    ASSERT_TRUE(screen.FrameUL()->isVisible());
-    ASSERT_EQ(grid.rowCount(), 1);
-    EXPECT_EQ(grid.item(0, 0)->text(), "Orv_Spec.exe");
-    screen.AddSelectedFiles(files_.str() + '\0' + "Rapport.OCX" + '\0' + "libmysql.dll" + '\0' + "Orvane.Outils.dll" + '\0' +
-                           "Planning.dll");
-    ASSERT_EQ(grid.rowCount(), 5);
-    EXPECT_EQ(grid.item(1, 0)->text(), "rapport.ocx");
-    EXPECT_EQ(grid.item(1, 1)->text(), "13.1.0.10");
-    EXPECT_EQ(grid.item(3, 5)->text().toStdString(), platform::ToLowerCase(files_.str()) + "/");
-    const auto ticks = [&](int row) {
-      std::string text;
-      for (int column = 2; column < 15; ++column) text += column == 5 ? "|" : grid.item(row, column)->text().toStdString();
-      return text;
-    };
-    EXPECT_EQ(ticks(1), "-100|-1-1-1-1-1-1-1-1-1");
-    EXPECT_EQ(ticks(2), "000|-1-1-1-1-1-1-1-1-1");
-    EXPECT_EQ(ticks(3), "0-10|-1-1-1-1-1-1-1-1-1");
-
-    // Clicks: a tick box flips (twice restores it), the version cell does not; a double click drops a row.
-    const auto click = [&](int row, int column, bool twice = false) {
-      const QPoint at = grid.visualItemRect(grid.item(row, column)).center();
-      QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, at);
-      if (twice) QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {}, at);
-    };
-    click(3, 4);  // Codebase
-    click(3, 1);
-    click(3, 13);
-    click(3, 13);
-    EXPECT_EQ(ticks(3), "0-1-1|-1-1-1-1-1-1-1-1-1");
-    EXPECT_EQ(grid.item(3, 1)->text(), "13.1.0.10");
-    click(2, 0, true);
-    ASSERT_EQ(grid.rowCount(), 4);
-    grid.item(2, 9)->setText("0");  // the assembly is not for Windows XP: the run below leaves it
-
-    const std::size_t before = recorder.shown.size();
-    screen.LabelSendFiles_Click();
-    EXPECT_EQ(std::vector<std::string>(recorder.shown.begin() + before, recorder.shown.end()),
-              (std::vector<std::string>{"Compression de Orv_Spec.exe", "Mise en base de Orv_Spec.exe",
-                                        "Compression de rapport.ocx", "Mise en base de rapport.ocx",
-                                        "Compression de orvane.outils.dll", "Mise en base de orvane.outils.dll",
-                                        "Compression de planning.dll", "Mise en base de planning.dll",
-                                        "Envoi des FICHIERs terminé"}));
-    EXPECT_EQ(database_.Query("SELECT NOM, VERSION, TYPE, WINXP, WINME FROM Fichier64 ORDER BY NOM"),
-              (std::vector<std::vector<std::optional<std::string>>>{
-                  {"orvane.outils.dll", "013.001.000.010", "65", "0", "-1"},
-                  {"Orv_Spec.exe", "", "0", "-1", "-1"},
-                  {"planning.dll", "013.001.000.010", "2", "-1", "-1"},
-                  {"rapport.ocx", "013.001.000.010", "2", "-1", "-1"}}));
-    screen.close();
+    ASSERT_GE(recorder.shown.size(), 3u);
+    EXPECT_EQ(Lines(recorder.shown.begin(), recorder.shown.begin() + 3),
+              (Lines{"Vérifie si Proscenia est lancé", "<attente>", "Prêt pour la mise à jour"}));
+    window = recorder.shown;
+    window.erase(window.begin() + 1);
+    EXPECT_TRUE(recorder.connectionOpenAtEnd);
   }
-  EXPECT_TRUE(messages_.texts.empty()) << messages_.texts.front();
+  EXPECT_FALSE(db::SharedConnection().IsOpen());
+  EXPECT_EQ(testing::ReadFileText(machine_.bin() + "/rapport.ocx"), "component");
 
-  // The old copy of planning.dll is in use: its replacement waits for the next start.
+  // The same rows, fetched again by `maj --unattended` from a copy of the program in the installation.
+  fs::remove(machine_.bin() + "/rapport.ocx");
+  fs::remove(machine_.bin() + "/planning.dll");
+  fs::copy_file(MAJ_PROGRAM, machine_.app() + "/maj");
+  QProcess unattended;
+  unattended.start(QString::fromStdString(machine_.app() + "/maj"), {"--unattended"});
+  ASSERT_TRUE(unattended.waitForFinished(60000));
+  EXPECT_EQ(unattended.exitCode(), 0) << unattended.readAllStandardError().toStdString();
+  Lines lines;
+  for (const QByteArray& line : unattended.readAllStandardOutput().split('\n')) {
+    if (line.size() > 20) lines.push_back(line.mid(20).toStdString());  // after the time stamp
+  }
+  EXPECT_EQ(lines, window);
+  EXPECT_EQ(lines, (Lines{"Vérifie si Proscenia est lancé", "Prêt pour la mise à jour", "Vérification des versions",
+                          "Récupération des fichiers", "Récupération de rapport.ocx", "Récupération de planning.dll",
+                          "Traitement de rapport.ocx", "Inscription au registre de rapport.ocx",
+                          "Traitement de planning.dll", "Mise à jour terminée"}));
+  EXPECT_TRUE(messages_.texts.empty()) << messages_.texts.front();
+}
+
+TEST_F(FrmMajTest, ClosingWhileAPackageIsFetchedStopsWithNothingInstalledThenCloses) {
+  machine_.Write(machine_.bin() + "/gros.bin", "installed copy");
+  InsertPackage("gros.bin", "REPEAT('x', 48 * 1024 * 1024)");
+  db::CloseDatabase();
+  Frm_maj screen;
+  StateRecorder recorder(screen);
+  screen.show();
+  ASSERT_TRUE(WaitUntil([&] { return recorder.unfinishedProgress > 0; }));
+  screen.close();
+  // The window stays until the session has stopped; the status line says so meanwhile.
+  EXPECT_TRUE(screen.isVisible());
+  EXPECT_EQ(screen.LabelStatut()->text().toStdString(), session::kStoppingText);
+  ASSERT_TRUE(WaitUntil([&] { return !screen.isVisible(); }));
+  EXPECT_EQ(recorder.outcome, session::Outcome::Stopped);
+  EXPECT_TRUE(recorder.connectionOpenAtEnd);
+  EXPECT_EQ(testing::ReadFileText(machine_.bin() + "/gros.bin"), "installed copy");
+  EXPECT_FALSE(fs::exists(machine_.working()));
+  EXPECT_FALSE(screen.RebootPending());
+  EXPECT_TRUE(messages_.texts.empty()) << messages_.texts.front();
+}
+
+TEST_F(FrmMajTest, ClosingDuringAPostInstallProgramLetsItFinishAndInstallsNothingAfterIt) {
+  InsertPackage("setup.sh", "CONCAT('#!/bin/sh', CHAR(10), 'sleep 1; echo fini > ../setup-done.txt')", 3,
+                "%MAJ%\\\\setup.sh");
+  InsertPackage("notes.txt", "'notes'");
+  db::CloseDatabase();
+  Frm_maj screen;
+  StateRecorder recorder(screen);
+  screen.show();
+  ASSERT_TRUE(WaitUntil([&] { return !recorder.shown.empty() && recorder.shown.back() == "Traitement de setup.sh"; }));
+  screen.close();
+  EXPECT_TRUE(screen.isVisible());
+  ASSERT_TRUE(WaitUntil([&] { return !screen.isVisible(); }));
+  EXPECT_EQ(testing::ReadFileText(machine_.app() + "/setup-done.txt"), "fini\n");
+  EXPECT_FALSE(fs::exists(machine_.bin() + "/notes.txt"));
+  EXPECT_EQ(recorder.outcome, session::Outcome::Stopped);
+  EXPECT_TRUE(messages_.texts.empty()) << messages_.texts.front();
+}
+
+TEST_F(FrmMajTest, AFileInUseTurnsTheLineRedAndTheRestartIsAskedForOnceAtClose) {
+  Publish("planning.dll", "new copy", 2);
   machine_.Write(machine_.bin() + "/planning.dll", "old copy");
+  machine_.InstallRegsvr32();
   engine::testing::FileInUse inUse("planning.dll");
   platform::ScopedFileOperationsOverride override(inUse);
-  machine_.InstallRegsvr32();
+  db::CloseDatabase();
   {
     Frm_maj screen;
-    ScreenRecorder recorder(screen);
-    RunScreen(screen, recorder);
+    StateRecorder recorder(screen);
+    screen.show();
+    ASSERT_TRUE(WaitUntil([&] { return screen.FrameEnd()->isVisible(); }));
     EXPECT_EQ(recorder.shown.back(), "Mise à jour terminéeVous devez redémarrer pour terminer la mise à jour");
-    EXPECT_NE(std::find(recorder.shown.begin(), recorder.shown.end(), "Inscription au registre de rapport.ocx"),
-              recorder.shown.end()) << ::testing::PrintToString(recorder.shown);
     EXPECT_EQ(screen.LabelStatut()->palette().color(QPalette::WindowText), QColor(255, 0, 0));
-    EXPECT_TRUE(screen.RebootPending());
-    EXPECT_TRUE(std::filesystem::exists(machine_.bin() + "/rapport.ocx"));
-    EXPECT_FALSE(std::filesystem::exists(machine_.bin() + "/orvane.outils.dll"));
     EXPECT_EQ(machine_.PendingMoves().size(), 2u);
     screen.LabelQuitter_Click();
+    EXPECT_FALSE(screen.isVisible());
     screen.close();
   }
-  EXPECT_EQ(messages_.texts, std::vector<std::string>{"Vous devez redémarrer pour terminer l'installation"});
+  EXPECT_EQ(messages_.texts, Lines{"Vous devez redémarrer pour terminer l'installation"});
 }
 
 }  // namespace

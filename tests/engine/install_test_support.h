@@ -87,7 +87,7 @@ struct RecordingHost {
   RecordingHost(const RecordingHost&) = delete;
   RecordingHost& operator=(const RecordingHost&) = delete;
   std::vector<std::string> messages;
-  EngineHost host{{}, [this](const std::string& message) { messages.push_back(message); }};
+  EngineHost host{[this](const std::string& message) { messages.push_back(message); }, {}};
 };
 
 // Records the events of Fichier.

@@ -1,4 +1,4 @@
-#include "app/support_libraries.h"
+#include "session/support_libraries.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include "tests/engine/install_test_support.h"
 #include "tests/support/temp_folder.h"
 
-namespace maj::app {
+namespace maj::session {
 namespace {
 
 using engine::testing::InstallMachine;
@@ -38,4 +38,4 @@ TEST(SupportLibrariesTest, EachLibraryComesFromTheFirstFolderHoldingItAndOnlyAPl
 }
 
 }  // namespace
-}  // namespace maj::app
+}  // namespace maj::session

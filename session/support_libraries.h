@@ -2,7 +2,7 @@
 // The support libraries the updater expects in its library folder ("bin"), placed at every start.
 #include <string>
 
-namespace maj::app {
+namespace maj::session {
 
 // Where PrepareSupportLibrary looks and writes.
 struct SupportLibraryFolders {
@@ -23,4 +23,4 @@ bool PrepareSupportLibrary(const SupportLibraryFolders& folders, const std::stri
 // "vszlib.dll", registered after placing. Uses the running program's folders.
 void PrepareSupportLibraries();
 
-}  // namespace maj::app
+}  // namespace maj::session

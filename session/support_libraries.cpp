@@ -1,4 +1,4 @@
-#include "app/support_libraries.h"
+#include "session/support_libraries.h"
 
 #include <unistd.h>
 
@@ -11,7 +11,7 @@
 #include "platform/paths.h"
 #include "sysinfo/os_identification.h"
 
-namespace maj::app {
+namespace maj::session {
 namespace {
 
 // Copies through a temporary name in the target folder, renamed once complete.
@@ -59,4 +59,4 @@ void PrepareSupportLibraries() {
   PrepareSupportLibrary(folders, "vszlib.dll", 0, true);
 }
 
-}  // namespace maj::app
+}  // namespace maj::session
