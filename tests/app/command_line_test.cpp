@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_line_options.h"
 #include "platform/processes.h"
 #include "tests/support/large_files.h"
 #include "tests/support/pe_fixtures.h"
@@ -221,37 +222,68 @@ TEST_F(CommandLineTest, UnattendedRunGivesUpUnchangedWhenTheMainApplicationOutla
   EXPECT_EQ(TableCount(), "0");
 }
 
-TEST_F(CommandLineTest, BadUsageIsRefusedBeforeAnythingIsDone) {
+// The parser alone, in process: each command line that must be refused, with the start of its French text,
+// and the requests read from good ones.
+TEST(CommandLineParserTest, RefusesBadCommandLinesAndReadsGoodOnes) {
+  const auto refusal = [](std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), "maj");
+    const auto parsed = ParseCommandLine(arguments);
+    const auto* error = std::get_if<UsageError>(&parsed);
+    return error ? error->message : std::string("<accepted>");
+  };
+  const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
+      {{"--check", "--frobnicate"}, "Option inconnue : --frobnicate"},
+      {{"--check", "stray"}, "Argument inattendu : stray"},
+      {{"--unattended", "--check"}, "Une seule action à la fois"},
+      {{"--check", "--wait-limit", "5"}, "L'option --wait-limit ne s'emploie qu'avec --unattended."},
+      {{"--unattended", "--wait-limit"}, "Valeur manquante après --wait-limit"},
+      {{"--unattended", "--wait-limit", "-3"}, "--wait-limit attend un nombre de secondes"},
+      {{"--json"}, "L'option --json ne s'emploie qu'avec --check."},
+      {{"--publish"}, "--publish demande au moins un fichier."},
+      {{"--publish", "a.dll", "--windows", "XP,Win95"}, "--windows attend des noms parmi"},
+      {{"--publish", "a.dll", "--version", "abc"}, "<any>"},
+      {{"--register", "a.dll"}, "L'option --register ne s'emploie qu'avec --publish."},
+  };
+  for (const auto& [arguments, text] : refused) {
+    const std::string message = refusal(arguments);
+    EXPECT_NE(message, "<accepted>") << ::testing::PrintToString(arguments);
+    if (text != "<any>") {
+      EXPECT_EQ(message.rfind(text, 0), 0u) << message;
+    }
+  }
+
+  const auto parsed = ParseCommandLine({"maj", "--publish", "a.dll", "B.OCX", "--windows", "xp, Win8", "--regasm",
+                                        "--version", "2.0"});
+  const CommandLineRequest request = std::get<CommandLineRequest>(parsed);
+  EXPECT_EQ(request.action, CommandLineAction::Publish);
+  EXPECT_EQ(request.publish.files, (std::vector<std::string>{"a.dll", "B.OCX"}));
+  EXPECT_EQ(request.publish.windows, (WindowsFlags{false, false, false, true, false, false, false, false, true}));
+  EXPECT_EQ(request.publish.ticks, (PublishingPreset{false, true, false}));
+  EXPECT_EQ(request.publish.version, "2.0");
+  const auto unattended = ParseCommandLine({"maj", "--unattended", "--wait-limit=7"});
+  EXPECT_EQ(std::get<CommandLineRequest>(unattended).waitLimitSeconds, std::optional<int>(7));
+  EXPECT_EQ(std::get<CommandLineRequest>(ParseCommandLine({"maj", "-v"})).action, CommandLineAction::Version);
+  const std::string help = CommandLineHelp();
+  EXPECT_EQ(help.rfind("Utilisation : maj [option...]", 0), 0u);
+  EXPECT_NE(help.find("--wait-limit SECONDES"), std::string::npos);
+  EXPECT_NE(help.find("--version V"), std::string::npos);
+}
+
+TEST_F(CommandLineTest, AFileWithoutVersionIsRefusedAndNoOptionOpensTheWindow) {
   char name[] = "maj";
   char* alone[] = {name, nullptr};
   EXPECT_EQ(RunCommandLine(1, alone), std::nullopt);  // no option: the screens open
 
   const auto untouched = Installation();
-  const Outcome unknown = Maj({"--check", "--frobnicate"});
-  EXPECT_EQ(unknown.status, 2);
-  EXPECT_TRUE(unknown.out.empty());
-  EXPECT_EQ(unknown.err.at(0), "maj : Option inconnue : --frobnicate");
-  EXPECT_EQ(Maj({"--check", "--wait-limit", "5"}).err.at(0),
-            "maj : L'option --wait-limit ne s'emploie qu'avec --unattended.");
-  EXPECT_EQ(Maj({"--publish", "a.dll", "--windows", "XP,Win95"}).status, 2);
-  EXPECT_EQ(Maj({"--unattended", "--check"}).status, 2);
-  EXPECT_EQ(Maj({"--unattended", "--wait-limit"}).err.at(0), "maj : Valeur manquante après --wait-limit");
   // A file without a version would be stored under an empty one: refused unless a version is given.
   const std::string notes = root_.WriteFile("notes.txt", "notes");
   const Outcome unversioned = Maj({"--publish", QString::fromStdString(notes)});
   EXPECT_EQ(unversioned.status, 1);
   EXPECT_EQ(unversioned.err,
             Lines{"Le fichier " + notes + " n'a pas de numéro de version : indiquez-le avec --version"});
+  EXPECT_EQ(Maj({"--check", "--frobnicate"}).status, 2);
   EXPECT_EQ(Installation(), untouched);
   EXPECT_EQ(TableCount(), "0");
-
-  const Outcome help = Maj({"--help"});
-  EXPECT_EQ(help.status, 0);
-  EXPECT_EQ(help.out.at(0), "Utilisation : maj [option...]");
-  EXPECT_NE(help.rawOut.find("--wait-limit SECONDES"), std::string::npos);
-  EXPECT_NE(help.rawOut.find("--version V"), std::string::npos);
-  EXPECT_EQ(Maj({"-v"}).out, Lines{"maj 13.01.0010"});
-  EXPECT_EQ(Maj({"--version"}).status, 0);
 }
 
 }  // namespace

@@ -242,5 +242,43 @@ TEST_F(FrmMajTest, AFileInUseTurnsTheLineRedAndTheRestartIsAskedForOnceAtClose) 
   EXPECT_EQ(messages_.texts, Lines{"Vous devez redémarrer pour terminer l'installation"});
 }
 
+TEST_F(FrmMajTest, ThePublishingPanelStoresEachRowWithTheTicksClicked) {
+  for (const char* name : {"Rapport.OCX", "Orvane.Outils.dll", "Planning.dll"}) {
+    fs::copy_file(testing::PeFixture("full.dll"), files_.str() + "/" + name);
+  }
+  db::CloseDatabase();
+  Frm_maj screen;
+  StateRecorder recorder(screen);
+  screen.show();
+  ASSERT_TRUE(WaitUntil([&] { return screen.FrameEnd()->isVisible(); }));
+  screen.LabelEnvoyerDesFichiers_Click();
+  ASSERT_TRUE(screen.FrameUL()->isVisible());
+  screen.AddSelectedFiles(files_.str() + '\0' + "Rapport.OCX" + '\0' + "Orvane.Outils.dll" + '\0' + "Planning.dll");
+  QTableWidget& grid = *screen.VSFlexGrid();
+  ASSERT_EQ(grid.rowCount(), 3);
+  const auto click = [&](int row, int column) {
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.visualItemRect(grid.item(row, column)).center());
+  };
+  click(2, 2);  // planning.dll: Register off, Codebase on
+  click(2, 4);
+  click(1, 9);  // orvane.outils.dll: not for Windows XP
+  click(0, 1);  // a version cell is no tick box
+  EXPECT_EQ(grid.item(0, 1)->text(), "13.1.0.10");
+
+  recorder.shown.clear();
+  screen.LabelSendFiles_Click();
+  ASSERT_TRUE(WaitUntil([&] { return !recorder.shown.empty() && recorder.shown.back() == "Envoi des FICHIERs terminé"; }));
+  EXPECT_EQ(recorder.shown, (Lines{"Compression de rapport.ocx", "Mise en base de rapport.ocx",
+                                   "Compression de orvane.outils.dll", "Mise en base de orvane.outils.dll",
+                                   "Compression de planning.dll", "Mise en base de planning.dll",
+                                   "Envoi des FICHIERs terminé"}));
+  EXPECT_EQ(database_.Query("SELECT NOM, VERSION, TYPE, WINXP, WINME FROM Fichier64 ORDER BY NOM"),
+            (std::vector<std::vector<std::optional<std::string>>>{
+                {"orvane.outils.dll", "013.001.000.010", "64", "0", "-1"},
+                {"planning.dll", "013.001.000.010", "1", "-1", "-1"},
+                {"rapport.ocx", "013.001.000.010", "2", "-1", "-1"}}));
+  EXPECT_TRUE(messages_.texts.empty()) << messages_.texts.front();
+}
+
 }  // namespace
 }  // namespace maj::app
