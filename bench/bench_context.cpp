@@ -15,6 +15,7 @@ namespace fs = std::filesystem;
 
 BenchContext::BenchContext(BenchOptions options, const std::string& program, const std::string& workFolder)
     : options_(std::move(options)),
+      program_(program),
       workFolder_(workFolder),
       server_(LoadBenchServer()),
       client_(server_, platform::JoinPath(workFolder, "client.cnf"), "Proscenia", "QUARVEN42"),

@@ -18,7 +18,7 @@ struct BenchOptions {
   std::vector<int> checkNames = {1000, 10000};
   int memorySizeMiB = 500;              // size of each of the two files of the memory part
   std::vector<int> clients = {1, 5, 20};  // client processes running at once in the fleet part
-  std::vector<std::string> parts = {"publish", "update", "check", "memory", "fleet"};
+  std::vector<std::string> parts = {"publish", "update", "check", "memory", "fleet", "window"};
   std::string workFolder;               // empty: a new temporary folder, removed at the end
   bool keep = false;                    // keep the work folder
 };
@@ -69,12 +69,20 @@ struct FleetSummary {
   std::vector<FleetFigure> check;
 };
 
+// The window's thread while a run fetches and installs (window part).
+struct WindowFigure {
+  double longestGapMs = -1;  // between two ticks of a 10 ms timer; -1 when not measured
+  double windowSeconds = 0;
+  double windowlessSeconds = 0;
+};
+
 struct Summary {
   std::vector<Comparison> update;
   std::vector<Comparison> publish;
   std::vector<Comparison> check;
   std::vector<MemoryFigure> memory;
   FleetSummary fleet;
+  WindowFigure window;
   double clientStartSeconds = -1;  // the mariadb client starting, connecting and running SELECT 1
 };
 
@@ -89,6 +97,8 @@ class BenchContext {
   const Client& admin() const { return admin_; }
   const EngineRunner& engine() const { return engine_; }
   const std::string& workFolder() const { return workFolder_; }
+  // This executable, beside which maj-bench-window is built.
+  const std::string& program() const { return program_; }
   Summary& summary() { return summary_; }
   const Summary& summary() const { return summary_; }
 
@@ -105,6 +115,7 @@ class BenchContext {
 
  private:
   BenchOptions options_;
+  std::string program_;
   std::string workFolder_;
   BenchServer server_;
   Client client_;
@@ -123,6 +134,7 @@ void Progress(const std::string& text);
 void RunPublishAndUpdate(BenchContext& context);
 void RunCheck(BenchContext& context);
 void RunMemory(BenchContext& context);
+void RunWindow(BenchContext& context);
 void RunFleet(BenchContext& context);
 
 // Prints the summary with the targets.

@@ -7,7 +7,6 @@
 #include "platform/paths.h"
 
 namespace maj::bench {
-namespace {
 
 std::map<std::string, std::string> ReadResult(const std::string& path) {
   std::ifstream in(path);
@@ -24,8 +23,6 @@ std::map<std::string, std::string> ReadResult(const std::string& path) {
 std::string RegistryPath(const std::string& applicationFolder) {
   return platform::JoinPath(applicationFolder, "registry.reg");
 }
-
-}  // namespace
 
 double EngineRun::EngineSeconds() const {
   const auto found = result.find("seconds");

@@ -61,6 +61,12 @@ class EngineRunner {
   std::string scratchFolder_;
 };
 
+// The name=value lines of a task's result file; throws when there is none.
+std::map<std::string, std::string> ReadResult(const std::string& path);
+
+// <applicationFolder>/registry.reg, which the engine reads for the Windows version.
+std::string RegistryPath(const std::string& applicationFolder);
+
 // Writes <applicationFolder>/registry.reg declaring Windows XP (NT 5.1) on a 32-bit machine.
 void WriteXPRegistry(const std::string& applicationFolder);
 

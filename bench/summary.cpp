@@ -119,6 +119,16 @@ void PrintSummary(const BenchContext& context) {
                 above / 1024.0, Verdict(above < 16 * 1024));
   }
   PrintFleet(summary.fleet);
+  if (summary.window.longestGapMs >= 0) {
+    const WindowFigure& window = summary.window;
+    const double ratio = window.windowSeconds / window.windowlessSeconds;
+    std::printf("6. Window: a package of 200 MiB, then the plain files, fetched and installed in two starts\n");
+    std::printf("  longest gap between two ticks of a 10 ms timer on the window's thread: %.1f ms"
+                " (target <= 50 ms): %s\n",
+                window.longestGapMs, Verdict(window.longestGapMs <= 50));
+    std::printf("  wall time with the window %.2f s, without %.2f s: ratio %.3f (target <= 1.10): %s\n\n",
+                window.windowSeconds, window.windowlessSeconds, ratio, Verdict(ratio <= 1.10));
+  }
 }
 
 }  // namespace maj::bench
