@@ -1,15 +1,12 @@
 #include "app/command_line_check.h"
 
 #include <cstdio>
-#include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
 
 #include "app/command_line_console.h"
 #include "app/command_line_options.h"
-#include "config/installation.h"
-#include "engine/cls_download_manager.h"
-#include "engine/version_compare.h"
+#include "session/update_check_report.h"
 
 namespace maj::app {
 namespace {
@@ -19,36 +16,34 @@ void PrintLine(const std::string& text) { std::fputs((text + "\n").c_str(), stdo
 }  // namespace
 
 int RunCheck(bool json) {
-  config::LocateSettingsFile(false);
-  ConnectionCloser closer;
-  if (!ConnectForCommandLine()) return kExitFailed;
+  const std::optional<session::CheckReport> report = session::CheckForUpdates([](const session::SessionState& state) {
+    if (state.kind == session::StateKind::Error) PrintErrorLine(state.text);
+  });
+  if (!report) return kExitFailed;
 
-  engine::cls_DownloadManager engine;
-  engine.CheckForUpdates(false);
-  const bool waiting = !engine.ConditionsList().empty() || !engine.UpdateList().empty();
-
-  nlohmann::ordered_json document = {
-      {"updatesWaiting", waiting}, {"conditions", engine.ConditionsList()}, {"files", nlohmann::ordered_json::array()}};
+  nlohmann::ordered_json document = {{"updatesWaiting", report->UpdatesWaiting()},
+                                     {"conditions", report->conditions},
+                                     {"files", nlohmann::ordered_json::array()}};
   if (!json) {
-    for (const std::string& condition : engine.ConditionsList()) PrintLine("Paquet manquant : " + condition);
+    for (const std::string& condition : report->conditions) PrintLine("Paquet manquant : " + condition);
   }
-  for (const std::shared_ptr<engine::Fichier>& fichier : engine.UpdateList()) {
-    const std::string installed = engine::LocalFileVersion(engine::InstalledPath(fichier->Nom, false));
+  for (const session::WaitingFile& file : report->files) {
+    const std::string& installed = file.installedVersion;
     document["files"].push_back(
-        {{"name", fichier->Nom},
+        {{"name", file.name},
          {"installedVersion", installed.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(installed)},
-         {"publishedVersion", fichier->Version}});
+         {"publishedVersion", file.publishedVersion}});
     if (!json) {
-      PrintLine("Fichier à récupérer : " + fichier->Nom + " (installé : " + (installed.empty() ? "aucun" : installed) +
-                ", publié : " + fichier->Version + ")");
+      PrintLine("Fichier à récupérer : " + file.name + " (installé : " + (installed.empty() ? "aucun" : installed) +
+                ", publié : " + file.publishedVersion + ")");
     }
   }
   if (json) {
     PrintLine(document.dump(2));
-  } else if (!waiting) {
+  } else if (!report->UpdatesWaiting()) {
     PrintLine("Aucune mise à jour en attente");
   }
-  return waiting ? kExitUpdatesWaiting : kExitDone;
+  return report->UpdatesWaiting() ? kExitUpdatesWaiting : kExitDone;
 }
 
 }  // namespace maj::app

@@ -3,8 +3,6 @@
 #include <cstdio>
 #include <ctime>
 
-#include "db/database.h"
-
 namespace maj::app {
 namespace {
 
@@ -24,16 +22,5 @@ void PrintStamped(std::FILE* stream, const std::string& text) {
 void PrintStatusLine(const std::string& text) { PrintStamped(stdout, text); }
 
 void PrintErrorLine(const std::string& text) { PrintStamped(stderr, text); }
-
-bool ConnectForCommandLine() {
-  bool connected = true;
-  db::ConnectDatabase([&](const std::string& description) {
-    PrintErrorLine(description);
-    connected = false;
-  });
-  return connected;
-}
-
-ConnectionCloser::~ConnectionCloser() { db::CloseDatabase(); }
 
 }  // namespace maj::app

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "db/query_helpers.h"
 
 namespace maj::app {
 namespace {
@@ -192,11 +191,7 @@ std::variant<CommandLineRequest, UsageError> ParseCommandLine(const std::vector<
   }
   if (parser.isSet("version")) {
     const std::string version = parser.value("version").toStdString();
-    try {
-      if (db::NormalizeVersion(version).empty()) return Misuse("--version demande un numéro de version.");
-    } catch (const std::invalid_argument& error) {
-      return UsageError{error.what()};
-    }
+    if (const std::optional<std::string> error = session::VersionError(version)) return UsageError{*error};
     request.publish.version = version;
   }
   return request;

@@ -5,10 +5,19 @@
 #include <variant>
 #include <vector>
 
-#include "app/published_file_record.h"
-#include "app/publishing_presets.h"
+#include "session/published_file_record.h"
+#include "session/publishing_presets.h"
 
 namespace maj::app {
+
+// The publishing rows are the session's; the screens and the options name them as their own.
+using session::WindowsFlags;
+using session::PublishingPreset;
+using session::ParseWindowsList;
+using session::kEveryWindows;
+using session::ClassifyPublishedName;
+using session::PublishedFileRow;
+using session::FileRecordOf;
 
 // Exit statuses of `maj` started with options.
 inline constexpr int kExitDone = 0;

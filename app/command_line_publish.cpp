@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/command_line_console.h"
-#include "app/published_file_record.h"
+#include "session/published_file_record.h"
 #include "config/installation.h"
 #include "engine/version_compare.h"
 #include "platform/text.h"

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "app/published_file_record.h"
+#include "session/published_file_record.h"
 #include "db/query_helpers.h"
 #include "engine/version_compare.h"
 #include "platform/text.h"
@@ -103,12 +103,12 @@ void AddGridRow(QTableWidget& grid, const std::string& path, const std::string& 
 }
 
 std::shared_ptr<transfer::cls_File> RowToFileRecord(const QTableWidget& grid, int row) {
-  PublishedFileRow file{CellText(grid, row, kPathColumn), CellText(grid, row, kNameColumn),
+  session::PublishedFileRow file{CellText(grid, row, kPathColumn), CellText(grid, row, kNameColumn),
                         CellText(grid, row, kVersionColumn),
                         {Ticked(grid, row, 2), Ticked(grid, row, 3), Ticked(grid, row, 4)},
                         {}};
   for (std::size_t i = 0; i < file.Windows.size(); ++i) file.Windows[i] = Ticked(grid, row, 6 + static_cast<int>(i));
-  return FileRecordOf(file);
+  return session::FileRecordOf(file);
 }
 
 void ToggleTickBox(QTableWidget& grid, int row, int column) {

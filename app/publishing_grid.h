@@ -8,10 +8,15 @@
 #include <string>
 #include <vector>
 
-#include "app/publishing_presets.h"
+#include "session/publishing_presets.h"
 #include "transfer/cls_file.h"
 
 namespace maj::app {
+
+// The publishing rows are the session's; the screens and the options name them as their own.
+using session::PublishingPreset;
+using session::kPlainPreset;
+using session::ClassifyPublishedName;
 
 inline constexpr int kGridColumnCount = 15;
 inline constexpr int kNameColumn = 0;

@@ -11,7 +11,7 @@ SessionConnection::~SessionConnection() {
   if (open_) db::CloseDatabase();
 }
 
-bool SessionConnection::Open(const StateReporter& report) {
+bool SessionConnection::Open(const StateReporter& report, bool createTable) {
   if (open_) return true;
   std::string failure;
   bool failed = false;
@@ -27,7 +27,7 @@ bool SessionConnection::Open(const StateReporter& report) {
     return false;
   }
   open_ = true;
-  db::EnsureUpdateTable();
+  if (createTable) db::EnsureUpdateTable();
   return true;
 }
 

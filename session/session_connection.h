@@ -14,9 +14,10 @@ class SessionConnection {
   SessionConnection& operator=(const SessionConnection&) = delete;
 
   // Opens the shared connection on the data source named by the settings file (located beforehand), unless
-  // this object already opened it, then creates table Fichier64 when it is missing. On failure reports an
-  // Error state with the French description and returns false, the connection closed.
-  bool Open(const StateReporter& report);
+  // this object already opened it, then creates table Fichier64 when it is missing (unless `createTable` is
+  // false: a read-only use). On failure reports an Error state with the French description and returns
+  // false, the connection closed.
+  bool Open(const StateReporter& report, bool createTable = true);
 
   bool IsOpen() const { return open_; }
 

@@ -7,10 +7,10 @@
 #include <string>
 #include <string_view>
 
-#include "app/publishing_presets.h"
+#include "session/publishing_presets.h"
 #include "transfer/cls_file.h"
 
-namespace maj::app {
+namespace maj::session {
 
 // The panel's nine Windows columns, in order.
 inline constexpr std::array<std::string_view, 9> kWindowsColumns = {"9X",  "ME",    "NT",   "XP",  "2K",
@@ -23,6 +23,9 @@ inline constexpr WindowsFlags kEveryWindows = {true, true, true, true, true, tru
 // The Windows flags named by a comma-separated list of kWindowsColumns names or "all" (letter case ignored,
 // blanks around names allowed); nullopt when a name is unknown or none is given.
 std::optional<WindowsFlags> ParseWindowsList(std::string_view list);
+
+// Nullopt when `version` is a version text that can be published, else the French reason.
+std::optional<std::string> VersionError(const std::string& version);
 
 struct PublishedFileRow {
   std::string Folder;   // the file's folder, ending with a separator
@@ -37,4 +40,4 @@ struct PublishedFileRow {
 // is not a version); the nine Windows flags; CodeBase = the Codebase tick.
 std::shared_ptr<transfer::cls_File> FileRecordOf(const PublishedFileRow& row);
 
-}  // namespace maj::app
+}  // namespace maj::session

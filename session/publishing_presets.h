@@ -3,7 +3,7 @@
 // panel and the command line so that both publish a file the same way.
 #include <string_view>
 
-namespace maj::app {
+namespace maj::session {
 
 // Register, RegAsm and Codebase; every Windows version is ticked in each preset.
 struct PublishingPreset {
@@ -22,4 +22,4 @@ inline constexpr PublishingPreset kAssemblyPreset{false, true, false};
 // compared in lower case, as the file dialog's names are stored.
 PublishingPreset ClassifyPublishedName(std::string_view name);
 
-}  // namespace maj::app
+}  // namespace maj::session

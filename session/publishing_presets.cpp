@@ -1,10 +1,10 @@
-#include "app/publishing_presets.h"
+#include "session/publishing_presets.h"
 
 #include <string>
 
 #include "platform/text.h"
 
-namespace maj::app {
+namespace maj::session {
 
 PublishingPreset ClassifyPublishedName(std::string_view name) {
   const std::string lowered = platform::ToLowerCase(name);
@@ -15,4 +15,4 @@ PublishingPreset ClassifyPublishedName(std::string_view name) {
   return kPlainPreset;
 }
 
-}  // namespace maj::app
+}  // namespace maj::session

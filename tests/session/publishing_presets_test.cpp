@@ -1,8 +1,8 @@
-#include "app/publishing_presets.h"
+#include "session/publishing_presets.h"
 
 #include <gtest/gtest.h>
 
-namespace maj::app {
+namespace maj::session {
 namespace {
 
 TEST(PublishingPresetsTest, TheFirstMatchingRuleGivesThePreset) {
@@ -20,4 +20,4 @@ TEST(PublishingPresetsTest, TheFirstMatchingRuleGivesThePreset) {
 }
 
 }  // namespace
-}  // namespace maj::app
+}  // namespace maj::session

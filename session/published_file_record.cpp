@@ -1,34 +1,56 @@
-#include "app/published_file_record.h"
+#include "session/published_file_record.h"
 
-#include <QString>
-#include <QStringList>
+#include <algorithm>
+#include <stdexcept>
+
+#include "platform/text.h"
 
 #include "db/query_helpers.h"
 #include "engine/fichier.h"
 
-namespace maj::app {
+namespace maj::session {
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+}  // namespace
 
 std::optional<WindowsFlags> ParseWindowsList(std::string_view list) {
   WindowsFlags flags{};
   bool any = false;
-  for (const QString& part : QString::fromUtf8(list.data(), static_cast<qsizetype>(list.size())).split(',')) {
-    const QString name = part.trimmed();
-    if (name.compare("all", Qt::CaseInsensitive) == 0) {
-      flags = kEveryWindows;
-      any = true;
-      continue;
-    }
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = std::min(list.find(',', start), list.size());
+    std::string_view name = list.substr(start, comma - start);
+    while (!name.empty() && IsBlank(name.front())) name.remove_prefix(1);
+    while (!name.empty() && IsBlank(name.back())) name.remove_suffix(1);
     bool known = false;
+    if (platform::EqualsIgnoreCase(name, "all")) {
+      flags = kEveryWindows;
+      known = true;
+    }
     for (std::size_t i = 0; i < kWindowsColumns.size(); ++i) {
-      if (name.compare(QString::fromLatin1(kWindowsColumns[i]), Qt::CaseInsensitive) != 0) continue;
+      if (!platform::EqualsIgnoreCase(name, kWindowsColumns[i])) continue;
       flags[i] = true;
       known = true;
     }
     if (!known) return std::nullopt;
     any = true;
+    if (comma == list.size()) break;
+    start = comma + 1;
   }
   if (!any) return std::nullopt;
   return flags;
+}
+
+std::optional<std::string> VersionError(const std::string& version) {
+  try {
+    if (db::NormalizeVersion(version).empty()) return std::string("--version demande un numéro de version.");
+  } catch (const std::invalid_argument& error) {
+    return std::string(error.what());
+  }
+  return std::nullopt;
 }
 
 std::shared_ptr<transfer::cls_File> FileRecordOf(const PublishedFileRow& row) {
@@ -52,4 +74,4 @@ std::shared_ptr<transfer::cls_File> FileRecordOf(const PublishedFileRow& row) {
   return record;
 }
 
-}  // namespace maj::app
+}  // namespace maj::session
