@@ -7,7 +7,6 @@
 #include <cstdint>
 
 #include "session/published_file_record.h"
-#include "db/query_helpers.h"
 #include "engine/version_compare.h"
 #include "platform/text.h"
 
