@@ -1,5 +1,8 @@
 #include "db/failure_description.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "db/database_error.h"
 #include "platform/text.h"
 
@@ -99,62 +102,45 @@ std::string OfSource(std::string_view dataSourceName) {
   return " (source de données « " + std::string(dataSourceName) + " »)";
 }
 
+// What the user reads for each failure: the headline, completed by OfSource and a period, and what to check.
 struct Wording {
-  std::string headline;
-  std::string check;
+  Failure failure;
+  const char* headline;
+  const char* check;
 };
 
-Wording WordingOf(Failure failure, std::string_view dataSourceName) {
-  const std::string source = OfSource(dataSourceName);
-  switch (failure) {
-    case Failure::kNoDataSource:
-      return {"Aucune source de données ODBC n'est indiquée pour la base de données.",
-              "Vérifiez que la clé dsnBill de la section [DSN] du fichier Orv_Spec.ini nomme la source de "
-              "données ODBC du serveur de base de données."};
-    case Failure::kUnknownDataSource:
-      return {"La source de données ODBC « " + std::string(dataSourceName) + " » est introuvable sur ce poste.",
-              "Vérifiez le nom inscrit à la clé dsnBill de la section [DSN] du fichier Orv_Spec.ini et que "
-              "cette source de données est déclarée dans la configuration ODBC de ce poste."};
-    case Failure::kDriverUnusable:
-      return {"Le pilote ODBC de la base de données ne peut pas être chargé" + source + ".",
-              "Vérifiez que le pilote ODBC MariaDB ou MySQL est installé sur ce poste et que la source de "
-              "données désigne ce pilote."};
-    case Failure::kNoAnswer:
-      return {"Le serveur de base de données ne répond pas dans le délai de connexion" + source + ".",
-              "Vérifiez que le serveur MySQL fonctionne et n'est pas en maintenance, que l'adresse et le port "
-              "inscrits dans la source de données sont les bons, et que le réseau ou un pare-feu laisse passer "
-              "la connexion."};
-    case Failure::kRefused:
-      return {"Le serveur de base de données refuse la connexion" + source + ".",
-              "Vérifiez que le serveur MySQL est démarré et que l'adresse et le port inscrits dans la source de "
-              "données sont les bons."};
-    case Failure::kUnknownHost:
-      return {"Le serveur de base de données est introuvable sur le réseau" + source + ".",
-              "Vérifiez le nom du serveur inscrit dans la source de données et que ce poste est relié au "
-              "réseau."};
-    case Failure::kAccountRefused:
-      return {"Le serveur de base de données refuse le compte de connexion" + source + ".",
-              "Vérifiez que le compte existe sur le serveur avec le mot de passe attendu, qu'il n'est pas "
-              "verrouillé et qu'il a le droit d'ouvrir la base de données depuis ce poste."};
-    case Failure::kUnknownDatabase:
-      return {"La base de données demandée n'existe pas sur le serveur" + source + ".",
-              "Vérifiez le nom de la base (DATABASE) inscrit dans la source de données et que cette base "
-              "existe sur le serveur."};
-    case Failure::kOtherConnect:
-      return {"La connexion à la base de données a échoué" + source + ".",
-              "Vérifiez la source de données, le serveur de base de données et le compte de connexion."};
-    case Failure::kLost:
-      return {"La connexion à la base de données a été perdue ou le serveur ne répond plus" + source + ".",
-              kLostConnectionAdvice};
-    case Failure::kPacketLimit:
-      return {"Le serveur de base de données a refusé une valeur plus grande que sa limite max_allowed_packet" +
-                  source + ".",
-              kPacketLimitAdvice};
-    case Failure::kStatement:
-      break;
-  }
-  return {};
-}
+const Wording kWordings[] = {
+    {Failure::kNoDataSource, "Aucune source de données ODBC n'est indiquée pour la base de données",
+     "Vérifiez que la clé dsnBill de la section [DSN] du fichier Orv_Spec.ini nomme la source de données ODBC du "
+     "serveur de base de données."},
+    // The headline names the missing data source in its middle (DescribeDatabaseFailure).
+    {Failure::kUnknownDataSource, nullptr,
+     "Vérifiez le nom inscrit à la clé dsnBill de la section [DSN] du fichier Orv_Spec.ini et que cette source "
+     "de données est déclarée dans la configuration ODBC de ce poste."},
+    {Failure::kDriverUnusable, "Le pilote ODBC de la base de données ne peut pas être chargé",
+     "Vérifiez que le pilote ODBC MariaDB ou MySQL est installé sur ce poste et que la source de données désigne "
+     "ce pilote."},
+    {Failure::kNoAnswer, "Le serveur de base de données ne répond pas dans le délai de connexion",
+     "Vérifiez que le serveur MySQL fonctionne et n'est pas en maintenance, que l'adresse et le port inscrits dans "
+     "la source de données sont les bons, et que le réseau ou un pare-feu laisse passer la connexion."},
+    {Failure::kRefused, "Le serveur de base de données refuse la connexion",
+     "Vérifiez que le serveur MySQL est démarré et que l'adresse et le port inscrits dans la source de données "
+     "sont les bons."},
+    {Failure::kUnknownHost, "Le serveur de base de données est introuvable sur le réseau",
+     "Vérifiez le nom du serveur inscrit dans la source de données et que ce poste est relié au réseau."},
+    {Failure::kAccountRefused, "Le serveur de base de données refuse le compte de connexion",
+     "Vérifiez que le compte existe sur le serveur avec le mot de passe attendu, qu'il n'est pas verrouillé et "
+     "qu'il a le droit d'ouvrir la base de données depuis ce poste."},
+    {Failure::kUnknownDatabase, "La base de données demandée n'existe pas sur le serveur",
+     "Vérifiez le nom de la base (DATABASE) inscrit dans la source de données et que cette base existe sur le "
+     "serveur."},
+    {Failure::kOtherConnect, "La connexion à la base de données a échoué",
+     "Vérifiez la source de données, le serveur de base de données et le compte de connexion."},
+    {Failure::kLost, "La connexion à la base de données a été perdue ou le serveur ne répond plus",
+     kLostConnectionAdvice},
+    {Failure::kPacketLimit, "Le serveur de base de données a refusé une valeur plus grande que sa limite "
+     "max_allowed_packet", kPacketLimitAdvice},
+};
 
 }  // namespace
 
@@ -165,9 +151,14 @@ std::string DescribeDatabaseFailure(FailureStage stage, const std::vector<Driver
   const Failure failure =
       stage == FailureStage::kConnecting ? ClassifyConnecting(first, dataSourceName) : ClassifyRunning(records);
   if (failure == Failure::kStatement) return first.message;
-  const Wording wording = WordingOf(failure, dataSourceName);
+  const Wording& wording = *std::find_if(std::begin(kWordings), std::end(kWordings),
+                                         [&](const Wording& candidate) { return candidate.failure == failure; });
+  const std::string headline = failure == Failure::kUnknownDataSource
+                                   ? "La source de données ODBC « " + std::string(dataSourceName) +
+                                         " » est introuvable sur ce poste."
+                                   : wording.headline + OfSource(dataSourceName) + ".";
   // What to check comes last, where the reader's eye ends.
-  return wording.headline + "\nDétail : " + first.message + "\n" + wording.check;
+  return headline + "\nDétail : " + first.message + "\n" + wording.check;
 }
 
 }  // namespace maj::db
