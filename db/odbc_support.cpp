@@ -135,7 +135,9 @@ std::shared_ptr<StatementSlot> Session::AllocateStatement() {
   SQLHDBC connection = handle();
   auto slot = std::make_shared<StatementSlot>();
   const SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_STMT, connection, &slot->handle);
-  if (!Succeeded(rc)) throw MakeError(SQL_HANDLE_DBC, connection, "SQLAllocHandle");
+  if (!Succeeded(rc)) {
+    throw MakeError(SQL_HANDLE_DBC, connection, "SQLAllocHandle", FailureStage::kRunning, dataSourceName_);
+  }
   std::erase_if(statements_, [](const std::weak_ptr<StatementSlot>& weak) { return weak.expired(); });
   statements_.push_back(slot);
   return slot;

@@ -17,6 +17,9 @@ inline constexpr int kConnectTimeLimitSeconds = 20;
 inline constexpr int kReadTimeLimitSeconds = 60;
 inline constexpr int kWriteTimeLimitSeconds = 60;
 
+// No statement time limit (SQL_ATTR_QUERY_TIMEOUT) is set: it would bound a whole statement, cutting a large
+// value that crosses a slow link, and the MariaDB driver answers it with "Option value changed to default".
+
 // A connection string and the login time limit to set on the connection before opening it.
 struct TimeLimitedConnection {
   std::string connectionString;
