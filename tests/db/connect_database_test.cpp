@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "config/installation.h"
@@ -120,13 +121,6 @@ TEST_F(ConnectDatabaseTest, FirstAccountOpensTheDataSourceOfTheSettingsWithTheTi
   EXPECT_TRUE(failures_.empty()) << failures_.front();
   EXPECT_EQ(DataSourceName(), database_.DataSourceName());
   EXPECT_EQ(CurrentUser(), "Proscenia@127.0.0.1");
-  const TimeLimitedConnection limited = WithTimeLimits("DSN=" + database_.DataSourceName());
-  EXPECT_EQ(limited.connectionString, "DSN=" + database_.DataSourceName() + ";CONN_TIMEOUT=" +
-                                          std::to_string(kConnectTimeLimitSeconds) + ";READ_TIMEOUT=" +
-                                          std::to_string(kReadTimeLimitSeconds) + ";WRITE_TIMEOUT=" +
-                                          std::to_string(kWriteTimeLimitSeconds));
-  EXPECT_EQ(limited.loginSeconds, kConnectTimeLimitSeconds);
-
   // Connecting again closes the open connection first; closing twice is harmless.
   ConnectDatabase(Recorder());
   EXPECT_TRUE(failures_.empty());
@@ -135,12 +129,18 @@ TEST_F(ConnectDatabaseTest, FirstAccountOpensTheDataSourceOfTheSettingsWithTheTi
   CloseDatabase();
   EXPECT_EQ(SharedConnection().State(), kStateClosed);
 
-  // A data source that sets its own limits keeps them.
-  const std::string patient =
-      database_.AddDataSource("patient", {{"CONN_TIMEOUT", "90"}, {"READ_TIMEOUT", "600"}, {"WRITE_TIMEOUT", "0"}});
-  const TimeLimitedConnection own = WithTimeLimits("DSN=" + patient);
-  EXPECT_EQ(own.connectionString, "DSN=" + patient + ";WRITE_TIMEOUT=" + std::to_string(kWriteTimeLimitSeconds));
-  EXPECT_EQ(own.loginSeconds, 90);
+  // The program's limits go with every connection, unless the data source sets its own (0, no limit, is not
+  // kept).
+  const std::string own =
+      database_.AddDataSource("own", {{"CONN_TIMEOUT", "90"}, {"READ_TIMEOUT", "600"}, {"WRITE_TIMEOUT", "0"}});
+  const std::tuple<std::string, std::string, int> expected[] = {
+      {database_.DataSourceName(), ";CONN_TIMEOUT=20;READ_TIMEOUT=60;WRITE_TIMEOUT=60", 20},
+      {own, ";WRITE_TIMEOUT=60", 90}};
+  for (const auto& [source, added, login] : expected) {
+    const TimeLimitedConnection limited = WithTimeLimits("DSN=" + source);
+    EXPECT_EQ(limited.connectionString, "DSN=" + source + added);
+    EXPECT_EQ(limited.loginSeconds, login);
+  }
 
   // An empty or missing name is the default data source, which does not exist: unixODBC would otherwise
   // open the first data source of odbc.ini.
