@@ -2,31 +2,12 @@
 
 #include <string>
 
+#include "db/connection_string.h"
 #include "db/database_error.h"
 #include "db/odbc_support.h"
+#include "db/time_limits.h"
 
 namespace maj::db {
-namespace {
-
-// Appends "key=value" to a connection string, in braces when the value could be misread.
-void AppendAttribute(std::string& connectionString, std::string_view key, std::string_view value) {
-  if (!connectionString.empty() && connectionString.back() != ';') connectionString += ';';
-  connectionString.append(key).append("=");
-  const bool needsBraces = value.find_first_of(";{}") != std::string_view::npos ||
-                           (!value.empty() && (value.front() == ' ' || value.back() == ' '));
-  if (!needsBraces) {
-    connectionString.append(value);
-    return;
-  }
-  connectionString += '{';
-  for (char c : value) {
-    connectionString += c;
-    if (c == '}') connectionString += '}';
-  }
-  connectionString += '}';
-}
-
-}  // namespace
 
 Connection::Connection() = default;
 
@@ -35,10 +16,11 @@ Connection::~Connection() { Close(); }
 void Connection::Open(std::string_view connectionString, std::string_view user, std::string_view password) {
   if (session_) throw DatabaseError("Operation is not allowed when the object is open.");
   std::string complete(connectionString);
-  if (!user.empty()) AppendAttribute(complete, "UID", user);
-  if (!password.empty()) AppendAttribute(complete, "PWD", password);
+  if (!user.empty()) AppendConnectionAttribute(complete, "UID", user);
+  if (!password.empty()) AppendConnectionAttribute(complete, "PWD", password);
+  const TimeLimitedConnection limited = WithTimeLimits(complete);
   auto session = std::make_shared<odbc::Session>();
-  session->Connect(complete);
+  session->Connect(limited.connectionString, limited.loginSeconds);
   session_ = std::move(session);
 }
 

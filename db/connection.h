@@ -19,7 +19,7 @@ inline constexpr int kStateClosed = 0;
 inline constexpr int kStateOpen = 1;
 
 // One database connection. Result sets opened on it stay usable while it is open; closing it closes them.
-// Every failure throws DatabaseError carrying the driver's diagnostic text unchanged.
+// Every failure throws DatabaseError (its description: DescribeDatabaseFailure; the driver's text: DriverText).
 class Connection {
  public:
   // A closed connection.
@@ -30,8 +30,8 @@ class Connection {
   Connection& operator=(const Connection&) = delete;
 
   // Opens the connection with an ODBC connection string ("DSN=name;UID=user;PASSWORD=secret"). A non-empty
-  // `user` or `password` is added to it as UID / PWD. On failure the connection stays closed. Throws when the
-  // connection is already open.
+  // `user` or `password` is added to it as UID / PWD, and so are the time limits (WithTimeLimits). On failure
+  // the connection stays closed. Throws when the connection is already open.
   void Open(std::string_view connectionString, std::string_view user = {}, std::string_view password = {});
 
   // kStateClosed or kStateOpen.

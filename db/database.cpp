@@ -5,6 +5,7 @@
 #include "config/installation.h"
 #include "config/profile_reader.h"
 #include "db/database_error.h"
+#include "db/failure_description.h"
 #include "db/odbc_configuration.h"
 #include "platform/text.h"
 
@@ -28,6 +29,13 @@ std::string& DataSourceNameValue() {
 int& DriverIsOdbc351Value() {
   static int value = 0;
   return value;
+}
+
+// What the user is told about a failed open: the data source as the settings name it (an empty name is
+// opened as kDefaultDataSource but reported as missing).
+std::string DescribeOpenFailure(const DatabaseError& error, std::string_view dataSourceName) {
+  return DescribeDatabaseFailure(FailureStage::kConnecting,
+                                 {{error.SqlState(), error.NativeError(), error.DriverText()}}, dataSourceName);
 }
 
 }  // namespace
@@ -59,16 +67,15 @@ void ConnectDataSource(std::string_view dataSourceName, const FatalErrorHandler&
   try {
     connection.Open(source + kFirstAccount);
   } catch (const DatabaseError& first) {
-    const std::string description = first.what();
-    if (platform::ToUpperAscii(description).find(kPasswordRefused) == std::string::npos) {
-      onFatalError(description);
+    if (platform::ToUpperAscii(first.DriverText()).find(kPasswordRefused) == std::string::npos) {
+      onFatalError(DescribeOpenFailure(first, dataSourceName));
       return;
     }
     connection.Close();
     try {
       connection.Open(source + kFallbackAccount);
     } catch (const DatabaseError& second) {
-      onFatalError(second.what());
+      onFatalError(DescribeOpenFailure(second, dataSourceName));
       return;
     }
   }

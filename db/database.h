@@ -19,8 +19,9 @@ const std::string& DataSourceName();
 // value and is 0 until the first successful connection.
 int DriverIsOdbc351();
 
-// Receives the description of a connection failure that ends the program. The screens show it in a message
-// box and end the process; tests record it.
+// Receives the description of a connection failure that ends the program (DescribeDatabaseFailure: a French
+// headline naming the data source, the driver's text as the detail, what to check). The screens show it in a
+// message box and end the process; tests record it.
 using FatalErrorHandler = std::function<void(const std::string& description)>;
 
 // Opens the shared connection on the data source named by key "dsnBill" of section "DSN" of the settings file
@@ -30,9 +31,10 @@ void ConnectDatabase(const FatalErrorHandler& onFatalError);
 // Opens the shared connection on `dataSourceName` (empty: the default data source, "DEFAULT"), closing it
 // first when it is open: with the account
 // Proscenia, then, when that fails with a description containing "(USING PASSWORD: YES)" in any letter case,
-// once with the account ORVANE without password. On success sets DataSourceName() and DriverIsOdbc351().
-// Any other failure, or a failure of the second account, goes to `onFatalError` with the driver's description
-// unchanged; when the handler returns, this returns with the connection closed.
+// once with the account ORVANE without password (the driver's text decides). Every connection is
+// time-limited (db/time_limits.h). On success sets DataSourceName() and DriverIsOdbc351(). Any other failure,
+// or a failure of the second account, goes to `onFatalError` described for the user; when the handler
+// returns, this returns with the connection closed.
 void ConnectDataSource(std::string_view dataSourceName, const FatalErrorHandler& onFatalError);
 
 // Closes the shared connection when it is open; a later use finds it closed.

@@ -43,6 +43,10 @@ std::string DataSourceDriver(std::string_view dataSourceName) {
   return driver;
 }
 
+std::string DataSourceValue(std::string_view dataSourceName, std::string_view key) {
+  return ReadOdbcProfile(std::string(dataSourceName), std::string(key), "ODBC.INI");
+}
+
 std::string DriverOdbcVersionText(std::string_view driverName) {
   return ReadOdbcProfile(std::string(driverName), "DriverODBCVer", "ODBCINST.INI");
 }

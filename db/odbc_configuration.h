@@ -10,6 +10,10 @@ namespace maj::db {
 // Empty when neither exists.
 std::string DataSourceDriver(std::string_view dataSourceName);
 
+// The value of `key` in the section of a data source in odbc.ini ("READ_TIMEOUT" gives "120"); empty when
+// the data source or the key is absent.
+std::string DataSourceValue(std::string_view dataSourceName, std::string_view key);
+
 // The "DriverODBCVer" key of a driver's entry in odbcinst.ini ("03.51"); empty when absent.
 std::string DriverOdbcVersionText(std::string_view driverName);
 

@@ -5,42 +5,14 @@
 #include <cstdint>
 #include <cstring>
 
+#include "db/connection_string.h"
 #include "db/local_file.h"
-#include "platform/text.h"
 
 namespace maj::db::odbc {
 namespace {
 
 // Size of the pieces in which binary parameters are sent.
 constexpr std::size_t kPutDataPiece = 1 << 20;
-
-// MySQL client and server error numbers. Only the first two can mean nothing but a value over
-// max_allowed_packet (the server refuses the packet, the client refuses to send it). A lost connection
-// (gone away, lost during a query) has many causes: a stopped server, the network, or the server dropping a
-// connection that sent too large a value.
-constexpr int kPacketTooLarge = 1153;
-constexpr int kClientPacketTooLarge = 2020;
-constexpr int kServerGoneAway = 2006;
-constexpr int kLostConnection = 2013;
-
-bool PointsAtPacketLimit(const std::vector<Diagnostic>& records) {
-  for (const Diagnostic& record : records) {
-    if (record.nativeError == kPacketTooLarge || record.nativeError == kClientPacketTooLarge) return true;
-    if (platform::ToLowerCase(record.message).find("max_allowed_packet") != std::string::npos) return true;
-  }
-  return false;
-}
-
-bool PointsAtLostConnection(const std::vector<Diagnostic>& records) {
-  for (const Diagnostic& record : records) {
-    if (record.nativeError == kServerGoneAway || record.nativeError == kLostConnection) return true;
-    const std::string lower = platform::ToLowerCase(record.message);
-    if (lower.find("gone away") != std::string::npos || lower.find("lost connection") != std::string::npos) {
-      return true;
-    }
-  }
-  return false;
-}
 
 }  // namespace
 
@@ -69,21 +41,21 @@ std::vector<Diagnostic> ReadDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle
   return records;
 }
 
-DatabaseError MakeError(SQLSMALLINT handleType, SQLHANDLE handle, const char* operation) {
+DatabaseError MakeError(SQLSMALLINT handleType, SQLHANDLE handle, const char* operation, FailureStage stage,
+                        std::string_view dataSourceName) {
   const std::vector<Diagnostic> records = ReadDiagnostics(handleType, handle);
-  if (records.empty()) return DatabaseError(std::string("ODBC call failed: ") + operation);
-  std::string description = records.front().message;
-  if (PointsAtPacketLimit(records)) {
-    description += "\n" + std::string(kPacketLimitAdvice);
-  } else if (PointsAtLostConnection(records)) {
-    description += "\n" + std::string(kLostConnectionAdvice);
+  if (records.empty()) {
+    return DatabaseError(std::string("L'appel ODBC ") + operation + " a échoué sans que le pilote dise pourquoi.");
   }
-  return DatabaseError(description, records.front().state, records.front().nativeError);
+  const Diagnostic& first = records.front();
+  return DatabaseError(DescribeDatabaseFailure(stage, records, dataSourceName), first.state, first.nativeError,
+                       first.message);
 }
 
-void Check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const char* operation) {
+void Check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const char* operation,
+           std::string_view dataSourceName) {
   if (Succeeded(rc) || rc == SQL_NO_DATA) return;
-  throw MakeError(handleType, handle, operation);
+  throw MakeError(handleType, handle, operation, FailureStage::kRunning, dataSourceName);
 }
 
 Handle::Handle(SQLSMALLINT type, SQLHANDLE parent) : type_(type) {
@@ -118,15 +90,21 @@ Session::~Session() {
   if (connection_ != SQL_NULL_HDBC) SQLFreeHandle(SQL_HANDLE_DBC, connection_);
 }
 
-void Session::Connect(const std::string& connectionString) {
+void Session::Connect(const std::string& connectionString, int loginSeconds) {
   if (connection_ == SQL_NULL_HDBC) throw DatabaseError("Operation is not allowed when the object is closed.");
+  dataSourceName_ = ConnectionStringValue(connectionString, "DSN").value_or("");
+  // Advisory: a driver that does not know the attribute keeps its own limits, given in the string.
+  SQLSetConnectAttr(connection_, SQL_ATTR_LOGIN_TIMEOUT,
+                    reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(std::max(loginSeconds, 0))), 0);
   SQLCHAR completed[1024];
   SQLSMALLINT completedLength = 0;
   const SQLRETURN rc = SQLDriverConnect(
       connection_, nullptr, reinterpret_cast<SQLCHAR*>(const_cast<char*>(connectionString.c_str())),
       static_cast<SQLSMALLINT>(connectionString.size()), completed, sizeof completed, &completedLength,
       SQL_DRIVER_NOPROMPT);
-  if (!Succeeded(rc)) throw MakeError(SQL_HANDLE_DBC, connection_, "SQLDriverConnect");
+  if (!Succeeded(rc)) {
+    throw MakeError(SQL_HANDLE_DBC, connection_, "SQLDriverConnect", FailureStage::kConnecting, dataSourceName_);
+  }
   connected_ = true;
 }
 
@@ -157,7 +135,9 @@ std::shared_ptr<StatementSlot> Session::AllocateStatement() {
   SQLHDBC connection = handle();
   auto slot = std::make_shared<StatementSlot>();
   const SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_STMT, connection, &slot->handle);
-  if (!Succeeded(rc)) throw MakeError(SQL_HANDLE_DBC, connection, "SQLAllocHandle");
+  if (!Succeeded(rc)) {
+    throw MakeError(SQL_HANDLE_DBC, connection, "SQLAllocHandle", FailureStage::kRunning, dataSourceName_);
+  }
   std::erase_if(statements_, [](const std::weak_ptr<StatementSlot>& weak) { return weak.expired(); });
   statements_.push_back(slot);
   return slot;
@@ -206,7 +186,8 @@ SQLHSTMT Statement::handle() const {
 }
 
 void Statement::Check(SQLRETURN rc, const char* operation) const {
-  odbc::Check(rc, SQL_HANDLE_STMT, handle(), operation);
+  SQLHSTMT statement = handle();  // throws first when the statement is closed or moved from
+  odbc::Check(rc, SQL_HANDLE_STMT, statement, operation, session_->DataSourceName());
 }
 
 void Statement::ExecuteDirect(std::string_view sql) {

@@ -10,29 +10,27 @@
 #include <vector>
 
 #include "db/database_error.h"
+#include "db/failure_description.h"
 #include "db/value.h"
 
 namespace maj::db::odbc {
 
 // One diagnostic record of a handle.
-struct Diagnostic {
-  std::string state;
-  int nativeError = 0;
-  std::string message;
-};
+using Diagnostic = DriverDiagnostic;
 
 // The diagnostic records of `handle`, in order.
 std::vector<Diagnostic> ReadDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle);
 
-// The error for a failed call on `handle`: the first diagnostic record's text unchanged, with
-// kPacketLimitAdvice appended when a record can only mean the packet limit, else kLostConnectionAdvice when
-// one says that the connection was lost. `operation` names the call when the driver left no record.
-DatabaseError MakeError(SQLSMALLINT handleType, SQLHANDLE handle, const char* operation);
+// The error for a failed call on `handle`, described by DescribeDatabaseFailure for `stage` on the data source
+// `dataSourceName`. `operation` names the call when the driver left no record.
+DatabaseError MakeError(SQLSMALLINT handleType, SQLHANDLE handle, const char* operation,
+                        FailureStage stage = FailureStage::kRunning, std::string_view dataSourceName = {});
 
 inline bool Succeeded(SQLRETURN rc) { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO; }
 
 // Throws MakeError(...) unless `rc` is SQL_SUCCESS, SQL_SUCCESS_WITH_INFO or SQL_NO_DATA.
-void Check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const char* operation);
+void Check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const char* operation,
+           std::string_view dataSourceName = {});
 
 // Owns one ODBC handle and frees it.
 class Handle {
@@ -66,9 +64,13 @@ class Session {
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 
-  // Connects with a complete connection string, without prompting. Throws DatabaseError.
-  void Connect(const std::string& connectionString);
+  // Connects with a complete connection string, without prompting, waiting at most `loginSeconds` where the
+  // driver honours SQL_ATTR_LOGIN_TIMEOUT (the MariaDB driver reads CONN_TIMEOUT of the string instead).
+  // Throws DatabaseError.
+  void Connect(const std::string& connectionString, int loginSeconds);
   bool IsConnected() const { return connected_; }
+  // The data source named by the connection string (DSN=); empty when it names none.
+  const std::string& DataSourceName() const { return dataSourceName_; }
   // Frees every statement still allocated, disconnects and frees the connection handle. Idempotent.
   void Close();
 
@@ -80,6 +82,7 @@ class Session {
   std::shared_ptr<Handle> environment_;
   SQLHDBC connection_ = SQL_NULL_HDBC;
   bool connected_ = false;
+  std::string dataSourceName_;
   std::vector<std::weak_ptr<StatementSlot>> statements_;
 };
 
