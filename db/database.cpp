@@ -63,6 +63,15 @@ void ConnectDataSource(std::string_view dataSourceName, const FatalErrorHandler&
   // An empty name means the default data source, as the Windows driver manager reads it; unixODBC would take
   // the first data source of odbc.ini instead.
   const std::string effectiveName = dataSourceName.empty() ? kDefaultDataSource : std::string(dataSourceName);
+  // The name is pasted into the connection string: a separator in it would add keys of its own (another
+  // server, a time limit of 0).
+  if (const std::size_t bad = effectiveName.find_first_of(";{}="); bad != std::string::npos) {
+    onFatalError("Le nom de source de données « " + effectiveName +
+                 " » contient un caractère interdit dans une chaîne de connexion ODBC.\nDétail : caractère « " +
+                 effectiveName[bad] + " »\nVérifiez le nom inscrit à la clé dsnBill de la section [DSN] du fichier "
+                 "Orv_Spec.ini.");
+    return;
+  }
   const std::string source = "DSN=" + effectiveName;
   try {
     connection.Open(source + kFirstAccount);

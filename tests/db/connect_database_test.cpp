@@ -184,6 +184,9 @@ TEST_F(ConnectDatabaseTest, EachFailureToConnectEndsWithinItsLimitSayingWhatToCh
        "reading initial communication packet", "Vérifiez que le serveur MySQL fonctionne et n'est pas en maintenance"},
       {on(greetsThenSilent), "Le serveur de base de données ne répond pas dans le délai de connexion",
        "reading authorization packet", "Vérifiez que le serveur MySQL fonctionne et n'est pas en maintenance"},
+      {"proscenia;PORT=1", "Le nom de source de données « proscenia;PORT=1 » contient un caractère interdit dans une chaîne de "
+       "connexion ODBC.",
+       "caractère « ; »", "Vérifiez le nom inscrit à la clé dsnBill"},
       {database_.AddDataSource("nodb", {{"DATABASE", "proscenia_does_not_exist"}}),
        "La base de données demandée n'existe pas sur le serveur", "Unknown database",
        "Vérifiez le nom de la base (DATABASE)"},
