@@ -2,7 +2,6 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QMessageBox>
 #include <QMouseEvent>
 
 #include <exception>
@@ -10,7 +9,9 @@
 #include "app/documentation_list.h"
 #include "app/download_manager_access.h"
 #include "app/frm_wait_proscenia.h"
+#include "app/message_box.h"
 #include "app/orv_frm.h"
+#include "app/panel_navigation.h"
 #include "app/publishing_grid.h"
 #include "app/screenshot.h"
 #include "app/support_libraries.h"
@@ -41,10 +42,16 @@ Frm_maj::Frm_maj(QWidget* parent)
   documentation_ = std::make_unique<DocumentationList>(ui_->vsf, this);
   ui_->Orv_Frm1->ReadProperties({{"Caption", QStringLiteral("Mise à jour Proscenia")}});
   connect(ui_->Orv_Frm1, &Orv_Frm::QueryUnload, this, &QWidget::close);
-  for (QWidget* label : {ui_->LabelEnvoyerDesFichiers, ui_->LabelAutreFichiers, ui_->LabelSendFiles,
-                         ui_->LabelQuitter, ui_->LabelListeDocumentation}) {
-    label->installEventFilter(this);
-  }
+  MakeLabelActivatable(*ui_->LabelListeDocumentation, [this] { LabelListeDocumentation_Click(); });
+  MakeLabelActivatable(*ui_->LabelEnvoyerDesFichiers, [this] { LabelEnvoyerDesFichiers_Click(); });
+  MakeLabelActivatable(*ui_->LabelQuitter, [this] { LabelQuitter_Click(); });
+  MakeLabelActivatable(*ui_->LabelAutreFichiers, [this] { LabelAutreFichiers_Click(); });
+  MakeLabelActivatable(*ui_->LabelSendFiles, [this] { LabelSendFiles_Click(); });
+  MakeLabelActivatable(*ui_->LabelRetour, [this] { ui_->FrameEnd->show(); });
+  MakeLabelActivatable(*ui_->LabelQuitterEnvoi, [this] { LabelQuitter_Click(); });
+  ShowOnePanelAtATime({ui_->FrameEnd, ui_->FrameUL});
+  CloseOnEscape(*ui_->FrameEnd, [this] { close(); });
+  CloseOnEscape(*ui_->FrameUL, [this] { close(); });
   connect(ui_->VSFlexGrid, &QTableWidget::cellClicked, this,
           [this](int row, int column) { ToggleTickBox(*ui_->VSFlexGrid, row, column); });
   connect(ui_->VSFlexGrid, &QTableWidget::cellDoubleClicked, this,
@@ -162,7 +169,7 @@ void Frm_maj::LabelListeDocumentation_Click() {
 }
 
 void Frm_maj::ShowError(const std::string& description) {
-  QMessageBox::critical(this, windowTitle(), QString::fromStdString(description));
+  ShowErrorBox(this, QString::fromStdString(description));
 }
 
 void Frm_maj::LabelQuitter_Click() { close(); }
@@ -173,7 +180,7 @@ void Frm_maj::closeEvent(QCloseEvent* event) {
     timerCheckWindows_.stop();
     db::CloseDatabase();
     if (reboot_) {
-      QMessageBox::information(this, windowTitle(), QStringLiteral("Vous devez redémarrer pour terminer l'installation"));
+      ShowInformationBox(this, QStringLiteral("Vous devez redémarrer pour terminer l'installation"));
     }
   }
   event->accept();
