@@ -8,9 +8,9 @@ namespace {
 // A box's own style sheet wins over any it would inherit from its parent screen (whose labels are white on
 // dark blue), so its text stays dark on light whatever window it is shown over.
 constexpr const char* kMessageBoxStyle = R"(
-QMessageBox { background-color: #f4f6fa; }
+QMessageBox { background-color: #f4f6fa; border: 1px solid #7d8da8; }
 QMessageBox QLabel { color: #14233c; background-color: transparent; }
-QMessageBox QTextEdit { color: #14233c; background-color: #ffffff; }
+QMessageBox #qt_msgbox_informativelabel { color: #44546e; }
 )";
 
 QString BoxTitle(const QWidget* parent) {
@@ -25,7 +25,8 @@ std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, QMessageBox::Icon i
   auto box = std::make_unique<QMessageBox>(icon, BoxTitle(parent), text, QMessageBox::Ok, parent);
   box->setObjectName(QStringLiteral("MessageBox"));
   box->setStyleSheet(kMessageBoxStyle);
-  if (!detail.isEmpty()) box->setDetailedText(detail);
+  // Shown under the text rather than behind a "details" button, whose caption would be Qt's English one.
+  if (!detail.isEmpty()) box->setInformativeText(detail);
   return box;
 }
 

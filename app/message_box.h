@@ -11,7 +11,7 @@ class QWidget;
 namespace maj::app {
 
 // A box showing `text` over `parent` (null: on its own), with `icon` and one OK button; a non-empty `detail`
-// (a driver's or library's own words) sits behind the box's "details" button. Not shown yet.
+// (a driver's or library's own words) is shown under the text. Not shown yet.
 std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& text,
                                             const QString& detail = {});
 

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -97,6 +98,14 @@ class ExclusivePanels : public QObject {
 }  // namespace
 
 void MakeLabelActivatable(QLabel& label, std::function<void()> activate) {
+  // The focus frame and the click area hug the text rather than the whole width laid out for the label.
+  label.ensurePolished();
+  const int width = std::min(label.width(), label.sizeHint().width());
+  if (label.alignment() & Qt::AlignRight) {
+    label.setGeometry(label.geometry().right() + 1 - width, label.y(), width, label.height());
+  } else {
+    label.resize(width, label.height());
+  }
   new LinkActivation(label, std::move(activate));
 }
 

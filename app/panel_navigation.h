@@ -11,7 +11,8 @@ class QWidget;
 namespace maj::app {
 
 // Makes `label` a link: a left click on it, or Enter or Space while it has the focus, calls `activate`.
-// Tab gives it the focus (a click does not); the style sheet shows the focus through the :focus state.
+// Tab gives it the focus (a click does not); the style sheet shows the focus through the :focus state. The
+// label is narrowed to its text, keeping its aligned edge.
 void MakeLabelActivatable(QLabel& label, std::function<void()> activate);
 
 // While `panel` is shown, Escape pressed in it (a key its focused child leaves unhandled) or on its window
