@@ -135,25 +135,28 @@ struct Screen {
 TEST_F(ScreensTest, EveryScreenShowsItsTextsWithContrastAndItsHeadersWhole) {
   std::unique_ptr<QMessageBox> box;
   std::unique_ptr<Frm_WaitProscenia> wait;
-  const auto labels = [this](QWidget& top, std::vector<std::pair<QString, QRect>>& regions,
+  const auto labels = [](QWidget& top, std::vector<std::pair<QString, QRect>>& regions,
                              std::initializer_list<const char*> names) {
     for (const char* name : names) regions.emplace_back(name, RectIn(top, *top.findChild<QWidget*>(name)));
   };
-  const auto boxOf = [&](QMessageBox::Icon icon, const char* text, std::vector<std::pair<QString, QRect>>& regions) {
-    box = MakeMessageBox(screen_.get(), icon, QString::fromUtf8(text));
+  const auto boxOf = [&](QMessageBox::Icon icon, const char* text, const char* detail,
+                         std::vector<std::pair<QString, QRect>>& regions) {
+    box = MakeMessageBox(screen_.get(), icon, QString::fromUtf8(text), QString::fromUtf8(detail));
     box->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(box.get()));
     labels(*box, regions, {"qt_msgbox_label"});
+    if (*detail) labels(*box, regions, {"qt_msgbox_informativelabel"});
     return box.get();
   };
   const Screen screens[] = {
       {"boîte d'erreur",
        [&](auto& regions) {
-         return boxOf(QMessageBox::Critical, "Connexion impossible à la source de données proscenia", regions);
+         return boxOf(QMessageBox::Critical, "Connexion impossible à la source de données proscenia",
+                      "[unixODBC][Driver Manager]Data source name not found", regions);
        }},
       {"boîte de redémarrage",
        [&](auto& regions) {
-         return boxOf(QMessageBox::Information, "Vous devez redémarrer pour terminer l'installation", regions);
+         return boxOf(QMessageBox::Information, "Vous devez redémarrer pour terminer l'installation", "", regions);
        }},
       {"fin de la mise à jour",
        [&](auto& regions) {
@@ -170,7 +173,8 @@ TEST_F(ScreensTest, EveryScreenShowsItsTextsWithContrastAndItsHeadersWhole) {
        [&](auto& regions) {
          screen_->LabelEnvoyerDesFichiers_Click();
          AddGridRow(*screen_->VSFlexGrid(), machine_.bin() + "/", "rapport.ocx", kComponentPreset);
-         labels(*screen_, regions, {"LabelTitreEnvoi", "LabelAutreFichiers", "LabelSendFiles"});
+         labels(*screen_, regions,
+                {"LabelTitreEnvoi", "LabelAutreFichiers", "LabelSendFiles", "LabelRetour", "LabelQuitterEnvoi"});
          return static_cast<QWidget*>(screen_.get());
        }},
       {"attente de Proscenia",
