@@ -2,12 +2,12 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QMessageBox>
-#include <QMouseEvent>
 
 #include "app/documentation_list.h"
 #include "app/frm_wait_proscenia.h"
+#include "app/message_box.h"
 #include "app/orv_frm.h"
+#include "app/panel_navigation.h"
 #include "app/publishing_grid.h"
 #include "app/screenshot.h"
 #include "app/session_worker.h"
@@ -25,10 +25,16 @@ Frm_maj::Frm_maj(QWidget* parent)
   documentation_ = std::make_unique<DocumentationList>(ui_->vsf, this);
   ui_->Orv_Frm1->ReadProperties({{"Caption", QStringLiteral("Mise à jour Proscenia")}});
   connect(ui_->Orv_Frm1, &Orv_Frm::QueryUnload, this, &QWidget::close);
-  for (QWidget* label : {ui_->LabelEnvoyerDesFichiers, ui_->LabelAutreFichiers, ui_->LabelSendFiles,
-                         ui_->LabelQuitter, ui_->LabelListeDocumentation}) {
-    label->installEventFilter(this);
-  }
+  MakeLabelActivatable(*ui_->LabelListeDocumentation, [this] { LabelListeDocumentation_Click(); });
+  MakeLabelActivatable(*ui_->LabelEnvoyerDesFichiers, [this] { LabelEnvoyerDesFichiers_Click(); });
+  MakeLabelActivatable(*ui_->LabelQuitter, [this] { LabelQuitter_Click(); });
+  MakeLabelActivatable(*ui_->LabelAutreFichiers, [this] { LabelAutreFichiers_Click(); });
+  MakeLabelActivatable(*ui_->LabelSendFiles, [this] { LabelSendFiles_Click(); });
+  MakeLabelActivatable(*ui_->LabelRetour, [this] { ui_->FrameEnd->show(); });
+  MakeLabelActivatable(*ui_->LabelQuitterEnvoi, [this] { LabelQuitter_Click(); });
+  ShowOnePanelAtATime({ui_->FrameEnd, ui_->FrameUL});
+  CloseOnEscape(*ui_->FrameEnd, [this] { close(); });
+  CloseOnEscape(*ui_->FrameUL, [this] { close(); });
   connect(ui_->VSFlexGrid, &QTableWidget::cellClicked, this,
           [this](int row, int column) { ToggleTickBox(*ui_->VSFlexGrid, row, column); });
   connect(ui_->VSFlexGrid, &QTableWidget::cellDoubleClicked, this,
@@ -40,7 +46,7 @@ Frm_maj::Frm_maj(QWidget* parent)
   SessionWorker::Questions questions;
   questions.WaitForMainApplication = [this](std::int32_t processId) { return WaitForMainApplication(processId); };
   questions.ShowMessage = [this](const std::string& message) {
-    QMessageBox::information(this, windowTitle(), QString::fromStdString(message));
+    ShowInformationBox(this, QString::fromStdString(message));
   };
   worker_ = std::make_unique<SessionWorker>(std::move(questions));
   connect(worker_.get(), &SessionWorker::StateReported, this, &Frm_maj::Render, Qt::QueuedConnection);
@@ -185,7 +191,18 @@ void Frm_maj::LabelListeDocumentation_Click() {
 }
 
 void Frm_maj::ShowError(const std::string& description) {
-  QMessageBox::critical(this, windowTitle(), QString::fromStdString(description));
+  // A database failure reads "headline, Détail : the driver's words, what to check": the driver's words go
+  // under the French text, in the box's detail.
+  const QString text = QString::fromStdString(description);
+  const qsizetype detailStart = text.indexOf(QStringLiteral("\nDétail : "));
+  if (detailStart < 0) {
+    ShowErrorBox(this, text);
+    return;
+  }
+  const qsizetype detailEnd = text.indexOf('\n', detailStart + 1);
+  const QString detail = text.mid(detailStart + 1, detailEnd < 0 ? -1 : detailEnd - detailStart - 1);
+  const QString rest = detailEnd < 0 ? QString() : text.mid(detailEnd);
+  ShowErrorBox(this, text.left(detailStart) + rest, detail);
 }
 
 void Frm_maj::LabelQuitter_Click() { close(); }
@@ -205,30 +222,10 @@ void Frm_maj::closeEvent(QCloseEvent* event) {
   if (!shutDown_) {
     shutDown_ = true;
     if (reboot_) {
-      QMessageBox::information(this, windowTitle(), QStringLiteral("Vous devez redémarrer pour terminer l'installation"));
+      ShowInformationBox(this, QStringLiteral("Vous devez redémarrer pour terminer l'installation"));
     }
   }
   event->accept();
-}
-
-bool Frm_maj::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() != QEvent::MouseButtonRelease || static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton) {
-    return QWidget::eventFilter(watched, event);
-  }
-  if (watched == ui_->LabelQuitter) {
-    LabelQuitter_Click();
-  } else if (watched == ui_->LabelEnvoyerDesFichiers) {
-    LabelEnvoyerDesFichiers_Click();
-  } else if (watched == ui_->LabelAutreFichiers) {
-    LabelAutreFichiers_Click();
-  } else if (watched == ui_->LabelSendFiles) {
-    LabelSendFiles_Click();
-  } else if (watched == ui_->LabelListeDocumentation) {
-    LabelListeDocumentation_Click();
-  } else {
-    return QWidget::eventFilter(watched, event);
-  }
-  return true;
 }
 
 }  // namespace maj::app

@@ -76,7 +76,6 @@ class Frm_maj : public QWidget {
  protected:
   // While a session runs the window stays: the session is asked to stop and the window closes once it has.
   void closeEvent(QCloseEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void CheckProscenia();

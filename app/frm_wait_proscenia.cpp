@@ -1,10 +1,11 @@
 #include "app/frm_wait_proscenia.h"
 
-#include <QMessageBox>
 #include <QMouseEvent>
+#include <QShowEvent>
 
 #include <exception>
 
+#include "app/message_box.h"
 #include "app/orv_frm.h"
 #include "sysinfo/process_queries.h"
 #include "ui_frm_wait_proscenia.h"
@@ -20,6 +21,9 @@ Frm_WaitProscenia::Frm_WaitProscenia(QWidget* owner)
   connect(&timerCheckWindow_, &QTimer::timeout, this, &Frm_WaitProscenia::TimerCheckWindow_Timer);
   connect(ui_->Orv_Frm1, &Orv_Frm::QueryUnload, this, &QDialog::reject);
   ui_->Label->installEventFilter(this);
+  // The frame is drawn over the title bar and the banner, which cover the whole screen; clicks go through.
+  ui_->CadreAttente->setAttribute(Qt::WA_TransparentForMouseEvents);
+  ui_->CadreAttente->raise();
 }
 
 Frm_WaitProscenia::~Frm_WaitProscenia() = default;
@@ -44,7 +48,7 @@ void Frm_WaitProscenia::TimerCheckWindow_Timer() {
   } catch (const std::exception& error) {
     // The process table could not be read: say why once and stop polling; "Quitter" stays usable.
     timerCheckWindow_.stop();
-    QMessageBox::critical(this, windowTitle(), QString::fromStdString(error.what()));
+    ShowErrorBox(this, QString::fromStdString(error.what()));
   }
 }
 
@@ -55,6 +59,16 @@ bool Frm_WaitProscenia::eventFilter(QObject* watched, QEvent* event) {
     return true;
   }
   return QDialog::eventFilter(watched, event);
+}
+
+void Frm_WaitProscenia::showEvent(QShowEvent* event) {
+  if (const QWidget* owner = parentWidget()) {
+    // Centred across the owner, near its bottom edge: the owner's status line, at its top, stays in view.
+    constexpr int kGapAboveOwnerBottom = 24;
+    const QRect area = owner->window()->geometry();
+    move(area.center().x() - width() / 2, area.bottom() - height() - kGapAboveOwnerBottom);
+  }
+  QDialog::showEvent(event);
 }
 
 }  // namespace maj::app

@@ -1,6 +1,7 @@
 #pragma once
 // The wait screen: shown modally while one process of the main application runs, it closes itself once that
-// process has exited.
+// process has exited. Framed and darker than its owner, it sits in the owner's lower part, below the status
+// line.
 #include <QDialog>
 #include <QTimer>
 
@@ -33,6 +34,7 @@ class Frm_WaitProscenia : public QDialog {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void TimerCheckWindow_Timer();

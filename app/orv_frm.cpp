@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QWindow>
 
+#include "app/twips.h"
 #include "ui_orv_frm.h"
 
 // The artwork is compiled into this static library: its registration must be called, not left to a
@@ -68,7 +69,7 @@ void Orv_Frm::Layout() {
   ui_->Pic_BandeauBleu->setGeometry(0, ui_->Pic_Barre->height(), width(), hauteurBandeau_);
   ui_->Pic_Barre->setGeometry(0, 0, width(), ui_->Pic_Barre->height());
   for (QWidget* image : {static_cast<QWidget*>(ui_->Img_Fermer), static_cast<QWidget*>(ui_->Img_FermerRouge)}) {
-    image->move(width() - image->width() - kCloseImageMargin, image->y());
+    image->move(width() - image->width() - TwipsToPixels(kCloseImageMarginTwips), image->y());
   }
 }
 

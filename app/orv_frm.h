@@ -19,7 +19,7 @@ class Orv_Frm : public QWidget {
 
  public:
   static constexpr std::int16_t kDefaultHauteurBandeau = 66;
-  static constexpr int kCloseImageMargin = 50;  // close images sit this far from the right edge
+  static constexpr int kCloseImageMarginTwips = 50;  // close images sit this far from the right edge
 
   // Lays itself over `parent` (the whole container but its last 10 pixels of height).
   explicit Orv_Frm(QWidget* parent);

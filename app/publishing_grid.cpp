@@ -4,8 +4,10 @@
 #include <QPainter>
 #include <QStyledItemDelegate>
 
+#include <algorithm>
 #include <cstdint>
 
+#include "app/twips.h"
 #include "session/published_file_record.h"
 #include "engine/version_compare.h"
 #include "platform/text.h"
@@ -13,7 +15,6 @@
 namespace maj::app {
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
 constexpr const char* kTicked = "-1";
 constexpr const char* kNotTicked = "0";
 
@@ -71,11 +72,16 @@ void InitPublishingGrid(QTableWidget& grid) {
   QStringList headers;
   for (const auto& column : kColumns) headers << column.header;
   grid.setHorizontalHeaderLabels(headers);
-  grid.horizontalHeader()->setMinimumSectionSize(0);
+  QHeaderView& header = *grid.horizontalHeader();
+  header.setMinimumSectionSize(0);
+  header.ensurePolished();
   for (int column = 0; column < kGridColumnCount; ++column) {
-    grid.setColumnWidth(column, kColumns[column].twips / kTwipsPerPixel);
+    // The widths in twips were drawn for a smaller font: no header gets less than its text needs.
+    grid.setColumnWidth(column, std::max(TwipsToPixels(kColumns[column].twips), header.sectionSizeHint(column)));
   }
   grid.setColumnHidden(kPathColumn, true);
+  // The name takes the width the other columns leave, so that together they fill the grid.
+  header.setSectionResizeMode(kNameColumn, QHeaderView::Stretch);
   grid.setEditTriggers(QAbstractItemView::NoEditTriggers);
   grid.setSelectionMode(QAbstractItemView::SingleSelection);
   grid.verticalHeader()->setVisible(false);

@@ -29,7 +29,7 @@ TEST(OrvFrmTest, PropertiesLayoutAndCloseRequests) {
   screen.show();
   screen.resize(640, 400);
   EXPECT_EQ(bar.geometry(), QRect(0, 0, 640, 390));
-  EXPECT_EQ(bar.Img_Fermer()->geometry().right() + 1, 640 - 50);
+  EXPECT_EQ(bar.Img_Fermer()->geometry().right() + 1, 640 - 3) << "50 twips, 15 to the pixel";
   EXPECT_EQ(bar.Img_FermerRouge()->x(), bar.Img_Fermer()->x());
 
   QSignalSpy closeRequests(&bar, &Orv_Frm::QueryUnload);
