@@ -1,11 +1,11 @@
 #pragma once
-// Namespace-aware reading of element names with pugixml, which keeps prefixes as written.
+// Namespace-aware reading of element names with pugixml, which keeps prefixes as written (the service side).
 #include <pugixml.hpp>
 
 #include <string>
 #include <string_view>
 
-namespace maj::docs {
+namespace maj::docservice {
 
 inline constexpr char kWsdlNamespace[] = "http://schemas.xmlsoap.org/wsdl/";
 inline constexpr char kWsdlSoap11Namespace[] = "http://schemas.xmlsoap.org/wsdl/soap/";
@@ -34,4 +34,4 @@ pugi::xml_node ChildElement(pugi::xml_node node, std::string_view ns, std::strin
 // The first child element of `node`, whatever its name (empty node when none).
 pugi::xml_node FirstChildElement(pugi::xml_node node);
 
-}  // namespace maj::docs
+}  // namespace maj::docservice
