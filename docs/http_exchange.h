@@ -29,8 +29,8 @@ using HttpBodySink = std::function<void(long status, std::string_view piece)>;
 
 // Performs `request`, giving each body piece to `sink`, and returns the HTTP status. Proxies are not used
 // for the local machine, redirects are not followed. Throws SoapError naming the URL when the exchange
-// cannot be completed (no connection, time limit reached, connection lost, cancelled); an exception thrown by `sink` ends the exchange and
-// reaches the caller unchanged.
+// cannot be completed (no connection, time limit reached, connection lost, cancelled); an exception thrown
+// by `sink` ends the exchange and reaches the caller unchanged.
 long PerformHttp(const HttpRequest& request, const HttpBodySink& sink);
 
 // The status and the whole body of a response no larger than `maxBody` bytes.

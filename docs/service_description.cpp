@@ -265,7 +265,8 @@ void ReadWrapperElement(const DescriptionIndex& index, const ElementDeclaration&
     if (found != index.complexTypes.end()) sequence = &found->second;
   }
   if (!sequence) {
-    op.Problem = "l'élément de requête " + ShownText(op.RequestElement, 60) + " n'a pas de type complexe dans la description";
+    op.Problem = "l'élément de requête " + ShownText(op.RequestElement, 60) +
+                 " n'a pas de type complexe dans la description";
     return;
   }
   for (const Parameter& parameter : sequence->parameters) {
@@ -275,7 +276,8 @@ void ReadWrapperElement(const DescriptionIndex& index, const ElementDeclaration&
 }
 
 OperationDescription ReadOperation(const DescriptionIndex& index, const BindingOperation& bound,
-                                   const std::map<std::string, std::string>* portType, const std::string& bindingStyle) {
+                                   const std::map<std::string, std::string>* portType,
+                                   const std::string& bindingStyle) {
   OperationDescription op;
   op.SoapAction = bound.soapAction;
   const std::string style = bound.style.empty() ? bindingStyle : bound.style;
@@ -298,7 +300,8 @@ OperationDescription ReadOperation(const DescriptionIndex& index, const BindingO
   }
   const Part& part = message->second.front();
   if (!part.element) {
-    op.Problem = "l'élément " + ShownText(part.elementText, 60) + " du message d'entrée de " + ShownText(bound.name, 60) + " a un préfixe non déclaré";
+    op.Problem = "l'élément " + ShownText(part.elementText, 60) + " du message d'entrée de " +
+                 ShownText(bound.name, 60) + " a un préfixe non déclaré";
     return op;
   }
   op.RequestElement = part.element->LocalName;
@@ -336,7 +339,8 @@ void CheckTexts(OperationDescription& op) {
 const OperationDescription& ServiceDescription::Operation(const std::string& name) const {
   const auto found = Operations.find(name);
   if (found == Operations.end()) throw SoapError("le service n'a pas d'opération " + ShownText(name));
-  if (!found->second.Problem.empty()) throw SoapError("impossible d'appeler " + ShownText(name) + " : " + found->second.Problem);
+  if (!found->second.Problem.empty())
+    throw SoapError("impossible d'appeler " + ShownText(name) + " : " + found->second.Problem);
   return found->second;
 }
 

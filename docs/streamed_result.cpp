@@ -50,7 +50,8 @@ void StreamedResult::Failed(long status, const std::exception& error) const {
     if (dynamic_cast<const SoapError*>(&error) == nullptr) throw;  // the sink's failure, such as a full disk
     Fail(status, error.what());
   }
-  if (inResult_) Fail(status, "la réponse du service s'est arrêtée avant la fin du document (" + std::string(error.what()) + ")");
+  if (inResult_)
+    Fail(status, "la réponse du service s'est arrêtée avant la fin du document (" + std::string(error.what()) + ")");
   Fail(status, "la réponse du service n'est pas du XML valide : " + std::string(error.what()));
 }
 

@@ -96,11 +96,12 @@ std::string Description(const CannedService& service, const std::string& extra =
   <message name="FichierIn"><part name="body" element="a:GetFichier"/></message>
   <portType name="Docs"><operation name="GetListeNouveautes"><input message="a:ListeIn"/></operation>
     <operation name="GetFichier"><input message="a:FichierIn"/></operation>)" + operations + R"(</portType>
-  <binding name="Docs12" type="a:Docs"><soap12:binding style="document" transport="http://schemas.xmlsoap.org/soap/http"/>
+  <binding name="Docs12" type="a:Docs"><soap12:binding style="document"/>
     <operation name="GetListeNouveautes"><soap12:operation soapAction="soap12"/></operation></binding>
   <binding name="Docs11" type="a:Docs"><soap:binding style="document" transport="http://schemas.xmlsoap.org/soap/http"/>
     <operation name="GetListeNouveautes"><soap:operation soapAction="urn:autre:doc#Liste"/></operation>
-    <operation name="GetFichier"><soap:operation soapAction=")" + action + R"("/></operation>)" + operations + R"(</binding>
+    <operation name="GetFichier"><soap:operation soapAction=")" + action + R"("/></operation>)" + operations +
+         R"(</binding>
   <service name="WsServiceDocumentation">
     <port name="P12" binding="a:Docs12"><soap12:address location=")" + service.Url("/wrong") + R"("/></port>
     <port name="P11" binding="a:Docs11"><soap:address location=")" + service.Url("/soap") + R"("/></port>
@@ -113,7 +114,9 @@ const std::string kEnvelope = R"(<S:Envelope xmlns:S="http://schemas.xmlsoap.org
 const std::string kClosing = "</S:Body></S:Envelope>";
 
 // An answer whose response element holds `content`.
-std::string Answer(const std::string& content) { return kEnvelope + "<a:Reponse xmlns:a=\"urn:autre:doc\">" + content + "</a:Reponse>" + kClosing; }
+std::string Answer(const std::string& content) {
+  return kEnvelope + "<a:Reponse xmlns:a=\"urn:autre:doc\">" + content + "</a:Reponse>" + kClosing;
+}
 
 std::string Fault(const std::string& text) {
   return kEnvelope + "<S:Fault><faultcode>S:Server</faultcode><faultstring>" + text + "</faultstring></S:Fault>" +
@@ -154,7 +157,8 @@ TEST(DocumentationServiceTest, ListsEntriesAndSavesDocumentsByteForByteFromTheSe
 TEST(SoapClientTest, DescriptionsOfEveryShapeGiveTheRequestOrAClearError) {
   CannedService service;
   std::string manyAttributes;
-  for (int i = 0; i < 15000; ++i) manyAttributes += " a" + std::to_string(i) + "=\"v\" xmlns:p" + std::to_string(i) + "=\"u\"";
+  for (int i = 0; i < 15000; ++i)
+    manyAttributes += " a" + std::to_string(i) + "=\"v\" xmlns:p" + std::to_string(i) + "=\"u\"";
   const std::string manyOperations =
       Repeated(R"(<operation name="GetFichier"><input message="a:Absent"/></operation>)", 3000);
   struct Case {
@@ -194,8 +198,10 @@ TEST(SoapClientTest, DescriptionsOfEveryShapeGiveTheRequestOrAClearError) {
   documentation.GetListeNouveautes(1, 2);
   EXPECT_EQ(service.DescriptionReads, 1);
   EXPECT_NE(service.Requests.back().find(R"("urn:autre:doc#Liste" )"), std::string::npos);
-  EXPECT_NE(service.Requests.back().find("<ancienne>1</ancienne><nouvelle>2</nouvelle><compte>ORVANE</compte><mode>1</mode>"),
-            std::string::npos) << service.Requests.back();
+  EXPECT_NE(service.Requests.back().find(
+                "<ancienne>1</ancienne><nouvelle>2</nouvelle><compte>ORVANE</compte><mode>1</mode>"),
+            std::string::npos)
+      << service.Requests.back();
 }
 
 TEST(SoapClientTest, ListAnswersGiveTheirExactTextsOrAClearError) {
@@ -212,7 +218,7 @@ TEST(SoapClientTest, ListAnswersGiveTheirExactTextsOrAClearError) {
   const std::vector<Case> cases = {
       {200, Answer("<liste><item>1|Un &amp; deux|13.01</item><item>2|B|13.02</item></liste>"),
        {"1|Un & deux|13.01", "2|B|13.02"}, ""},
-      {200, Answer("<liste>\n <s><![CDATA[3|<b>gras</b>|1]]></s>\n <s>4|&#233;t&#xE9;|2</s><s xsi:nil='true'/></liste>"),
+      {200, Answer("<liste>\n <s><![CDATA[3|<b>gras</b>|1]]></s>\n <s>4|&#233;t&#xE9;|2</s><s xsi:nil='1'/></liste>"),
        {"3|<b>gras</b>|1", "4|été|2", ""}, ""},
       {200, Answer("<a>5|direct|1</a><b>6|direct|2</b>"), {"5|direct|1", "6|direct|2"}, ""},
       {200, Answer("<liste xsi:nil=\"true\"/>"), {}, ""},
@@ -303,7 +309,8 @@ TEST(SaveNameTest, TheLabelBecomesAFileNameInTheDocumentsFolder) {
       {"dossier/", kDefaultDocumentName},
       {std::string(198, 'a') + "éé", std::string(198, 'a') + "é"},
   };
-  for (const auto& [label, name] : cases) EXPECT_EQ(ProposedDocumentPath(label, "/home/u/Documents"), "/home/u/Documents/" + name) << label;
+  for (const auto& [label, name] : cases)
+    EXPECT_EQ(ProposedDocumentPath(label, "/home/u/Documents"), "/home/u/Documents/" + name) << label;
 }
 
 }  // namespace
