@@ -160,9 +160,6 @@ void ReadXml(std::string_view text, XmlHandler& handler) {
   reader.Finish();
 }
 
-}  // namespace maj::docs
-
-namespace maj::docs {
 namespace {
 
 // Records the one element name that a test document holds.
@@ -173,9 +170,19 @@ struct NameProbe : XmlHandler {
   void Text(std::string_view) override {}
 };
 
+// The ASCII names, the usual case, need no parser: a letter or "_", then letters, digits, ".", "-", "_".
+bool IsAsciiXmlName(std::string_view name) {
+  const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; };
+  if (name.empty() || !letter(name[0])) return false;
+  for (const char c : name)
+    if (!letter(c) && !(c >= '0' && c <= '9') && c != '.' && c != '-') return false;
+  return true;
+}
+
 }  // namespace
 
 bool IsXmlName(std::string_view name) {
+  if (IsAsciiXmlName(name)) return true;
   if (name.empty() || name.find_first_of(":<>&/\"' \t\r\n") != std::string_view::npos) return false;
   NameProbe probe;
   try {

@@ -5,12 +5,11 @@
 #include <string>
 #include <string_view>
 
+#include "docs/xml_reader.h"
+
 namespace maj::docservice {
 
-inline constexpr char kWsdlNamespace[] = "http://schemas.xmlsoap.org/wsdl/";
-inline constexpr char kWsdlSoap11Namespace[] = "http://schemas.xmlsoap.org/wsdl/soap/";
-inline constexpr char kSchemaNamespace[] = "http://www.w3.org/2001/XMLSchema";
-inline constexpr char kEnvelopeNamespace[] = "http://schemas.xmlsoap.org/soap/envelope/";
+using docs::kEnvelopeNamespace;
 
 // The part of a qualified name after its prefix ("tns:Name" → "Name").
 std::string_view LocalName(std::string_view qualifiedName);
