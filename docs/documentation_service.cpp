@@ -11,6 +11,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "docs/shown_text.h"
 #include "docs/soap_error.h"
 #include "platform/environment.h"
 #include "platform/unique_fd.h"
@@ -24,14 +25,8 @@ std::string NumberText(double value) {
   return std::string(text, end);
 }
 
-SoapClient OpenClient(const TimeLimits& limits) {
-  SoapClient client(limits);
-  client.Initialize(DocumentationWsdlLocation(), kServiceName);
-  return client;
-}
-
 std::runtime_error WriteError(const std::string& path) {
-  return std::runtime_error("cannot write " + path + ": " + std::strerror(errno));
+  return std::runtime_error("impossible d'écrire " + ShownText(path) + " : " + std::strerror(errno));
 }
 
 // A temporary file beside the target, removed unless Commit renamed it over the target.
@@ -81,7 +76,7 @@ DocumentEntry ParseDocumentEntry(std::string_view entry) {
     if (bar == std::string_view::npos || fields.size() == 3) break;
     start = bar + 1;
   }
-  if (fields.size() < 3) throw SoapError("the document entry \"" + std::string(entry) + "\" has fewer than three fields");
+  if (fields.size() < 3) throw SoapError("l'entrée \"" + ShownText(entry, 120) + "\" a moins de trois champs");
   return {std::string(fields[0]), std::string(fields[1]), std::string(fields[2])};
 }
 
@@ -91,17 +86,31 @@ double DocumentIdentifier(std::string_view text) {
   double value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
-    throw SoapError("the document identifier \"" + std::string(text) + "\" is not a number");
+    throw SoapError("l'identifiant de document \"" + ShownText(text, 60) + "\" n'est pas un nombre");
   return std::floor(value);
 }
 
-std::vector<std::string> GetListeNouveautes(std::int32_t lOld, std::int32_t lNew, const TimeLimits& limits) {
-  return OpenClient(limits).CallForTexts(
+SoapClient DocumentationService::Client(const TimeLimits& limits, const CallControl& control) {
+  const std::string location = DocumentationWsdlLocation();
+  std::lock_guard lock(mutex_);
+  if (!description_ || location != location_) {
+    description_ = std::make_shared<const ServiceDescription>(
+        FetchServiceDescription(location, kServiceName, limits, control));
+    location_ = location;
+  }
+  return SoapClient(description_, limits, control);
+}
+
+std::vector<std::string> DocumentationService::GetListeNouveautes(std::int32_t lOld, std::int32_t lNew,
+                                                                  const TimeLimits& limits,
+                                                                  const CallControl& control) {
+  return Client(limits, control).CallForTexts(
       "GetListeNouveautes", {std::to_string(lOld), std::to_string(lNew), "ORVANE", std::to_string(std::int16_t{1})});
 }
 
-void GetFichier(double identifier, const std::string& path, const TimeLimits& limits) {
-  SoapClient client = OpenClient(limits);
+void DocumentationService::GetFichier(double identifier, const std::string& path, const TimeLimits& limits,
+                                      const CallControl& control) {
+  const SoapClient client = Client(limits, control);
   PendingFile file(path);
   client.CallForBytes("GetFichier", {NumberText(identifier)}, [&](std::string_view bytes) { file.Write(bytes); });
   file.Commit();

@@ -1,7 +1,9 @@
 #pragma once
 // The documentation web service: the list of documents about a version range, and one document saved to a
-// file. Each call creates and initialises its own client.
+// file. The service's description is read once and kept for the later calls.
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,13 +34,28 @@ DocumentEntry ParseDocumentEntry(std::string_view entry);
 // allowed) rounded down to a whole number. Throws SoapError when the text is not a finite number.
 double DocumentIdentifier(std::string_view text);
 
-// Calls GetListeNouveautes(lOld, lNew, "ORVANE", 1) and returns its entries in the order received.
-// Throws SoapError on any failure.
-std::vector<std::string> GetListeNouveautes(std::int32_t lOld, std::int32_t lNew, const TimeLimits& limits = {});
+// The service at DocumentationWsdlLocation(). Its description is fetched by the first call and kept while
+// that location stays the same (a failed fetch is tried again by the next call). Calls may run on several
+// threads at once.
+class DocumentationService {
+ public:
+  // Calls GetListeNouveautes(lOld, lNew, "ORVANE", 1) and returns its entries in the order received.
+  // Throws SoapError on any failure.
+  std::vector<std::string> GetListeNouveautes(std::int32_t lOld, std::int32_t lNew, const TimeLimits& limits = {},
+                                              const CallControl& control = {});
 
-// Calls GetFichier(identifier) and writes the document's bytes to `path` as they arrive, replacing any
-// earlier file only once the whole document has arrived (a failed download leaves it as it was). Throws
-// SoapError for a failed call and std::runtime_error when the file cannot be written.
-void GetFichier(double identifier, const std::string& path, const TimeLimits& limits = {});
+  // Calls GetFichier(identifier) and writes the document's bytes to `path` as they arrive, replacing any
+  // earlier file only once the whole document has arrived (a failed download leaves it as it was). Throws
+  // SoapError for a failed call and std::runtime_error when the file cannot be written.
+  void GetFichier(double identifier, const std::string& path, const TimeLimits& limits = {},
+                  const CallControl& control = {});
+
+ private:
+  SoapClient Client(const TimeLimits& limits, const CallControl& control);
+
+  std::mutex mutex_;
+  std::string location_;
+  std::shared_ptr<const ServiceDescription> description_;
+};
 
 }  // namespace maj::docs

@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 
+#include "docs/shown_text.h"
 #include "docs/soap_error.h"
 
 namespace maj::docs {
@@ -24,9 +25,24 @@ using HeaderList = std::unique_ptr<curl_slist, ListDeleter>;
 // and thrown again once curl_easy_perform has returned.
 struct Transfer {
   CURL* handle;
+  const HttpRequest* request;
   const HttpBodySink* sink;
   std::exception_ptr failure;
 };
+
+// Called by libcurl about once a second, and as data moves: ends a cancelled exchange, reports progress.
+int OnProgress(void* user, curl_off_t expected, curl_off_t received, curl_off_t, curl_off_t) {
+  auto* transfer = static_cast<Transfer*>(user);
+  if (transfer->request->Cancel && transfer->request->Cancel->load()) return 1;
+  try {
+    if (transfer->request->Progress && received > 0)
+      transfer->request->Progress(static_cast<std::uint64_t>(received), static_cast<std::uint64_t>(expected));
+  } catch (...) {
+    transfer->failure = std::current_exception();
+    return 1;
+  }
+  return 0;
+}
 
 size_t WriteBody(char* data, size_t size, size_t count, void* user) {
   auto* transfer = static_cast<Transfer*>(user);
@@ -43,8 +59,8 @@ size_t WriteBody(char* data, size_t size, size_t count, void* user) {
 }
 
 void Check(CURLcode code, const char* what) {
-  if (code != CURLE_OK) throw SoapError(std::string("cannot set up the HTTP request (") + what + "): " +
-                                        curl_easy_strerror(code));
+  if (code != CURLE_OK)
+    throw SoapError(std::string("impossible de préparer la requête HTTP (") + what + ") : " + curl_easy_strerror(code));
 }
 
 }  // namespace
@@ -54,16 +70,16 @@ long PerformHttp(const HttpRequest& request, const HttpBodySink& sink) {
   std::call_once(globalInit, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 
   EasyHandle easy(curl_easy_init());
-  if (!easy) throw SoapError("cannot create an HTTP client");
+  if (!easy) throw SoapError("impossible de créer un client HTTP");
   CURL* h = easy.get();
   HeaderList headers;
   for (const std::string& line : request.Headers) {
     curl_slist* grown = curl_slist_append(headers.get(), line.c_str());
-    if (!grown) throw SoapError("cannot set up the HTTP request headers");
+    if (!grown) throw SoapError("impossible de préparer les en-têtes de la requête HTTP");
     headers.release();
     headers.reset(grown);
   }
-  Transfer transfer{h, &sink, nullptr};
+  Transfer transfer{h, &request, &sink, nullptr};
   char message[CURL_ERROR_SIZE] = {};
   Check(curl_easy_setopt(h, CURLOPT_URL, request.Url.c_str()), "URL");
   Check(curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https"), "protocols");
@@ -76,6 +92,9 @@ long PerformHttp(const HttpRequest& request, const HttpBodySink& sink) {
   Check(curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get()), "headers");
   Check(curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &WriteBody), "body callback");
   Check(curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer), "body callback");
+  Check(curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &OnProgress), "progress callback");
+  Check(curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer), "progress callback");
+  Check(curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L), "progress callback");
   if (!request.Body.empty()) {
     Check(curl_easy_setopt(h, CURLOPT_POSTFIELDS, request.Body.data()), "body");
     Check(curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.Body.size())),
@@ -83,10 +102,11 @@ long PerformHttp(const HttpRequest& request, const HttpBodySink& sink) {
   }
   const CURLcode code = curl_easy_perform(h);
   if (transfer.failure) std::rethrow_exception(transfer.failure);
+  if (code == CURLE_ABORTED_BY_CALLBACK) throw SoapError("échange avec " + ShownText(request.Url) + " annulé");
   if (code != CURLE_OK) {
     std::string detail = message[0] ? message : curl_easy_strerror(code);
     if (!detail.empty() && detail.back() == '\n') detail.pop_back();
-    throw SoapError("no answer from " + request.Url + ": " + detail);
+    throw SoapError("pas de réponse de " + ShownText(request.Url) + " : " + ShownText(detail));
   }
   long status = 0;
   curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
@@ -97,8 +117,8 @@ HttpResponse FetchHttp(const HttpRequest& request, std::size_t maxBody, const st
   HttpResponse response;
   response.Status = PerformHttp(request, [&](long, std::string_view piece) {
     if (piece.size() > maxBody - response.Body.size())
-      throw SoapError("the answer of " + request.Url + " is larger than " + std::to_string(maxBody) +
-                      " bytes, too large for " + what);
+      throw SoapError("la réponse de " + ShownText(request.Url) + " dépasse " + std::to_string(maxBody) +
+                      " octets, trop pour " + what);
     response.Body.append(piece);
   });
   return response;

@@ -7,7 +7,8 @@
 
 namespace maj::docs {
 
-// How to call one operation.
+// How to call one operation. Every text here has been checked: names are XML names and the SOAPAction is
+// printable text without quotes, so that none can change the shape of a request.
 struct OperationDescription {
   std::string SoapAction;             // the SOAPAction header's value (may be empty)
   std::string RequestElement;         // local name of the request's element in the SOAP body
@@ -27,11 +28,13 @@ struct ServiceDescription {
   const OperationDescription& Operation(const std::string& name) const;
 };
 
-// Reads a WSDL 1.1 document: the service named `serviceName`, its port with a SOAP 1.1 address, the
-// port's binding and, for each operation, the request described by the binding's style: document style
-// takes the element of the input message's part and the ordered elements of its sequence, qualified as the
-// schema says; rpc style takes the operation's name and the message's part names. Throws SoapError when
-// the text is not a WSDL document or has no such service or port.
+// Reads a WSDL 1.1 document in one pass, in time proportional to its length: the service named
+// `serviceName`, its first port with a SOAP 1.1 address and a known binding, the binding's operations and,
+// for each, the request described by the binding's style: document style takes the element of the input
+// message's first part and the elements of its type's sequence, qualified as the schema says; rpc style
+// takes the operation's name and the message's part names. Where a name is declared twice the first counts.
+// An operation whose texts would not make a sound request gets a Problem. Throws SoapError when the text
+// is not a WSDL document or has no such service or port.
 ServiceDescription ReadServiceDescription(std::string_view wsdl, const std::string& serviceName);
 
 }  // namespace maj::docs

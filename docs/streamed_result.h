@@ -6,41 +6,45 @@
 #include <string>
 #include <string_view>
 
+#include "docs/soap_envelope.h"
+#include "docs/xml_reader.h"
+
 namespace maj::docs {
 
 // Receives decoded bytes.
 using ByteSink = std::function<void(std::string_view bytes)>;
 
 // Feed it the answer's body pieces in order, then call Finish. The result is the text of the response
-// element's first child (Envelope / Body / response / result); its base64 text is decoded on the fly.
-// Answers that are not a plain result (another HTTP status than 200, a fault) are kept, up to a bound,
-// and described by Finish.
-class StreamedResult {
+// element's first child (Envelope / Body / response / result), read by an XML reader so that CDATA
+// sections, comments and character references give exactly the bytes the service encoded; its base64
+// text is decoded on the fly. Only a 200 answer's bytes reach the sink. Answers that are not one plain
+// result are errors: a fault, another HTTP status, a result marked nil or missing ("no document"), a
+// result holding elements, a second result, text that is not base64, an answer cut short.
+class StreamedResult : private SoapAnswerReader {
  public:
   explicit StreamedResult(ByteSink sink);
 
-  // Takes the next piece of the body, answered with HTTP `status`. Throws SoapError when the answer
-  // cannot hold a result (not a SOAP envelope, text that is not base64, an opening far too long).
+  // Takes the next piece of the body, answered with HTTP `status`. Throws SoapError as soon as the answer
+  // cannot hold a result.
   void Feed(long status, std::string_view piece);
 
-  // Ends the answer. Throws SoapError when it held no complete result (a fault, an HTTP error, an answer
-  // cut short), with the fault's text when there is one.
+  // Ends the answer. Throws SoapError when it held no complete result, with the fault's text when there is
+  // one.
   void Finish(long status);
 
  private:
-  enum class State { Opening, Kept, Result, Done };
-  void ScanOpening();
-  void FeedResult(std::string_view text);
+  void ResponseStart(int depth, const XmlElement& element) override;
+  void ResponseEnd(int depth) override;
+  void ResponseText(int depth, std::string_view text) override;
   void DecodeChar(char c);
+  [[noreturn]] void Failed(long status, const std::exception& error) const;
 
   ByteSink sink_;
-  State state_ = State::Opening;
-  std::string kept_;      // the opening, or the whole answer in the Kept state
-  size_t scanned_ = 0;    // how much of the opening kept_ has been walked
-  int depth_ = 0;         // elements open in the opening
-  bool inBody_ = false;   // the opening has reached the envelope's Body
-  bool inEntity_ = false;  // inside a character reference of the result's text
-  unsigned bits_ = 0;     // base64 bits not yet forming a byte
+  XmlReader reader_;
+  long status_ = 0;
+  bool inResult_ = false;
+  bool sawResult_ = false;
+  unsigned bits_ = 0;  // base64 bits not yet forming a byte
   int bitCount_ = 0;
   int padding_ = 0;
   std::string decoded_;

@@ -1,17 +1,21 @@
 // The end panel's documentation grid filled from the real maj-doc-service on the loopback, and the click on
-// its "télécharger" cells.
+// its "télécharger" cells; the service is called off the GUI thread.
 #include "app/documentation_list.h"
 
 #include <QHeaderView>
+#include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTableWidget>
 #include <QTest>
 #include <QVBoxLayout>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 
 #include "docs/documentation_service.h"
+#include "docs/save_name.h"
 #include "tests/support/doc_service_process.h"
 #include "tests/support/scoped_environment.h"
 #include "tests/support/temp_folder.h"
@@ -41,7 +45,23 @@ class DocumentationListTest : public ::testing::Test {
     environment.Set(docs::kWsdlLocationVariable, service->WsdlUrl());
   }
 
-  void Show(std::int32_t lOld = 0, std::int32_t lNew = 999999) { list.ShowDocumentationList(lOld, lNew); }
+  // Asks for the list and waits for its answer, which never arrives within the call.
+  void Show(std::int32_t lOld = 0, std::int32_t lNew = 999999) {
+    QSignalSpy finished(&list, &DocumentationList::ListingFinished);
+    list.ShowDocumentationList(lOld, lNew);
+    EXPECT_EQ(finished.count(), 0) << "the list is awaited off the GUI thread";
+    EXPECT_TRUE(finished.wait(10000));
+  }
+
+  // Clicks a download cell and waits for the download's end when one starts.
+  void ClickDownload(int row) {
+    QSignalSpy finished(&list, &DocumentationList::DownloadFinished);
+    const size_t dialogs = proposed.size();
+    ClickCell(row, 3);
+    if (proposed.size() > dialogs && !answer.isEmpty()) {
+      EXPECT_TRUE(finished.wait(10000));
+    }
+  }
 
   QString Text(int row, int column) const { return vsf->item(row, column) ? vsf->item(row, column)->text() : "?"; }
 
@@ -56,6 +76,8 @@ class DocumentationListTest : public ::testing::Test {
   TempFolder documents;
   std::unique_ptr<testing::DocServiceProcess> service;
   testing::ScopedEnvironment environment;
+  std::vector<QString> proposed, messages;
+  QString answer;  // the save dialog's answer
 };
 
 TEST_F(DocumentationListTest, EntriesFillRowsUnderTheHeaderAndAnyListingErrorHidesTheGrid) {
@@ -76,8 +98,7 @@ TEST_F(DocumentationListTest, EntriesFillRowsUnderTheHeaderAndAnyListingErrorHid
   EXPECT_EQ(vsf->columnWidth(2), 67);
   EXPECT_EQ(vsf->columnWidth(3), 133);
 
-  std::int32_t lOld = 130109, lNew = 130110;
-  list.ShowDocumentationList(lOld, lNew);
+  Show(130109, 130110);
   EXPECT_EQ(vsf->rowCount(), 2) << "only the documents of 13.01";
   Show(140000, 150000);
   EXPECT_EQ(vsf->rowCount(), 0);
@@ -106,16 +127,14 @@ TEST_F(DocumentationListTest, EntriesFillRowsUnderTheHeaderAndAnyListingErrorHid
   EXPECT_TRUE(panel.isVisible() && panel.isEnabled());
 }
 
-TEST_F(DocumentationListTest, AClickOnADownloadCellSavesThatDocument) {
+TEST_F(DocumentationListTest, AClickOnADownloadCellSavesThatDocumentOrSaysWhyNot) {
   const std::string bytes("%PDF\xff\xfe\x00\x80 Nouveaut\xe9s", 20);
   documents.WriteFile("12.pdf", bytes);
-  Serve("12|Nouveautés de la version|13.01\n99|Absent|13.01\n");
+  Serve("12|/etc/Nouveautés de la version|13.01\n99|Absent|13.01\n");
   Show();
   ASSERT_EQ(vsf->rowCount(), 2);
 
   TempFolder saved;
-  std::vector<QString> proposed, messages;
-  QString answer;
   list.SaveDialog = [&](QWidget*, const QString& name) {
     proposed.push_back(name);
     return answer;
@@ -129,18 +148,36 @@ TEST_F(DocumentationListTest, AClickOnADownloadCellSavesThatDocument) {
                     QPoint(vsf->horizontalHeader()->sectionViewportPosition(3) + 5, 5));
   EXPECT_TRUE(proposed.empty()) << "the header and columns 0 to 2 do nothing";
 
-  ClickCell(0, 3);
-  EXPECT_EQ(proposed, std::vector<QString>{"Nouveautés de la version"});
+  ClickDownload(0);
+  const std::string folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString();
+  EXPECT_EQ(proposed, std::vector<QString>{QString::fromStdString(folder + "/Nouveautés de la version")});
   EXPECT_EQ(ReadFileText(saved.str() + "/choisi.pdf"), bytes);
   EXPECT_EQ(messages, std::vector<QString>{"terminé"});
+  EXPECT_EQ(Text(0, 3), "télécharger");
 
   answer.clear();
-  ClickCell(0, 3);
+  ClickDownload(0);
   answer = QString::fromStdString(saved.str() + "/absent.pdf");
-  ClickCell(1, 3);
+  ClickDownload(1);
   EXPECT_EQ(proposed.size(), 3u);
-  EXPECT_EQ(messages.size(), 1u) << "a cancelled dialog and a failed download show nothing";
+  ASSERT_EQ(messages.size(), 2u) << "a cancelled dialog shows nothing, a failed download says why";
+  EXPECT_TRUE(messages[1].startsWith("Le document n'a pas pu être enregistré : ")) << messages[1].toStdString();
+  EXPECT_TRUE(messages[1].contains("No document has the identifier 99")) << messages[1].toStdString();
   EXPECT_FALSE(std::filesystem::exists(saved.str() + "/absent.pdf"));
+}
+
+TEST_F(DocumentationListTest, AListGoingAwayEndsItsOutstandingCallAtOnce) {
+  testing::SilentServer silent;
+  environment.Set(docs::kWsdlLocationVariable,
+                  "http://127.0.0.1:" + std::to_string(silent.Port()) + "/service.asmx?WSDL");
+  auto outstanding = std::make_unique<DocumentationList>(vsf, &panel);
+  outstanding->Limits = {std::chrono::minutes(2), std::chrono::minutes(2), std::chrono::minutes(2),
+                         std::chrono::minutes(2)};
+  std::int32_t lOld = 0, lNew = 999999;
+  outstanding->ShowDocumentationList(lOld, lNew);
+  const auto start = std::chrono::steady_clock::now();
+  outstanding.reset();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20)) << "the call is cancelled, not awaited";
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-#include "docs/xml_names.h"
+#include "tools/doc-service/xml_names.h"
 #include "tools/doc-service/service_wsdl.h"
 
 namespace maj::docservice {
@@ -37,7 +37,6 @@ std::string ResponseClosing(const std::string& operation) {
 }  // namespace
 
 SoapRequest ReadRequest(const std::string& body) {
-  using namespace maj::docs;
   pugi::xml_document document;
   if (!document.load_buffer(body.data(), body.size())) throw std::runtime_error("The request is not XML.");
   pugi::xml_node envelope = document.document_element();

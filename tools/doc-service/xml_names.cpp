@@ -1,6 +1,6 @@
-#include "docs/xml_names.h"
+#include "tools/doc-service/xml_names.h"
 
-namespace maj::docs {
+namespace maj::docservice {
 
 std::string_view LocalName(std::string_view qualifiedName) {
   const size_t colon = qualifiedName.find(':');
@@ -39,4 +39,4 @@ pugi::xml_node FirstChildElement(pugi::xml_node node) {
   return {};
 }
 
-}  // namespace maj::docs
+}  // namespace maj::docservice

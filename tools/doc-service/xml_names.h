@@ -1,16 +1,15 @@
 #pragma once
-// Namespace-aware reading of element names with pugixml, which keeps prefixes as written.
+// Namespace-aware reading of element names with pugixml, which keeps prefixes as written (the service side).
 #include <pugixml.hpp>
 
 #include <string>
 #include <string_view>
 
-namespace maj::docs {
+#include "docs/xml_reader.h"
 
-inline constexpr char kWsdlNamespace[] = "http://schemas.xmlsoap.org/wsdl/";
-inline constexpr char kWsdlSoap11Namespace[] = "http://schemas.xmlsoap.org/wsdl/soap/";
-inline constexpr char kSchemaNamespace[] = "http://www.w3.org/2001/XMLSchema";
-inline constexpr char kEnvelopeNamespace[] = "http://schemas.xmlsoap.org/soap/envelope/";
+namespace maj::docservice {
+
+using docs::kEnvelopeNamespace;
 
 // The part of a qualified name after its prefix ("tns:Name" → "Name").
 std::string_view LocalName(std::string_view qualifiedName);
@@ -34,4 +33,4 @@ pugi::xml_node ChildElement(pugi::xml_node node, std::string_view ns, std::strin
 // The first child element of `node`, whatever its name (empty node when none).
 pugi::xml_node FirstChildElement(pugi::xml_node node);
 
-}  // namespace maj::docs
+}  // namespace maj::docservice
