@@ -5,20 +5,20 @@
 #include <QFileDialog>
 #include <QFont>
 #include <QLocale>
-#include <QMessageBox>
 #include <QStandardPaths>
 #include <QTableWidget>
 
 #include <chrono>
 #include <thread>
 
+#include "app/message_box.h"
+#include "app/twips.h"
 #include "docs/documentation_service.h"
 #include "docs/save_name.h"
 
 namespace maj::app {
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
 constexpr int kColumnTwips[] = {0, 4000, 1000, 2000};
 const QString kDownloadText = QStringLiteral("télécharger");
 // Progress reaches the screen at most this often.
@@ -50,7 +50,7 @@ QString SaveDocumentDialog(QWidget* parent, const QString& proposedPath) {
 }
 
 void MessageWithOk(QWidget* parent, const QString& text) {
-  QMessageBox::information(parent, QStringLiteral("MAJ"), text, QMessageBox::Ok);
+  ShowInformationBox(parent, text);
 }
 
 // "45 %" when the size of the answer is announced, else what has arrived ("3,2 Mo").
@@ -146,7 +146,7 @@ void DocumentationList::ShowDocumentationList(std::int32_t& lOld, std::int32_t& 
 void DocumentationList::ShowEntries(const std::vector<std::string>& entries) {
   vsf_->setColumnCount(4);
   for (int column = 0; column < 4; ++column)
-    vsf_->setColumnWidth(column, (kColumnTwips[column] + kTwipsPerPixel / 2) / kTwipsPerPixel);
+    vsf_->setColumnWidth(column, TwipsToPixels(kColumnTwips[column]));
   vsf_->setColumnHidden(0, true);
   vsf_->setHorizontalHeaderLabels({QString(), QStringLiteral("Libellé"), QStringLiteral("Version"), QString()});
   vsf_->setRowCount(1);  // the spare row, below which nothing is written
