@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTableWidget>
 #include <QTest>
 
@@ -19,6 +20,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/documentation_list.h"
 #include "app/frm_maj.h"
 #include "app/frm_wait_proscenia.h"
 #include "app/message_box.h"
@@ -113,7 +115,9 @@ class ScreensTest : public ::testing::Test {
                                       "14|Notes de la version 12.05|12.05\n");
     service_ = std::make_unique<testing::DocServiceProcess>(documents_.str());
     qputenv(docs::kWsdlLocationVariable, QByteArray::fromStdString(service_->WsdlUrl()));
+    QSignalSpy listed(&screen_->Documentation(), &DocumentationList::ListingFinished);
     screen_->LabelListeDocumentation_Click();
+    EXPECT_TRUE(listed.wait(20000));
     qunsetenv(docs::kWsdlLocationVariable);
     screen_->vsf()->setCurrentCell(0, 3);
     screen_->FrameEnd()->show();
