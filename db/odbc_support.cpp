@@ -74,9 +74,9 @@ DatabaseError MakeError(SQLSMALLINT handleType, SQLHANDLE handle, const char* op
   if (records.empty()) return DatabaseError(std::string("ODBC call failed: ") + operation);
   std::string description = records.front().message;
   if (PointsAtPacketLimit(records)) {
-    description += "\n" + std::string(kPacketLimitAdvice);
+    description.append("\n").append(kPacketLimitAdvice);
   } else if (PointsAtLostConnection(records)) {
-    description += "\n" + std::string(kLostConnectionAdvice);
+    description.append("\n").append(kLostConnectionAdvice);
   }
   return DatabaseError(description, records.front().state, records.front().nativeError);
 }
