@@ -73,8 +73,9 @@ const std::vector<OptionSpec>& OptionSpecs(bool publishing) {
       {{"installation"},
        "DOSSIER",
        "DOSSIER",
-       "Dossier d'installation de Proscenia sur lequel travailler (par défaut le dossier du programme maj, ou "
-       "la variable d'environnement MAJ_INSTALLATION_DIR quand elle est définie).",
+       "Dossier d'installation de Proscenia sur lequel travailler, avec chaque action comme pour la fenêtre. "
+       "Sans cette option : la variable d'environnement MAJ_INSTALLATION_DIR quand elle est définie, sinon le "
+       "dossier du programme maj.",
        {},
        {}},
   };

@@ -85,7 +85,9 @@ TEST(PackageTest, InstallsRunsOnTheNamedInstallationUpgradesOverItselfAndPurgesW
                           architecture.substr(0, architecture.find('\n')) + ".deb";
   ASSERT_TRUE(fs::exists(deb)) << made.out;
 
-  const std::string dpkg = "dpkg --root=" + Quoted(root) + " --log=/dev/null --force-depends --force-not-root ";
+  // dpkg wants ldconfig and start-stop-daemon in PATH, even for a root without them; it works without root too.
+  const std::string dpkg = "env PATH=\"$PATH:/usr/sbin:/sbin\" dpkg --root=" + Quoted(root) +
+                           " --log=/dev/null --force-depends --force-not-root ";
   const Outcome installed = Run(dpkg + "--install " + Quoted(deb));
   ASSERT_EQ(installed.status, 0) << installed.out;
   const Outcome listed = Run(dpkg + "--listfiles maj");
