@@ -30,7 +30,7 @@ struct Outcome {
 };
 
 // Runs `command` through the shell, for two minutes at most.
-Outcome Run(const std::string& command) {
+Outcome Shell(const std::string& command) {
   Outcome outcome;
   std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(("timeout 120 " + command + " 2>&1").c_str(), "r"), pclose);
   if (!pipe) return outcome;
@@ -77,10 +77,10 @@ TEST(PackageTest, InstallsRunsOnTheNamedInstallationUpgradesOverItselfAndPurgesW
   env.Set("WINDIR", temp.str() + "/WINDOWS").Set("HOME", temp.str()).Set("XDG_DATA_HOME", temp.str() + "/data");
   env.Set("MAJ_REGISTRY", std::nullopt).Set("MAJ_RAR_WORKER", std::nullopt).Set("MAJ_INSTALLATION_DIR", std::nullopt);
 
-  const Outcome made = Run(Quoted(MAJ_CPACK) + " -G DEB --config " + Quoted(MAJ_CPACK_CONFIG) + " -B " +
+  const Outcome made = Shell(Quoted(MAJ_CPACK) + " -G DEB --config " + Quoted(MAJ_CPACK_CONFIG) + " -B " +
                            Quoted(temp.str() + "/out"));
   ASSERT_EQ(made.status, 0) << made.out;
-  const std::string architecture = Run("dpkg --print-architecture").out;
+  const std::string architecture = Shell("dpkg --print-architecture").out;
   const std::string deb = temp.str() + "/out/maj_" MAJ_PACKAGE_VERSION "_" +
                           architecture.substr(0, architecture.find('\n')) + ".deb";
   ASSERT_TRUE(fs::exists(deb)) << made.out;
@@ -88,9 +88,9 @@ TEST(PackageTest, InstallsRunsOnTheNamedInstallationUpgradesOverItselfAndPurgesW
   // dpkg wants ldconfig and start-stop-daemon in PATH, even for a root without them; it works without root too.
   const std::string dpkg = "env PATH=\"$PATH:/usr/sbin:/sbin\" dpkg --root=" + Quoted(root) +
                            " --log=/dev/null --force-depends --force-not-root ";
-  const Outcome installed = Run(dpkg + "--install " + Quoted(deb));
+  const Outcome installed = Shell(dpkg + "--install " + Quoted(deb));
   ASSERT_EQ(installed.status, 0) << installed.out;
-  const Outcome listed = Run(dpkg + "--listfiles maj");
+  const Outcome listed = Shell(dpkg + "--listfiles maj");
   for (const char* file : {"/usr/bin/maj", "/usr/libexec/maj/maj-pending", "/usr/libexec/maj/maj-rar-worker",
                            "/usr/lib/systemd/system/maj-pending.service", "/usr/lib/systemd/user/maj-unattended.timer",
                            "/usr/share/applications/maj.desktop", "/usr/share/icons/hicolor/48x48/apps/maj.png",
@@ -101,26 +101,26 @@ TEST(PackageTest, InstallsRunsOnTheNamedInstallationUpgradesOverItselfAndPurgesW
   // The installed program, outside the installation it works on.
   const std::string maj = Quoted(root + "/usr/bin/maj");
   const std::string inInstallation = maj + " --installation " + Quoted(installation);
-  EXPECT_EQ(Run(maj + " --version").out, "maj " MAJ_PACKAGE_VERSION "\n");
-  const Outcome publish = Run(inInstallation + " --publish " + Quoted(published));
+  EXPECT_EQ(Shell(maj + " --version").out, "maj " MAJ_PACKAGE_VERSION "\n");
+  const Outcome publish = Shell(inInstallation + " --publish " + Quoted(published));
   EXPECT_EQ(publish.status, 0) << publish.out;
   EXPECT_EQ(database.QueryValue("SELECT COUNT(*) FROM Fichier64 WHERE nom = 'report.dll'"), "1");
-  const Outcome check = Run(inInstallation + " --check");
+  const Outcome check = Shell(inInstallation + " --check");
   EXPECT_EQ(check.status, 10) << check.out;
   EXPECT_NE(check.out.find("Fichier à récupérer : report.dll (installé : aucun"), std::string::npos) << check.out;
-  const Outcome named = Run("MAJ_INSTALLATION_DIR=" + Quoted(installation) + " " + maj + " --check --json");
+  const Outcome named = Shell("env MAJ_INSTALLATION_DIR=" + Quoted(installation) + " " + maj + " --check --json");
   EXPECT_EQ(named.status, 10) << named.out;
   const nlohmann::json document = nlohmann::json::parse(named.out, nullptr, false);
   EXPECT_EQ(document.value("/files/0/name"_json_pointer, std::string()), "report.dll") << named.out;
-  const Outcome missing = Run(maj + " --installation " + Quoted(temp.str() + "/absent") + " --check");
+  const Outcome missing = Shell(maj + " --installation " + Quoted(temp.str() + "/absent") + " --check");
   EXPECT_EQ(missing.status, 2);
   EXPECT_NE(missing.out.find("Dossier d'installation introuvable"), std::string::npos) << missing.out;
 
-  const Outcome again = Run(dpkg + "--install " + Quoted(deb));
+  const Outcome again = Shell(dpkg + "--install " + Quoted(deb));
   EXPECT_EQ(again.status, 0) << again.out;
-  EXPECT_EQ(Run(inInstallation + " --check").status, 10);
+  EXPECT_EQ(Shell(inInstallation + " --check").status, 10);
 
-  const Outcome purged = Run(dpkg + "--purge maj");
+  const Outcome purged = Shell(dpkg + "--purge maj");
   EXPECT_EQ(purged.status, 0) << purged.out;
   EXPECT_EQ(FilesOutsideDpkgDatabase(root), std::set<std::string>{});
   EXPECT_EQ(maj::testing::ReadFileText(installation + "/bin/notes.txt"), "the site's");
