@@ -5,8 +5,11 @@
 #include <QRegularExpression>
 #include <QStringList>
 #include <algorithm>
+#include <filesystem>
 #include <stdexcept>
+#include <string_view>
 
+#include "platform/paths.h"
 
 namespace maj::app {
 namespace {
@@ -65,6 +68,15 @@ const std::vector<OptionSpec>& OptionSpecs(bool publishing) {
       {{"register"}, {}, {}, "Avec --publish : coche Register (inscription du composant).", {}, A::Publish},
       {{"regasm"}, {}, {}, "Avec --publish : coche RegAsm (inscription de l'assemblage .NET).", {}, A::Publish},
       {{"codebase"}, {}, {}, "Avec --publish : coche Codebase (inscription avec son emplacement).", {}, A::Publish},
+      // Valid with every action and alone (the window); TakeInstallationOption reads it before the others.
+      {{"installation"},
+       "DOSSIER",
+       "DOSSIER",
+       "Dossier d'installation de Proscenia sur lequel travailler, avec chaque action comme pour la fenêtre. "
+       "Sans cette option : la variable d'environnement MAJ_INSTALLATION_DIR quand elle est définie, sinon le "
+       "dossier du programme maj.",
+       {},
+       {}},
   };
   static const std::vector<OptionSpec> withProgramVersion = [] {
     std::vector<OptionSpec> specs = common;
@@ -195,6 +207,40 @@ std::variant<CommandLineRequest, UsageError> ParseCommandLine(const std::vector<
     request.publish.version = version;
   }
   return request;
+}
+
+std::optional<UsageError> TakeInstallationOption(std::vector<std::string>& arguments) {
+  static constexpr std::string_view kOption = "--installation";
+  std::optional<std::string> folder;
+  for (std::size_t i = 1; i < arguments.size() && arguments[i] != "--";) {
+    const std::string& argument = arguments[i];
+    std::size_t taken = 0;
+    std::string value;
+    if (argument == kOption) {
+      if (i + 1 >= arguments.size()) return UsageError{"Valeur manquante après --installation"};
+      value = arguments[i + 1];
+      taken = 2;
+    } else if (argument.starts_with(std::string(kOption) + "=")) {
+      value = argument.substr(kOption.size() + 1);
+      taken = 1;
+    } else {
+      ++i;
+      continue;
+    }
+    if (folder) return UsageError{"L'option --installation ne peut être donnée qu'une fois."};
+    if (value.empty()) return UsageError{"Valeur manquante après --installation"};
+    folder = value;
+    arguments.erase(arguments.begin() + static_cast<std::ptrdiff_t>(i),
+                    arguments.begin() + static_cast<std::ptrdiff_t>(i + taken));
+  }
+  if (!folder) return std::nullopt;
+  const std::string before = platform::ApplicationFolder();
+  platform::SetApplicationFolder(*folder);
+  if (!std::filesystem::is_directory(platform::ApplicationFolder())) {
+    platform::SetApplicationFolder(before);
+    return UsageError{"Dossier d'installation introuvable : " + *folder};
+  }
+  return std::nullopt;
 }
 
 std::string CommandLineHelp() {

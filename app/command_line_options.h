@@ -56,6 +56,12 @@ struct UsageError {
 // prints the program's version otherwise.
 std::variant<CommandLineRequest, UsageError> ParseCommandLine(const std::vector<std::string>& arguments);
 
+// Takes `--installation DOSSIER` (or `--installation=DOSSIER`) out of `arguments`, wherever it stands before
+// "--", and makes that folder the application folder of this run (platform::SetApplicationFolder), so that
+// the window and every action work on it. The error when the value is missing, the option is given twice or
+// the folder does not exist; the application folder is then left alone.
+std::optional<UsageError> TakeInstallationOption(std::vector<std::string>& arguments);
+
 // The French help text, every option with its description and the exit statuses.
 std::string CommandLineHelp();
 

@@ -12,6 +12,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/paths.h"
+
 extern char** environ;
 
 namespace maj::archive {
@@ -22,22 +24,19 @@ constexpr int kWorkerChannelFd = 3;
 
 bool IsExecutable(const std::string& path) { return !path.empty() && access(path.c_str(), X_OK) == 0; }
 
-std::string ExecutableFolder() {
-  char buffer[PATH_MAX];
-  ssize_t size = readlink("/proc/self/exe", buffer, sizeof(buffer) - 1);
-  if (size <= 0) return {};
-  std::string path(buffer, static_cast<std::size_t>(size));
-  return path.substr(0, path.find_last_of('/'));
-}
-
 }  // namespace
 
 std::string FindRarWorkerProgram() {
   if (const char* configured = std::getenv("MAJ_RAR_WORKER"); configured && *configured) {
     return IsExecutable(configured) ? configured : std::string();
   }
-  std::string beside = ExecutableFolder() + "/" + kWorkerName;
-  if (IsExecutable(beside)) return beside;
+  // Beside the program (a folder installation), then in the private folder of a packaged one
+  // (<prefix>/bin/maj and <prefix>/libexec/maj/maj-rar-worker).
+  const std::string programFolder = platform::ExecutableFolder();
+  for (const std::string& candidate : {programFolder + "/" + kWorkerName,
+                                       platform::ParentFolder(programFolder) + "/libexec/maj/" + kWorkerName}) {
+    if (IsExecutable(candidate)) return candidate;
+  }
 #ifdef MAJ_RAR_WORKER_BUILD_PATH
   if (IsExecutable(MAJ_RAR_WORKER_BUILD_PATH)) return MAJ_RAR_WORKER_BUILD_PATH;
 #endif

@@ -16,7 +16,8 @@
 namespace maj::archive {
 
 // The worker program: $MAJ_RAR_WORKER when set, else `maj-rar-worker` beside the running executable, else
-// the one of the build tree. Empty when none is executable.
+// in ../libexec/maj/ from it (the packaged layout), else the one of the build tree (development builds only).
+// Empty when none is executable.
 std::string FindRarWorkerProgram();
 
 // Longest silence of a working worker: $MAJ_RAR_WORKER_TIMEOUT_MS when set, else 5 seconds.

@@ -39,7 +39,8 @@ bool RegasmExists(std::string_view frameworkFolder) {
 
 std::string AssemblyRegistrationCommand(std::string_view frameworkFolder, std::string_view assemblyPath,
                                         bool codeBase) {
-  std::string command = "\"" + RegasmPath(frameworkFolder) + "\" /tlb \"" + std::string(assemblyPath) + "\"";
+  std::string command =
+      std::string("\"").append(RegasmPath(frameworkFolder)) + "\" /tlb \"" + std::string(assemblyPath) + "\"";
   if (codeBase) command += " /codebase";
   return command;
 }

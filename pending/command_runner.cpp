@@ -28,7 +28,8 @@ std::string TrimBlanks(std::string_view text) {
 
 // A temporary name beside `target`, unique for this process.
 std::filesystem::path TemporaryBeside(const std::filesystem::path& target) {
-  return target.parent_path() / ("." + target.filename().string() + ".maj-pending." + std::to_string(getpid()));
+  return target.parent_path() /
+         std::string(".").append(target.filename().string()).append(".maj-pending.").append(std::to_string(getpid()));
 }
 
 std::error_code CopyThenRename(const std::filesystem::path& source, const std::filesystem::path& target) {

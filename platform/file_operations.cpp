@@ -42,7 +42,7 @@ bool CopyThenRename(const std::string& source, const std::string& target) {
   UniqueFd input(open(source.c_str(), O_RDONLY | O_CLOEXEC));
   struct stat info;
   if (!input.valid() || fstat(input.get(), &info) != 0) FailReplacement(target, errno);
-  std::string temporary = JoinPath(ParentFolder(target), "." + FileName(target) + ".XXXXXX");
+  std::string temporary = JoinPath(ParentFolder(target), std::string(".").append(FileName(target)).append(".XXXXXX"));
   UniqueFd output(mkostemp(temporary.data(), O_CLOEXEC));
   if (!output.valid()) {
     if (IsRefusedReplacement(errno)) return false;

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -39,6 +40,15 @@ std::optional<std::string> FindEntryIgnoringCase(const std::string& folder, std:
     if (EqualsIgnoreCase(entryName, name) && (!best || entryName < *best)) best = std::string(entryName);
   }
   return best;
+}
+
+// `folder` as an absolute local path resolved ignoring letter case, without a trailing '/'.
+std::string InstallationFolder(std::string_view folder) {
+  std::filesystem::path local(ToLocalPath(folder));
+  if (local.is_relative()) local = std::filesystem::current_path() / local;
+  std::string resolved = ResolvePathCase(local.lexically_normal().string());
+  while (resolved.size() > 1 && resolved.back() == '/') resolved.pop_back();
+  return resolved;
 }
 
 }  // namespace
@@ -121,14 +131,21 @@ std::string FileName(std::string_view path) {
   return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
-std::string ApplicationFolder() {
-  if (const auto& folder = ApplicationFolderOverride()) return *folder;
+std::string ExecutableFolder() {
   std::string buffer(4096, '\0');
   const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
   if (length <= 0) return std::string();
   buffer.resize(static_cast<std::size_t>(length));
   return ParentFolder(buffer);
 }
+
+std::string ApplicationFolder() {
+  if (const auto& folder = ApplicationFolderOverride()) return *folder;
+  const std::string named = GetEnvironmentText(kInstallationFolderVariable);
+  return named.empty() ? ExecutableFolder() : InstallationFolder(named);
+}
+
+void SetApplicationFolder(std::string_view folder) { ApplicationFolderOverride() = InstallationFolder(folder); }
 
 void SetApplicationFolderForTesting(std::optional<std::string> folder) {
   ApplicationFolderOverride() = std::move(folder);

@@ -27,10 +27,22 @@ std::string ParentFolder(std::string_view path);
 std::string FileName(std::string_view path);
 
 // Folder of the running executable (/proc/self/exe), without a trailing '/'.
+std::string ExecutableFolder();
+
+// The environment variable that names the installation folder when the program does not live in it.
+inline constexpr char kInstallationFolderVariable[] = "MAJ_INSTALLATION_DIR";
+
+// The installation folder that every step works on, without a trailing '/': the folder given to
+// SetApplicationFolder, else the variable kInstallationFolderVariable when it is set and not empty (a local
+// or Windows path, read as SetApplicationFolder reads it), else the executable's folder.
 std::string ApplicationFolder();
 
-// Makes ApplicationFolder() return `folder` (nullopt restores the real one). For tests that install files
-// into a temporary application folder.
+// Makes ApplicationFolder() return `folder` for the rest of the run. `folder` may be a Windows path
+// (ToLocalPath) or relative to the current folder; it is made absolute and resolved ignoring letter case.
+void SetApplicationFolder(std::string_view folder);
+
+// Makes ApplicationFolder() return `folder` as given (nullopt restores the default). For tests that install
+// files into a temporary application folder.
 void SetApplicationFolderForTesting(std::optional<std::string> folder);
 
 }  // namespace maj::platform

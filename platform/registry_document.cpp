@@ -420,7 +420,7 @@ void RegistryDocument::Set(RegistryRoot root, std::string_view key, std::string_
   if (!TrimLeft(WithoutLineEnd(entries_.back().raw)).empty()) append(lineEnd);
   const std::string keyPath(NormalizeKey(key));
   const std::string headerText =
-      "[" + std::string(RegistryRootName(root)) + (keyPath.empty() ? "" : "\\" + keyPath) + "]";
+      std::string("[").append(RegistryRootName(root)).append(keyPath.empty() ? "" : "\\" + keyPath).append("]");
   RegistryEntry header = ParseSection(headerText, headerText + lineEnd);
   entries_.push_back(std::move(header));
   entries_.push_back(std::move(line));

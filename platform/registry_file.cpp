@@ -60,7 +60,7 @@ RegistryDocument Load(const std::string& path) {
 // a half-written registry.
 void ReplaceContent(const std::string& path, const std::string& content) {
   const std::string folder = ParentFolder(path).empty() ? "." : ParentFolder(path);
-  std::string temporary = JoinPath(folder, "." + FileName(path) + ".XXXXXX");
+  std::string temporary = JoinPath(folder, std::string(".").append(FileName(path)).append(".XXXXXX"));
   UniqueFd fd(mkostemp(temporary.data(), O_CLOEXEC));
   if (fd.get() < 0) throw SystemError("cannot write the registry file", path);
   try {

@@ -53,7 +53,7 @@ TEST(FichierInstallTest, FileInUseOnWin9xGoesThroughABatchFileRunOnce) {
   EXPECT_EQ(machine.RunOnce("regasm tools.dll"), "<absent>");
   EXPECT_EQ(machine.RunOnce("register tools.dll"), "<absent>");
   const std::string regasm =
-      "\"" + machine.frameworkRoot() + "v2.0.50727\\regasm.exe\" /tlb \"" + installed + "\"";
+      std::string("\"").append(machine.frameworkRoot()) + "v2.0.50727\\regasm.exe\" /tlb \"" + installed + "\"";
   EXPECT_EQ(ReadFileText(fetched + ".bat"),
             "copy /y \"" + fetched + "\" \"" + installed + "\"\r\n" + regasm + "\r\nexit\r\n");
   EXPECT_TRUE(machine.Calls().empty());  // nothing registered now

@@ -159,8 +159,9 @@ TEST_F(RunOnceTest, AMissingProgramIsSkippedAFailingOneCountsAndTheNextStillRuns
   const std::string failing = temp_.WriteFile("fail.sh", "#!/bin/sh\nexit 3\n");
   chmod(failing.c_str(), 0755);
   platform::RegistryFile registry(registryPath_);
-  registry.WriteString(RegistryRoot::LocalMachine, kRunOnce, "register a.ocx",
-                       "\"" + temp_.str() + "/SYSTEM32\\regsvr32.exe\" /s \"" + temp_.str() + "/bin/a.ocx\"");
+  registry.WriteString(
+      RegistryRoot::LocalMachine, kRunOnce, "register a.ocx",
+      std::string("\"").append(temp_.str()) + "/SYSTEM32\\regsvr32.exe\" /s \"" + temp_.str() + "/bin/a.ocx\"");
   registry.WriteString(RegistryRoot::LocalMachine, kRunOnce, "failing", failing);
   // Only a missing registration program is skipped; any other missing program is a failure.
   registry.WriteString(RegistryRoot::LocalMachine, kRunOnce, "missing", temp_.str() + "/setup.sh /S");
@@ -198,7 +199,7 @@ TEST_F(RunOnceTest, BatchFileCopiesRunsItsCommandsAndStopsAtExit) {
 TEST(CommandRunnerTest, MissingBatchFileAndUnreadableCopyLineFail) {
   TempFolder temp;
   std::ostringstream log;
-  EXPECT_FALSE(RunCommand("\"" + temp.str() + "/none.bat\"", log));
+  EXPECT_FALSE(RunCommand(std::string("\"").append(temp.str()) + "/none.bat\"", log));
   const std::string batch = temp.WriteFile("bad.bat", "copy /y \"" + temp.str() + "/only-one\"\r\nexit\r\n");
   EXPECT_FALSE(RunBatchFile(batch, log));
   EXPECT_NE(log.str().find("copie"), std::string::npos);

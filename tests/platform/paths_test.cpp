@@ -78,6 +78,27 @@ TEST(PathsTest, TellsFullPathsAndJoinsAndSplitsLocalPaths) {
   EXPECT_EQ(FileName("c.txt"), "c.txt");
 }
 
+TEST(PathsTest, ApplicationFolderIsTheGivenOneElseTheNamedOneElseTheProgramsOwn) {
+  TempFolder temp;
+  temp.WriteFile("dosdevices/c:/Proscenia/velandre.ini", "");
+  const std::string installed = temp.str() + "/dosdevices/c:/Proscenia";
+  ScopedEnvironment env;
+  env.Set("WINEPREFIX", temp.str()).Set(kInstallationFolderVariable, std::nullopt);
+  EXPECT_EQ(ApplicationFolder(), ExecutableFolder());
+  EXPECT_TRUE(ExecutableFolder().ends_with("/platform")) << ExecutableFolder();
+
+  env.Set(kInstallationFolderVariable, "C:\\PROSCENIA\\");
+  EXPECT_EQ(ApplicationFolder(), installed);
+  env.Set(kInstallationFolderVariable, "");
+  EXPECT_EQ(ApplicationFolder(), ExecutableFolder());
+
+  env.Set(kInstallationFolderVariable, "/elsewhere");
+  SetApplicationFolder(temp.str() + "/dosdevices/C:/proscenia/../Proscenia/");
+  EXPECT_EQ(ApplicationFolder(), installed);
+  SetApplicationFolderForTesting(std::nullopt);
+  EXPECT_EQ(ApplicationFolder(), "/elsewhere");
+}
+
 TEST(TextTest, ComparesLowersAndReplacesIgnoringLetterCase) {
   EXPECT_TRUE(EqualsIgnoreCase("Orv_Spec.EXE", "orv_spec.exe"));
   EXPECT_FALSE(EqualsIgnoreCase("orv_spec.exe", "orv_spec.ex"));

@@ -96,11 +96,12 @@ TEST(ChildProcessTest, StartsDetachedWithAQuotedProgramAndRefusesWhatCannotRun) 
   EXPECT_FALSE(ChildProcess::Start(script, "", ""));
   EXPECT_FALSE(ChildProcess::Start("/bin/true", "", temp.str() + "/no such folder"));
   EXPECT_FALSE(StartDetached(""));
-  EXPECT_FALSE(StartDetached("\"" + temp.str() + "/missing program\" x"));
+  EXPECT_FALSE(StartDetached(std::string("\"").append(temp.str()) + "/missing program\" x"));
 
   std::filesystem::create_directories(temp.path() / "my tools");
   std::filesystem::copy_file("/bin/sh", temp.path() / "my tools/run sh");
-  ASSERT_TRUE(StartDetached("\"" + temp.str() + "/my tools/run sh\" -c \"echo done > out.txt\"", temp.str()));
+  ASSERT_TRUE(
+      StartDetached(std::string("\"").append(temp.str()) + "/my tools/run sh\" -c \"echo done > out.txt\"", temp.str()));
   // The program runs on its own: wait for its output without holding it.
   for (int i = 0; i < 1000 && ReadFileText(temp.path() / "out.txt") != "done\n"; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));

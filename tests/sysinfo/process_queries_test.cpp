@@ -73,7 +73,7 @@ TEST_F(ProcessQueriesTest, FindsEveryInstanceInPidOrderEachTimeItIsAskedMatching
   EXPECT_EQ(Found(unique + "x.exe", pid), pid);             // case-insensitive
   EXPECT_EQ(Found(unique, pid), pid);                       // prefix
   EXPECT_EQ(Found(unique + "_.E_E", pid), pid);             // '_' is any one character
-  EXPECT_EQ(Found("%" + unique.substr(3), pid), pid);       // '%' is any run
+  EXPECT_EQ(Found(std::string("%").append(unique, 3), pid), pid);  // '%' is any run
   EXPECT_EQ(Found(unique + "__.exe", pid), Ids{});
   EXPECT_EQ(Found("x" + unique, pid), Ids{});
   // No match leaves the list unchanged; a quote is an ordinary character.
