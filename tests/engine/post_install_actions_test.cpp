@@ -20,15 +20,7 @@ namespace fs = std::filesystem;
 using maj::testing::ReadFileText;
 using testing::InstallMachine;
 
-// The shared fixtures sit beside the project root; a worktree one level further down finds them higher up.
-std::string RarFixture(const std::string& name) {
-  fs::path shared = MAJ_SHARED_ROOT;
-  for (fs::path folder = fs::path(MAJ_SOURCE_ROOT).parent_path();
-       !fs::is_directory(shared / "fixtures") && folder.has_relative_path(); folder = folder.parent_path()) {
-    shared = folder / "shared";
-  }
-  return (shared / "fixtures/rar" / name).string();
-}
+std::string RarFixture(const std::string& name) { return std::string(MAJ_SOURCE_ROOT) + "/tests/data/rar/" + name; }
 
 TEST(ActionCommandTest, SplitsAfterTheWorkingFolderAndExpandsMaj) {
   const std::string working = "/srv/Program Files/App/MAJ";
