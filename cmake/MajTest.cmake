@@ -8,5 +8,6 @@ function(maj_add_test_executable name)
   target_compile_definitions(${name} PRIVATE
     MAJ_SOURCE_ROOT="${MAJ_SOURCE_ROOT}"
     MAJ_BINARY_ROOT="${CMAKE_BINARY_DIR}")
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${ARG_PROPERTIES})
+  # Each test carries its executable's name as a label (ctest -L archive_tests).
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS ${name} ${ARG_PROPERTIES})
 endfunction()

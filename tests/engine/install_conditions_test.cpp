@@ -39,15 +39,6 @@ TEST(FileConditionTest, ExpandsWindirInAnyCaseIgnoresNameCaseAndMatchesWildcards
   EXPECT_FALSE(IsFileConditionMet(machine.app() + "/bin/*/crpe32.dll"));      // no wildcards in folders
 }
 
-TEST(WildcardTest, WindowsNameMatching) {
-  EXPECT_TRUE(MatchesWildcard("setup", "*.*"));
-  EXPECT_TRUE(MatchesWildcard("a.b.c", "*.c"));
-  EXPECT_TRUE(MatchesWildcard("ABC", "a?c"));
-  EXPECT_FALSE(MatchesWildcard("abcd", "a?c"));
-  EXPECT_TRUE(MatchesWildcard("abc", "*"));
-  EXPECT_FALSE(MatchesWildcard("abc", "*d"));
-}
-
 TEST(RegistryConditionTest, ReadsATextValueUnderLocalMachine) {
   InstallMachine machine;
   platform::RegistryFile registry = machine.Registry();

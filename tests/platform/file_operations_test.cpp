@@ -65,8 +65,8 @@ TEST(FileOperationsTest, ReplacesAcrossFileSystemsThroughACompleteCopy) {
     GTEST_SKIP() << "/dev/shm is on the same file system";
   }
   const std::string source = temp.WriteFile("big.bin", std::string(300000, 'z'));
-  // The file keeps its permissions, whatever the process's file creation mask.
-  ASSERT_EQ(chmod(source.c_str(), 0666), 0);
+  // The copy is its owner's to read and write, whatever the source and the file creation mask say.
+  ASSERT_EQ(chmod(source.c_str(), 0444), 0);
   const std::string target = other + "/big.bin";
   { std::ofstream(target) << "old"; }
   const mode_t mask = umask(022);
@@ -80,7 +80,7 @@ TEST(FileOperationsTest, ReplacesAcrossFileSystemsThroughACompleteCopy) {
   EXPECT_TRUE(replaced);
   EXPECT_FALSE(std::filesystem::exists(source));
   EXPECT_EQ(content, std::string(300000, 'z'));
-  EXPECT_EQ(info.st_mode & 07777, 0666u);
+  EXPECT_EQ(info.st_mode & 07777, 0644u);
   EXPECT_EQ(left, 1);  // no temporary file beside it
 }
 
