@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "archive/zip_entry_names.h"
+#include "platform/file_operations.h"
 
 namespace maj::archive {
 namespace {
@@ -109,8 +110,7 @@ bool EntryFileWriter::Write(const void* data, std::size_t size) {
 
 bool EntryFileWriter::Commit(unsigned mode, std::optional<std::time_t> modified) {
   if (!fd_.valid()) return false;
-  // Group and others never get write access from an archive.
-  fchmod(fd_.get(), static_cast<mode_t>(mode & 0755));
+  fchmod(fd_.get(), platform::OwnerUsableMode(mode));
   if (modified) {
     timespec times[2] = {{0, UTIME_OMIT}, {*modified, 0}};
     futimens(fd_.get(), times);
@@ -124,7 +124,7 @@ bool EntryFileWriter::Commit(unsigned mode, std::optional<std::time_t> modified)
 }
 
 bool EntryFileWriter::CommitFrom(const std::string& source, unsigned mode) {
-  chmod(source.c_str(), static_cast<mode_t>(mode & 0755));
+  chmod(source.c_str(), platform::OwnerUsableMode(mode));
   if (rename(source.c_str(), target_.c_str()) != 0) return false;
   Discard();
   return true;

@@ -34,7 +34,8 @@ class EntryFileWriter {
   // beside it. False when that fails or the folder resolves outside `destination`.
   bool Begin(const std::string& destination, const std::string& target);
   bool Write(const void* data, std::size_t size);
-  // Sets the mode and modification time and renames the file into place.
+  // Sets the mode (made usable by the owner: platform::OwnerUsableMode) and the modification time and renames
+  // the file into place.
   bool Commit(unsigned mode, std::optional<std::time_t> modified);
   // Puts the complete file at `source` (same file system) into place instead of the written bytes.
   bool CommitFrom(const std::string& source, unsigned mode);

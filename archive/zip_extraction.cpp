@@ -14,6 +14,7 @@
 #include "archive/zip_error.h"
 #include "archive/zip_handles.h"
 #include "platform/disk_space.h"
+#include "platform/file_operations.h"
 #include "platform/system_error_text.h"
 #include "platform/unique_fd.h"
 
@@ -94,6 +95,18 @@ void MakeFolders(const fs::path& root, const std::string& relative, const std::s
   }
 }
 
+// The mode of an extracted file: 0644, or the Unix bits that the entry carries made usable by the owner
+// (an executable bit is kept).
+mode_t ExtractedMode(zip_t* archive, zip_uint64_t index) {
+  zip_uint8_t system = 0;
+  zip_uint32_t attributes = 0;
+  if (zip_file_get_external_attributes(archive, index, 0, &system, &attributes) != 0 || system != ZIP_OPSYS_UNIX ||
+      (attributes >> 16) == 0) {
+    return 0644;
+  }
+  return platform::OwnerUsableMode(attributes >> 16);
+}
+
 // A temporary file beside the target, removed unless it was renamed into place.
 class PendingFile {
  public:
@@ -171,7 +184,7 @@ void ExtractFile(zip_t* archive, const PlannedEntry& entry, const fs::path& targ
                    std::to_string(info.size) + ")" + corruptionHint);
   }
 
-  fchmod(output.fd(), 0644);
+  fchmod(output.fd(), ExtractedMode(archive, entry.index));
   if (info.valid & ZIP_STAT_MTIME) {
     struct timespec times[2] = {{0, UTIME_OMIT}, {info.mtime, 0}};
     futimens(output.fd(), times);

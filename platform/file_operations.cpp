@@ -54,7 +54,7 @@ bool CopyThenRename(const std::string& source, const std::string& target) {
       if (path != nullptr) unlink(path->c_str());
     }
   } remover{&temporary};
-  bool ok = fchmod(output.get(), info.st_mode & 07777) == 0;
+  bool ok = fchmod(output.get(), OwnerUsableMode(info.st_mode)) == 0;
   char buffer[65536];
   while (ok) {
     const ssize_t count = read(input.get(), buffer, sizeof buffer);
@@ -110,6 +110,8 @@ class LinuxFileOperations : public FileOperations {
       }
       if (!CopyThenRename(source, target)) return false;
       unlink(source.c_str());  // the new copy is in place: a source left behind goes with the working folder
+    } else if ((info.st_mode & 07777) != OwnerUsableMode(info.st_mode)) {
+      chmod(target.c_str(), OwnerUsableMode(info.st_mode));
     }
     struct stat placed, other;
     // On a file system that ignores letter case both names are the new file itself.
@@ -132,6 +134,12 @@ FileOperations*& CurrentProvider() {
 }
 
 }  // namespace
+
+unsigned OwnerUsableMode(unsigned given) {
+  unsigned mode = (given & 0755) | S_IRUSR | S_IWUSR;
+  if (given & (S_IXUSR | S_IXGRP | S_IXOTH)) mode |= S_IXUSR;
+  return mode;
+}
 
 FileOperations& CurrentFileOperations() {
   static LinuxFileOperations linuxOperations;

@@ -23,7 +23,7 @@ class FileOperations {
   // Puts the file `from` in the place of `to` (existing or not) so that `to` only ever changes into a complete
   // copy: on one file system `from` is renamed over `to`; across file systems it is first copied beside `to`
   // under a temporary name, which is then renamed over `to`, and `from` is deleted. The file keeps its
-  // permissions and times, and takes the name of `to` as written: an existing copy whose name differs only in
+  // times and its permissions, made usable by its owner (OwnerUsableMode), and takes the name of `to` as written: an existing copy whose name differs only in
   // letter case is deleted once the new copy is in place. Returns false, nothing changed, when the existing `to` cannot be replaced (in use,
   // access refused). Throws std::runtime_error naming `to` with the system's cause (SystemErrorText) when the
   // new copy cannot be written (no space left...): `from` and `to` stay as they were, no temporary file left.
@@ -34,6 +34,12 @@ class FileOperations {
   // `to` means delete `from` at the next start. Throws std::runtime_error when the registry cannot be written.
   virtual void MoveFileAtNextStart(const std::string& from, const std::string& to) = 0;
 };
+
+// The permission bits of a file that MAJ writes (unpacked, fetched, installed), from the bits `given` by an
+// archive or by the file copied: its owner can always read and write it, whatever the archive says (archives
+// come from Windows, where Unix bits mean nothing); group and others never get write access; special bits go;
+// an executable bit given to anyone makes it executable for its owner too.
+unsigned OwnerUsableMode(unsigned given);
 
 // The process-wide provider: the Linux implementation unless a test installed another.
 FileOperations& CurrentFileOperations();

@@ -7,21 +7,8 @@
 
 namespace maj::testing {
 
-// The shared folder sits beside the project root; a git worktree one level further down finds it beside its
-// parent folder instead.
-static std::string SharedRoot() {
-  namespace fs = std::filesystem;
-  if (fs::is_directory(MAJ_SHARED_ROOT)) return MAJ_SHARED_ROOT;
-  for (fs::path folder = fs::path(MAJ_SOURCE_ROOT).parent_path(); folder.has_relative_path();
-       folder = folder.parent_path()) {
-    if (fs::is_directory(folder / "shared" / "fixtures")) return (folder / "shared").string();
-  }
-  return MAJ_SHARED_ROOT;
-}
-
 std::string RarFixture(const std::string& name) {
-  const std::string own = std::string(MAJ_SOURCE_ROOT) + "/tests/data/rar/" + name;
-  return std::filesystem::exists(own) ? own : SharedRoot() + "/fixtures/rar/" + name;
+  return std::string(MAJ_SOURCE_ROOT) + "/tests/data/rar/" + name;
 }
 
 std::string Sha256OfFile(const std::string& path) {

@@ -8,7 +8,7 @@
 
 namespace maj::testing {
 
-// Path of a RAR fixture: tests/data/rar/<name> when it is there, else the file of the shared fixtures folder.
+// Path of the RAR fixture tests/data/rar/<name> (see the README there).
 std::string RarFixture(const std::string& name);
 
 // SHA-256 of a file, as lowercase hex ("" when it cannot be read).

@@ -63,13 +63,6 @@ TEST(RxUnrarErrors, EncryptedEntryAsksForThePasswordThenFails) {
   EXPECT_EQ(listener.events.back(), "ProcessError 12 CRC error - Wrong password? | foo.txt");
   EXPECT_FALSE(fs::exists(dest.path() / "foo.txt"));
 
-  // With a password given in the call nothing is asked.
-  RecordingListener given;
-  CRxUnrar withPassword(&given);
-  EXPECT_FALSE(withPassword.TestRarFiles(RarFixture("test_read_format_rar_encryption_data.rar"), "12345678"));
-  EXPECT_EQ(given.passwordRequests, 0);
-  EXPECT_EQ(withPassword.strLastErrorMsg(), "CRC error - Wrong password?");
-
   // RAR 5: the encrypted entry is detected after the plain ones.
   RecordingListener rar5;
   rar5.passwordAnswer = "password";

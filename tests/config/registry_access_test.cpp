@@ -2,14 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/processes.h"
 #include "tests/support/scoped_environment.h"
 #include "tests/support/temp_folder.h"
 
 namespace maj::config {
 namespace {
 
-using maj::testing::ReadFileText;
 using maj::testing::TempFolder;
 
 constexpr RegistryRoot HKLM = RegistryRoot::LocalMachine;
@@ -56,17 +54,6 @@ TEST_F(RegistryAccessTest, OnlyTextValuesAreTextAndValueNamesAreListedInOrder) {
   env_.Set("MAJ_REGISTRY", temp_.str() + "/absent.reg");
   EXPECT_TRUE(ListRegistryValueNames(HKLM, "SOFTWARE\\Microsoft\\.NETFramework\\policy\\v4.0").empty());
   EXPECT_EQ(ReadRegistryText(HKLM, "SOFTWARE\\ODBC\\ODBCINST.INI\\MariaDB Unicode", "Driver"), std::nullopt);
-}
-
-// Another process reads what this one wrote: the value lives in the file, not in this process.
-TEST_F(RegistryAccessTest, AWrittenValueIsReadByAFreshProcess) {
-  platform::SystemRegistry().WriteString(HKLM, "SOFTWARE\\Proscenia\\MAJ", "Dernière version", "13.1.10 \"x\\y\"");
-  const std::string output = temp_.str() + "/probe.txt";
-  auto probe = platform::ChildProcess::Start(MAJ_REGISTRY_PROBE,
-                                             "\"SOFTWARE\\Proscenia\\MAJ\" \"Dernière version\" \"" + output + "\"", "");
-  ASSERT_TRUE(probe);
-  EXPECT_EQ(probe->WaitForExit(nullptr), 0);
-  EXPECT_EQ(ReadFileText(output), "text:13.1.10 \"x\\y\"");
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 
 #include "db/connection.h"
 #include "db/database.h"
-#include "db/database_error.h"
 #include "tests/support/test_database.h"
 
 namespace maj::db {
@@ -48,27 +47,6 @@ TEST_F(PreparedStatementTest, EachRunGivesTheRowsOfItsOwnValuesFromOnePreparatio
   EXPECT_TRUE(newest.Execute({Parameter::Text("c.dll")}).AtEnd());
   // 22 runs, prepared once (the status queries themselves may count).
   EXPECT_LE(PreparedSoFar() - before, 3);
-}
-
-TEST_F(PreparedStatementTest, RefusedRunsAndStatementsWithoutRows) {
-  // A run while the previous rows are open is refused and leaves them as they were.
-  PreparedStatement select(SharedConnection(), "SELECT nom FROM Names WHERE version = ? ORDER BY nom");
-  ResultSet rows = select.Execute({Parameter::Text("001")});
-  EXPECT_THROW(select.Execute({Parameter::Text("002")}), DatabaseError);
-  rows.MoveNext();
-  ASSERT_FALSE(rows.AtEnd());
-  EXPECT_EQ(rows.Field("nom").AsText(), "b.dll");
-  rows.Close();
-  EXPECT_EQ(select.Execute({Parameter::Text("002")}).Field("nom").AsText(), "a.dll");
-
-  PreparedStatement rename(SharedConnection(), "UPDATE Names SET version = ? WHERE nom = ?");
-  EXPECT_FALSE(rename.Execute({Parameter::Text("009"), Parameter::Text("b.dll")}).IsOpen());
-  EXPECT_FALSE(rename.Execute({Parameter::Text("010"), Parameter::Text("B.DLL")}).IsOpen());
-  EXPECT_EQ(database_.QueryValue("SELECT version FROM Names WHERE nom = 'b.dll'"), "010");
-
-  EXPECT_THROW(PreparedStatement(SharedConnection(), "SELECT nope FROM Names WHERE nom = ?"), DatabaseError);
-  SharedConnection().Close();
-  EXPECT_THROW(rename.Execute({Parameter::Text("011"), Parameter::Text("b.dll")}), DatabaseError);
 }
 
 }  // namespace

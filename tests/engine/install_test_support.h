@@ -90,18 +90,6 @@ struct RecordingHost {
   EngineHost host{[this](const std::string& message) { messages.push_back(message); }, {}};
 };
 
-// Records the events of Fichier.
-class RecordingFichierListener : public FichierListener {
- public:
-  void ProcessAction(const std::string& Filename) override { events.push_back("ProcessAction " + Filename); }
-  void Register(const std::string& Filename) override {
-    events.push_back("Register " + Filename);
-    if (onRegister) onRegister();
-  }
-  std::vector<std::string> events;
-  std::function<void()> onRegister;
-};
-
 // Runs the built maj-pending with the machine's registry; returns its exit code.
 int RunMajPending(const InstallMachine& machine);
 

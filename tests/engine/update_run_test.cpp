@@ -204,13 +204,8 @@ TEST_F(UpdateRunTest, UnknownWindowsVersionStopsTheCheckWithAMessage) {
                                   "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "CurrentVersion", "10.0");
   sysinfo::ResetOSIdentificationForTesting();
   Publish("other.dll", "other", "001.000.000");
-  try {
-    Check();
-    FAIL() << "an unknown Windows version must stop the check";
-  } catch (const std::runtime_error& error) {
-    EXPECT_EQ(std::string(error.what()),
-              "La version de Windows de ce poste n'est pas reconnue : la mise à jour ne peut pas être vérifiée.");
-  }
+  EXPECT_EQ(maj::testing::FailureOf([&] { Check(); }),
+            "La version de Windows de ce poste n'est pas reconnue : la mise à jour ne peut pas être vérifiée.");
   EXPECT_EQ(listener_.events, std::vector<std::string>{"CheckVersion:Vérification des versions"});
   EXPECT_FALSE(fs::exists(machine_.bin() + "/other.dll"));
 }

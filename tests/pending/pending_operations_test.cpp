@@ -34,11 +34,16 @@ TEST(PendingMovesTest, ReplacesTargetsInOrderDeletesAndForgetsTheList) {
   temp.WriteFile("MAJ/obsolete.dll", "x");
   const std::string installedExe = temp.WriteFile("Orv_Spec.exe", "old exe");
   const std::string installedOcx = temp.WriteFile("bin/report.ocx", "old ocx");
+  // Drive C: is the test's folder.
+  maj::testing::ScopedEnvironment environment;
+  environment.Set("WINEPREFIX", temp.str());
+  std::filesystem::create_directories(temp.path() / "dosdevices");
+  std::filesystem::create_directory_symlink(temp.path(), temp.path() / "dosdevices/c:");
   platform::RegistryFile registry(temp.str() + "/registry.reg");
   registry.WriteMultiString(
       RegistryRoot::LocalMachine, kSessionManager, "PendingFileRenameOperations",
       {temp.str() + "/MAJ/orv_spec.exe", temp.str() + "/orv_spec.exe", temp.str() + "/MAJ/report.ocx",
-       temp.str() + "/bin/report.ocx", temp.str() + "/MAJ2/report.ocx", "!\\??\\" + temp.str() + "/BIN/REPORT.OCX",
+       temp.str() + "/bin/report.ocx", "\\??\\C:\\MAJ2\\report.ocx", "!\\??\\C:\\BIN\\REPORT.OCX",
        temp.str() + "/MAJ/obsolete.dll", ""});
   registry.WriteString(RegistryRoot::LocalMachine, kSessionManager, "Other", "kept");
 

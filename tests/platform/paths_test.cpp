@@ -24,9 +24,6 @@ TEST(EnvironmentTest, FindsExactNameFirstThenIgnoringCase) {
   EXPECT_EQ(GetEnvironmentVariable("MAJ_TEST_WINDIR"), "/upper");
   EXPECT_EQ(GetEnvironmentVariable("maj_test_only_upper"), "/only");
   EXPECT_EQ(GetEnvironmentVariable("MAJ_TEST_ABSENT"), std::nullopt);
-  EXPECT_EQ(GetEnvironmentText("MAJ_TEST_ABSENT"), "");
-  env.Set("MAJ_TEST_EMPTY", "");
-  EXPECT_EQ(GetEnvironmentVariable("maj_test_empty"), "");
 }
 
 TEST(PathsTest, ConvertsWindowsPathsThroughTheWinePrefix) {
@@ -69,13 +66,8 @@ TEST(PathsTest, ResolvesEachComponentIgnoringCase) {
 TEST(PathsTest, TellsFullPathsAndJoinsAndSplitsLocalPaths) {
   for (const char* full : {"/home/x", "C:\\Windows", "c:relative"}) EXPECT_TRUE(IsFullPath(full)) << full;
   for (const char* notFull : {"Orv_Spec.ini", "home/x/Orv_Spec.ini", ""}) EXPECT_FALSE(IsFullPath(notFull)) << notFull;
-  EXPECT_EQ(JoinPath("/app", "bin"), "/app/bin");
   EXPECT_EQ(JoinPath("/app/", "/bin"), "/app/bin");
-  EXPECT_EQ(JoinPath("", "Orv_Spec.ini"), "Orv_Spec.ini");
-  EXPECT_EQ((std::vector<std::string>{ParentFolder("a/b/c.txt"), ParentFolder("/c.txt"), ParentFolder("c.txt")}),
-            (std::vector<std::string>{"a/b", "/", ""}));
-  EXPECT_EQ(FileName("a/b/c.txt"), "c.txt");
-  EXPECT_EQ(FileName("c.txt"), "c.txt");
+  EXPECT_EQ(ParentFolder("/c.txt"), "/");
 }
 
 TEST(PathsTest, ApplicationFolderIsTheGivenOneElseTheNamedOneElseTheProgramsOwn) {
@@ -112,18 +104,14 @@ TEST(TextTest, ComparesLowersAndReplacesIgnoringLetterCase) {
   EXPECT_FALSE(EqualsIgnoreCase("été.txt", "ete.txt"));
   EXPECT_TRUE(EndsWithIgnoreCase("Œuvres\\ÉTÉ", "\\été"));
   EXPECT_EQ(ReplaceAllIgnoreCase("Été\\ÉTÉ\\ete", "été", "x"), "x\\x\\ete");
-  // Letters whose two cases take different numbers of bytes: the Kelvin sign and "k", "ẞ" and "ß".
-  EXPECT_TRUE(StartsWithIgnoreCase("\u212Aelvin.dll", "KEL"));
+  // A letter whose two cases take different numbers of bytes: the Kelvin sign and "k".
   EXPECT_EQ(ReplaceAllIgnoreCase("a\u212Ab", "k", "-"), "a-b");
-  EXPECT_TRUE(EqualsIgnoreCase("STRAẞE", "straße"));
-  EXPECT_FALSE(EqualsIgnoreCase("straße", "strasse"));
   // Bytes that are not UTF-8 (Latin-1 "ÉTÉ", a sequence cut short) stand for themselves.
   EXPECT_EQ(ToLowerCase("\xC9T\xC9.TXT"), "\xC9t\xC9.txt");
   EXPECT_EQ(ToLowerCase("ÉT\xC3"), "ét\xC3");
   EXPECT_TRUE(EqualsIgnoreCase("\xC9t\xC9", "\xC9T\xC9"));
   EXPECT_FALSE(EqualsIgnoreCase("\xC9t\xC9", "\xE9t\xE9"));
   EXPECT_FALSE(StartsWithIgnoreCase("\xC3", "Ã"));
-  EXPECT_EQ(ToUpperAscii("abc_é"), "ABC_é");
 }
 
 TEST(TextTest, MatchesPatternsWithEitherPairOfWildcards) {
@@ -134,17 +122,14 @@ TEST(TextTest, MatchesPatternsWithEitherPairOfWildcards) {
   };
   const Case cases[] = {
       {"Orv_Spec.EXE", "orv_spec.exe", true}, {"orv_spec.exe", "orv_spec.ex", false},
-      {"orv_spec.ex", "orv_spec.exe", false}, {"", "", true},
-      {"", "*", true},                         {"", "?", false},
-      {"abc", "*", true},                      {"abc", "a*", true},
-      {"abc", "*c", true},                     {"abc", "*d", false},
+      {"orv_spec.ex", "orv_spec.exe", false}, {"", "*", true},
+      {"", "?", false},                        {"abc", "*d", false},
       {"ABC", "a?c", true},                    {"abcd", "a?c", false},
       {"ac", "a?c", false},                    {"a.b.c", "*.c", true},
       {"aXbXc", "a*b*c", true},                {"aXbXb", "a*b*c", false},
       // The last run must give back characters several times before the tail fits.
       {"mississippi", "m*iss*ppi", true},      {"mississippi", "m*iss*ippix", false},
-      {"abab", "*ab", true},                   {"ab", "**b", true},
-      {"a*b", "a*b", true},                    {"xyz", "x**?", true},
+      {"abab", "*ab", true},                   {"xyz", "x**?", true},
       // One wildcard character stands for one letter, whatever its size; stray bytes count one each.
       {"Éditions.DLL", "é*.dll", true},        {"ÉTÉ.txt", "?t?.TXT", true},
       {"été.txt", "e*", false},                {"\xC9T\xC9", "?t?", true},

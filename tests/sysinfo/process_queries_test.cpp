@@ -80,27 +80,5 @@ TEST_F(ProcessQueriesTest, FindsEveryInstanceInPidOrderEachTimeItIsAskedMatching
   EXPECT_EQ(Found("Orv'Spec" + std::to_string(getpid())), Ids{});
 }
 
-TEST_F(ProcessQueriesTest, AProcessThatExitedIsNotAlive) {
-  const int reaped = StartNamed("Orv_Spec.exe");
-  const int zombie = StartNamed("Orv_Spec.exe");
-  EXPECT_TRUE(IsProcessAlive(reaped));
-  EXPECT_TRUE(IsProcessAlive(zombie));
-
-  kill(reaped, SIGKILL);
-  children_[0].WaitForExit(nullptr);
-  EXPECT_FALSE(IsProcessAlive(reaped));
-
-  // Killed but not yet waited for: the process is a zombie, which counts as exited.
-  kill(zombie, SIGKILL);
-  for (int i = 0; i < 2000 && platform::ProcessExists(zombie); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  EXPECT_FALSE(IsProcessAlive(zombie));
-  EXPECT_NE(maj::testing::ReadFileText("/proc/" + std::to_string(zombie) + "/status").find("State:\tZ"),
-            std::string::npos);
-  EXPECT_FALSE(IsProcessAlive(-1));
-  EXPECT_TRUE(IsProcessAlive(getpid()));
-}
-
 }  // namespace
 }  // namespace maj::sysinfo

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "tests/support/large_files.h"
 #include "tests/transfer/fichier64_test_support.h"
 #include "transfer/cls_file.h"
 
@@ -78,19 +77,6 @@ TEST_F(DownloadTest, StoredArchiveNameLeavingTheFolderOrAnUnwritableFolderFailsN
   EXPECT_NE(unwritable.find("a.dll"), std::string::npos) << unwritable;
 }
 
-TEST_F(DownloadTest, LargeStoredValueIsWrittenWithoutBeingHeldInMemory) {
-  constexpr std::size_t kSize = 48 << 20;
-  const std::string source = (folder_.path() / "gros.bin").string();
-  maj::testing::WriteRandomFile(source, kSize, 21);
-  InsertRow("gros.bin", "001.000.000", "gros.bin.zip", db::Parameter::FileContent(source));
-  const std::string destination = Destination();
-
-  const std::uint64_t growth = maj::testing::PeakMemoryGrowthOf(
-      [&] { cls_File().Download(destination, "gros.bin", "001.000.000", "`winXP`"); });
-
-  EXPECT_LT(growth, kSize / 3);
-  EXPECT_TRUE(maj::testing::SameFileContent(source, destination + "gros.bin.zip"));
-}
-
+// A large value written without being held in memory is checked through a whole run (tests/engine).
 }  // namespace
 }  // namespace maj::transfer
