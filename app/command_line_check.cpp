@@ -28,7 +28,12 @@ int RunCheck(bool json) {
   const bool waiting = !engine.ConditionsList().empty() || !engine.UpdateList().empty();
 
   nlohmann::ordered_json document = {
-      {"updatesWaiting", waiting}, {"conditions", engine.ConditionsList()}, {"files", nlohmann::ordered_json::array()}};
+      {"updatesWaiting", waiting}, {"conditions", engine.ConditionsList()}, {"files", nlohmann::ordered_json::array()},
+      {"refused", nlohmann::ordered_json::array()}};
+  for (const engine::RefusedFile& refused : engine.RefusedFiles()) {
+    document["refused"].push_back({{"name", refused.nom}, {"version", refused.version}, {"reason", refused.reason}});
+    if (!json) PrintLine("Version refusée : " + refused.nom + " " + refused.version + " (" + refused.reason + ")");
+  }
   if (!json) {
     for (const std::string& condition : engine.ConditionsList()) PrintLine("Paquet manquant : " + condition);
   }

@@ -1,5 +1,6 @@
 #include "app/command_line_publish.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -15,6 +16,9 @@
 #include "engine/cls_download_manager.h"
 #include "engine/version_compare.h"
 #include "platform/text.h"
+#include "signing/key_files.h"
+#include "signing/publishing_key.h"
+#include "transfer/signature_records.h"
 
 namespace maj::app {
 namespace {
@@ -67,9 +71,29 @@ int RunPublish(const PublishOptions& options) {
   handlers.Status = PrintStatusLine;
   StatusTextListener listener(handlers);
   engine::cls_DownloadManager engine(&listener);
+  engine.SetSigningKey(signing::ResolvePublishingKey(options.signingKey));
   for (const auto& record : records) engine.AddFileToUpload(record);
   engine.ProcessUpload();
   PrintStatusLine("Envoi des FICHIERs terminé");
+  return kExitDone;
+}
+
+int RunGenerateKey(const std::string& keyFile) {
+  std::printf("%s\n", signing::GenerateKeyFile(keyFile).c_str());
+  return kExitDone;
+}
+
+int RunSignStored(const std::string& name, const PublishOptions& options) {
+  config::LocateSettingsFile();
+  const auto key = signing::ResolvePublishingKey(options.signingKey);
+  if (!key) {
+    PrintErrorLine("Aucune clé de signature : indiquez-la avec --signing-key");
+    return kExitFailed;
+  }
+  ConnectionCloser closer;
+  if (!ConnectForCommandLine()) return kExitFailed;
+  transfer::SignStoredVersion(name, options.version.value_or(""), *key);
+  PrintStatusLine("Version " + options.version.value_or("") + " de " + name + " signée");
   return kExitDone;
 }
 

@@ -62,9 +62,9 @@ int RunUnattended(std::optional<int> waitLimitSeconds) {
   engine::cls_DownloadManager engine(&listener, engine::EngineHost{{}, PrintErrorLine});
   bool forcer = false;
   engine.Test_Version(forcer);
-  if (!restartNeeded) return kExitDone;
-  PrintStatusLine("Vous devez redémarrer pour terminer l'installation");
-  return kExitRestartNeeded;
+  if (restartNeeded) PrintStatusLine("Vous devez redémarrer pour terminer l'installation");
+  if (!engine.RefusedFiles().empty()) return kExitRefusedFiles;
+  return restartNeeded ? kExitRestartNeeded : kExitDone;
 }
 
 }  // namespace maj::app

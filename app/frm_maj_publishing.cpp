@@ -8,12 +8,14 @@
 #include <QMessageBox>
 
 #include <exception>
+#include <optional>
 
 #include "app/download_manager_access.h"
 #include "app/frm_maj.h"
 #include "app/publishing_grid.h"
 #include "platform/file_operations.h"
 #include "platform/paths.h"
+#include "signing/publishing_key.h"
 #include "ui_frm_maj.h"
 
 namespace maj::app {
@@ -63,6 +65,8 @@ void Frm_maj::LabelSendFiles_Click() {
   engine::cls_DownloadManager& manager = GetDownloadManager();
   setCursor(Qt::BusyCursor);
   try {
+    // The key is looked for at each sending: a message says where to name it when the site signs.
+    manager.SetSigningKey(signing::ResolvePublishingKey(std::nullopt));
     for (int row = 0; row < ui_->VSFlexGrid->rowCount(); ++row) {
       manager.AddFileToUpload(RowToFileRecord(*ui_->VSFlexGrid, row));
     }

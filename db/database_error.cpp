@@ -14,6 +14,11 @@ const char kLostConnectionAdvice[] =
     "(max_allowed_packet). Vérifiez que le serveur fonctionne et que ce poste l'atteint, puis relancez la mise "
     "à jour.";
 
+const char kCertificateAdvice[] =
+    "Connexion chiffrée (TLS) refusée : le certificat du serveur de base de données ne correspond pas au nom "
+    "du serveur indiqué dans la source de données (SERVER), ou n'est pas signé par l'autorité de certification "
+    "qu'elle désigne (SSLCA). Aucune donnée n'a été échangée. Vérifiez le nom du serveur et son certificat.";
+
 DatabaseError::DatabaseError(const std::string& description, std::string sqlState, int nativeError)
     : std::runtime_error(description), sqlState_(std::move(sqlState)), nativeError_(nativeError) {}
 

@@ -13,6 +13,10 @@ extern const char kPacketLimitAdvice[];
 // network, or a value over max_allowed_packet that made the server drop the connection.
 extern const char kLostConnectionAdvice[];
 
+// Advice appended, on its own line, to the description of a connection refused by TLS: the server's
+// certificate does not match the host of the data source, or is not signed by its CA.
+extern const char kCertificateAdvice[];
+
 // A failure of the data access layer. what() is the description: the driver's diagnostic text unchanged,
 // followed by kPacketLimitAdvice or kLostConnectionAdvice when the diagnostic says so.
 class DatabaseError : public std::runtime_error {

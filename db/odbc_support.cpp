@@ -22,6 +22,7 @@ constexpr int kPacketTooLarge = 1153;
 constexpr int kClientPacketTooLarge = 2020;
 constexpr int kServerGoneAway = 2006;
 constexpr int kLostConnection = 2013;
+constexpr int kTlsConnectionError = 2026;
 
 bool PointsAtPacketLimit(const std::vector<Diagnostic>& records) {
   for (const Diagnostic& record : records) {
@@ -38,6 +39,16 @@ bool PointsAtLostConnection(const std::vector<Diagnostic>& records) {
     if (lower.find("gone away") != std::string::npos || lower.find("lost connection") != std::string::npos) {
       return true;
     }
+  }
+  return false;
+}
+
+// A TLS failure while connecting: the server's certificate was refused (not signed by the data source's CA,
+// or not made for the host it names), or the TLS exchange itself failed.
+bool PointsAtCertificate(const std::vector<Diagnostic>& records) {
+  for (const Diagnostic& record : records) {
+    if (record.nativeError == kTlsConnectionError) return true;
+    if (platform::ToLowerCase(record.message).find("tls/ssl error") != std::string::npos) return true;
   }
   return false;
 }
@@ -77,6 +88,8 @@ DatabaseError MakeError(SQLSMALLINT handleType, SQLHANDLE handle, const char* op
     description += "\n" + std::string(kPacketLimitAdvice);
   } else if (PointsAtLostConnection(records)) {
     description += "\n" + std::string(kLostConnectionAdvice);
+  } else if (PointsAtCertificate(records)) {
+    description += "\n" + std::string(kCertificateAdvice);
   }
   return DatabaseError(description, records.front().state, records.front().nativeError);
 }

@@ -33,6 +33,9 @@ void cls_DownloadManager::CheckForUpdates(bool forcer) {
     throw std::runtime_error(
         "La version de Windows de ce poste n'est pas reconnue : la mise à jour ne peut pas être vérifiée.");
   }
+  // The trusted keys are read first: a damaged trusted-keys file stops the check before anything is chosen.
+  verifier_.emplace(PublicationVerifier::ForInstallation());
+  refused_.clear();
 
   {
     db::ResultSet rows = db::OpenQuery(
@@ -58,6 +61,13 @@ void cls_DownloadManager::CheckForUpdates(bool forcer) {
     });
     // The types come with the chosen names, in the same order.
     for (std::size_t i = 0; i < chosen.size(); ++i) updateList_[i]->Type = chosen[i].type;
+    // What the records and rows already say (the bytes are compared by the run).
+    for (const std::shared_ptr<Fichier>& fichier : updateList_) {
+      const FetchPlan plan = verifier_->BeforeFetch(fichier->Nom, fichier->Version, [&](signing::PublishedFields& used) {
+        used.type = fichier->Type;
+      }, false);
+      if (plan.refusal) refused_.push_back({fichier->Nom, fichier->Version, *plan.refusal});
+    }
   }
 }
 

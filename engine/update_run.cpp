@@ -15,11 +15,14 @@
 #include "engine/fetched_archive.h"
 #include "engine/main_version_number.h"
 #include "engine/package_fetch.h"
+#include "engine/publication_verifier.h"
 #include "engine/published_name.h"
 #include "engine/working_folder.h"
+#include "platform/file_names.h"
 #include "platform/file_operations.h"
 #include "platform/paths.h"
 #include "platform/text.h"
+#include "signing/sha256_hasher.h"
 #include "sysinfo/os_identification.h"
 
 namespace maj::engine {
@@ -38,6 +41,9 @@ bool HoldsEntry(const archive::ZipComponent& zip, const std::string& nom) {
 }  // namespace
 
 void cls_DownloadManager::RunUpdate() {
+  // The run decides afresh, with the fetched bytes.
+  refused_.clear();
+  if (!verifier_) verifier_.emplace(PublicationVerifier::ForInstallation());
   const std::string baseFolder = PrepareWorkingFolder();
   const std::string workingFolder = WorkingFolder();
 
@@ -50,8 +56,23 @@ void cls_DownloadManager::RunUpdate() {
     RequirePlainFileName(fichier->Nom);
     std::string archivePath = platform::JoinPath(workingFolder, fichier->Nom + ".zip");
 
+    // The record and rows decide first; the fetched bytes are then compared before anything is unpacked.
+    const FetchPlan plan = verifier_->BeforeFetch(fichier->Nom, fichier->Version, [&](signing::PublishedFields& used) {
+      used.type = fichier->Type;
+    }, false);
+    if (plan.refusal) {
+      Refuse(fichier->Nom, fichier->Version, *plan.refusal);
+      continue;
+    }
+    if (plan.inProgress) {
+      SkipInProgress(fichier->Nom, fichier->Version);
+      continue;
+    }
+    signing::Sha256Hasher content;
     SetCurrentFile(std::make_shared<transfer::cls_File>());
+    if (plan.record) cFile->SetDownloadHasher(&content);
     cFile->Download(workingFolder + "/", fichier->Nom, fichier->Version, key);
+    cFile->SetDownloadHasher(nullptr);
 
     if (!files.FileExists(archivePath)) archivePath += ".001";
     if (!files.FileExists(archivePath)) {
@@ -61,13 +82,22 @@ void cls_DownloadManager::RunUpdate() {
       if (listener_) listener_->DownloadEvent(notice);
       continue;
     }
+    if (plan.record) {
+      if (const std::optional<std::string> refusal = verifier_->AfterFetch(plan, content.Final())) {
+        // Nothing of it stays where a later step could pick it up.
+        for (const std::optional<std::string>& archive : plan.record->fields.archives) {
+          const std::string name = archive.value_or(fichier->Nom + ".zip");
+          const std::string path = platform::JoinPath(workingFolder, name);
+          if (platform::IsPlainFileName(name) && files.FileExists(path)) files.DeleteFile(path);
+        }
+        Refuse(fichier->Nom, fichier->Version, *refusal);
+        continue;
+      }
+    }
     {
       archive::ZipComponent zip;
       if (!OpenFetchedArchive(zip, platform::ResolvePathCase(archivePath))) {
-        // Being published right now: the next start takes it whole.
-        std::string notice = fichier->Nom + " : version " + fichier->Version +
-                             " incomplète dans la base (publication en cours), fichier ignoré";
-        if (listener_) listener_->DownloadEvent(notice);
+        SkipInProgress(fichier->Nom, fichier->Version);
         continue;
       }
       zip.SetProgressHandler([this](std::uint64_t done, std::uint64_t expected) {
@@ -131,13 +161,14 @@ void cls_DownloadManager::RetrieveConditionalFiles() {
     // result set the driver would hold each whole row in memory. The condition text is bound, never pasted:
     // it may hold quotes and backslashes.
     db::ResultSet rows = db::SharedConnection().Execute(
-        " select cle_fichier, nom, action1, actionData1, action2, actionData2, action3, actionData3, type, "
+        " select cle_fichier, nom, version, action1, actionData1, action2, actionData2, action3, actionData3, type, "
         " LENGTH(data) AS taille from Fichier64 where `condition` = ?",
         {db::Parameter::Text(condition)});
     struct ListedPackage {
       db::Value key;
       std::uint64_t size;
       std::shared_ptr<Fichier> fichier;
+      std::string version;
     };
     std::vector<ListedPackage> listed;
     for (; rows.IsOpen() && !rows.AtEnd(); rows.MoveNext()) {
@@ -153,21 +184,45 @@ void cls_DownloadManager::RetrieveConditionalFiles() {
       const db::Value size = rows.Field("taille");
       listed.push_back({rows.Field("cle_fichier"),
                         size.IsNull() ? 0 : static_cast<std::uint64_t>(std::max<std::int64_t>(size.AsInteger(), 0)),
-                        std::move(fichier)});
+                        std::move(fichier), rows.Field("version").AsText()});
     }
     rows.Close();
 
-    for (auto& [key, size, fichier] : listed) {
+    for (auto& [key, size, fichier, version] : listed) {
       const std::string nom = fichier->Nom;
       if (listener_) {
         std::string shown = nom;  // the listener's copy: what it does with it never changes the file
         listener_->DownloadFileEvent(shown);
       }
       RequirePlainFileName(nom);
+      // A package's actions run programs: it is fetched only when its record allows, and kept only when the
+      // bytes match it.
+      const FetchPlan plan = verifier_->BeforeFetch(nom, version, [&](signing::PublishedFields& used) {
+        used.type = fichier->Type;
+        used.actions = {fichier->action1, fichier->action2, fichier->action3};
+        used.actionData = {fichier->actionData1, fichier->actionData2, fichier->actionData3};
+      }, true);
+      if (plan.refusal) {
+        Refuse(nom, version, *plan.refusal);
+        continue;
+      }
+      if (plan.inProgress) {
+        SkipInProgress(nom, version);
+        continue;
+      }
       const std::string path = platform::JoinPath(workingFolder, nom);
+      signing::Sha256Hasher content;
       FetchPackage(nom, key, size, path, [this](std::uint64_t done, std::uint64_t expected) {
         DownloadProgress(static_cast<std::int64_t>(done), static_cast<std::int64_t>(expected));
-      });
+      }, plan.record ? db::BlobBytes([&](const char* data, std::size_t count) { content.Update(data, count); })
+                     : db::BlobBytes());
+      if (plan.record) {
+        if (const std::optional<std::string> refusal = verifier_->AfterFetch(plan, content.Final())) {
+          platform::CurrentFileOperations().DeleteFile(path);
+          Refuse(nom, version, *refusal);
+          continue;
+        }
+      }
 
       SetCurrentFichier(fichier);
       fichier->Path = path;

@@ -3,8 +3,15 @@
 // (compressed, split into volumes when large) or updates the flags of a stored one; `Download` writes the
 // stored archive or volumes of one version into a folder.
 #include <cstdint>
+#include <array>
+#include <memory>
+#include <optional>
 #include <string>
 #include <utility>
+#include <vector>
+
+#include "signing/keys.h"
+#include "signing/sha256_hasher.h"
 
 namespace maj::transfer {
 
@@ -29,6 +36,15 @@ class cls_File {
 
   // The listener receives the events; nullptr (the default) raises nothing. Not owned.
   void SetListener(cls_FileListener* listener) { listener_ = listener; }
+
+  // The key that signs what Upload stores (nullptr, the default: nothing is signed). With a key, Upload stores
+  // the version's signed record (Fichier64Signature) after its last row, also when it only changes the flags
+  // of a stored version.
+  void SetSigningKey(std::shared_ptr<const signing::SigningKey> key) { signingKey_ = std::move(key); }
+
+  // A hasher that Download feeds with every byte it writes, in row order (nullptr, the default: none). Not
+  // owned; it must outlive the downloads it is set for.
+  void SetDownloadHasher(signing::Sha256Hasher* hasher) { downloadHasher_ = hasher; }
 
   // Accessors store and return values unchanged.
   const std::string& GetPath() const { return path_; }
@@ -80,7 +96,12 @@ class cls_File {
   static std::int16_t FlagToBit(bool flag);
   bool ExistsInTable();
 
+  void SignNewVersion(const std::vector<std::optional<std::string>>& archives, const signing::Sha256& content,
+                      const std::array<std::int16_t, 9>& flags) const;
+
   cls_FileListener* listener_ = nullptr;
+  std::shared_ptr<const signing::SigningKey> signingKey_;
+  signing::Sha256Hasher* downloadHasher_ = nullptr;
   std::string path_;
   std::string nom_;
   std::int16_t typeFichier_ = 0;

@@ -72,7 +72,7 @@ void InsertArchiveRow(const std::string& version, std::int16_t type, const std::
 void SaveStoredArchives(const std::string& nom, const std::string& version, const std::string& flagColumn,
                         const std::string& folder,
                         const std::function<std::string(const std::optional<std::string>& archive)>& targetFor,
-                        const db::BlobProgress& progress) {
+                        const db::BlobProgress& progress, const db::BlobBytes& observer) {
   // The rows are listed first and each DATA is then fetched in pieces cut by the server: the driver would
   // otherwise hold whole rows (or the whole result) in memory, however large the stored values are.
   db::ResultSet rows = db::SharedConnection().Execute(std::string(" SELECT cle_fichier, nom, archive, ") +
@@ -104,7 +104,8 @@ void SaveStoredArchives(const std::string& nom, const std::string& version, cons
     const std::string target = targetFor(stored.archive);
     db::BlobProgress rowProgress;
     if (progress) rowProgress = [&](std::uint64_t written, std::uint64_t) { progress(before + written, total); };
-    db::SaveBlobToFile(db::SharedConnection(), {"Fichier64", "Cle_Fichier", stored.key, "data"}, target, rowProgress);
+    db::SaveBlobToFile(db::SharedConnection(), {"Fichier64", "Cle_Fichier", stored.key, "data"}, target, rowProgress,
+                       observer);
     before += stored.size;
   }
 }

@@ -35,10 +35,11 @@ void InsertArchiveRow(const std::string& version, std::int16_t type, const std::
 // key order: asks `targetFor` for the local file to write from the row's Archive value (nullopt when NULL),
 // then streams the row's DATA into that file, creating or replacing it. First throws std::runtime_error,
 // writing nothing, when the rows' DATA together do not fit in the free space of `folder`. `progress`, when
-// set, is told the bytes written so far of all the rows' bytes.
+// set, is told the bytes written so far of all the rows' bytes; `observer`, when set, sees every byte written,
+// in row order.
 void SaveStoredArchives(const std::string& nom, const std::string& version, const std::string& flagColumn,
                         const std::string& folder,
                         const std::function<std::string(const std::optional<std::string>& archive)>& targetFor,
-                        const db::BlobProgress& progress = {});
+                        const db::BlobProgress& progress = {}, const db::BlobBytes& observer = {});
 
 }  // namespace maj::transfer::internal

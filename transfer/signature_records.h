@@ -1,0 +1,45 @@
+#pragma once
+// The statements on table Fichier64Signature, the signed records of published versions, and the reads of
+// Fichier64 that signing and verification share: every value bound as a parameter.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "db/value.h"
+#include "signing/keys.h"
+#include "signing/signed_record.h"
+
+namespace maj::transfer {
+
+// One Fichier64 row of a version: its key, the size of its DATA and its fields, its Archive as the only archive.
+struct StoredVersionRow {
+  db::Value key;
+  std::uint64_t size = 0;
+  signing::PublishedFields fields;
+};
+
+// True when table Fichier64Signature exists in the shared connection's database.
+bool SignatureTableExists();
+
+// The record of `nom` and `version` (letter case ignored), or nullopt. Values that cannot be decoded (a damaged
+// digest or signature) are read as zeros, which no verification accepts.
+std::optional<signing::SignedRecord> ReadSignatureRecord(const std::string& nom, const std::string& version);
+
+// Stores `record`, replacing the record of the same version; creates the table when it is missing.
+void WriteSignatureRecord(const signing::SignedRecord& record);
+
+// Every row of `nom` and `version`, whatever its flags and condition, in key order.
+std::vector<StoredVersionRow> ReadVersionRows(const std::string& nom, const std::string& version);
+
+// The SHA-256 of the DATA of `rows`, concatenated in their order, streamed from the server.
+signing::Sha256 HashStoredContent(const std::vector<StoredVersionRow>& rows);
+
+// Signs the version `nom` / `version` as it is stored (its rows' fields and content) with `key` and stores
+// the record: for a version stored by another tool (a conditional package), or one whose flags publishing
+// just changed. Throws std::runtime_error (French) when no row holds that version, when its rows disagree on a
+// field, or when a record exists whose content differs from what is stored now (the bytes changed since they
+// were signed: they are never signed again, a new version must be published).
+void SignStoredVersion(const std::string& nom, const std::string& version, const signing::SigningKey& key);
+
+}  // namespace maj::transfer
