@@ -129,7 +129,7 @@ TEST_F(SignedPublicationTest, APackageRunsItsActionOnlyWhenItsRecordMatches) {
     row.data = "echo " + nom + " >> '" + machine_.app() + "/calls.txt'\n";
     row.condition = condition;
     row.action1 = 3;
-    row.actionData1 = "/bin/sh %MAJ%/" + nom;
+    row.actionData1 = "/bin/sh \"%MAJ%/" + nom + "\"";
     Insert(row);
   };
   package("bon.sh");
