@@ -18,7 +18,7 @@ struct BenchOptions {
   std::vector<int> checkNames = {1000, 10000};
   int memorySizeMiB = 500;              // size of each of the two files of the memory part
   std::vector<int> clients = {1, 5, 20};  // client processes running at once in the fleet part
-  std::vector<std::string> parts = {"publish", "update", "check", "memory", "fleet"};
+  std::vector<std::string> parts = {"publish", "update", "check", "memory", "fleet", "signing"};
   std::string workFolder;               // empty: a new temporary folder, removed at the end
   bool keep = false;                    // keep the work folder
 };
@@ -69,12 +69,21 @@ struct FleetSummary {
   std::vector<FleetFigure> check;
 };
 
+// The update run with and without verification, and publishing with and without signing.
+struct SigningFigure {
+  std::string label;
+  double publishPlain = 0, publishSigned = 0;
+  double updatePlain = 0, updateVerified = 0;
+  long peakPlainKiB = 0, peakVerifiedKiB = 0;
+};
+
 struct Summary {
   std::vector<Comparison> update;
   std::vector<Comparison> publish;
   std::vector<Comparison> check;
   std::vector<MemoryFigure> memory;
   FleetSummary fleet;
+  std::vector<SigningFigure> signing;
   double clientStartSeconds = -1;  // the mariadb client starting, connecting and running SELECT 1
 };
 
@@ -124,6 +133,10 @@ void RunPublishAndUpdate(BenchContext& context);
 void RunCheck(BenchContext& context);
 void RunMemory(BenchContext& context);
 void RunFleet(BenchContext& context);
+void RunSigning(BenchContext& context);
+
+// Prints the figures of RunSigning.
+void PrintSigning(const std::vector<SigningFigure>& figures);
 
 // Prints the summary with the targets.
 void PrintSummary(const BenchContext& context);

@@ -119,6 +119,7 @@ void PrintSummary(const BenchContext& context) {
                 above / 1024.0, Verdict(above < 16 * 1024));
   }
   PrintFleet(summary.fleet);
+  PrintSigning(summary.signing);
 }
 
 }  // namespace maj::bench

@@ -36,18 +36,11 @@ class SignedPublicationTest : public UpdateRunTest {
                    "# clé de l'éditeur\n" + signing::PublicKeyLine(key_->Public()) + "\n");
   }
 
-  // Publishes as Publish does, signed with `key` (nullptr: not signed).
-  void PublishWith(const signing::SigningKey* key, const std::string& nom, const std::string& content,
-                   const std::string& version = "013.001.010") {
-    const std::string folder = publishing_.str() + "/" + version;
-    std::filesystem::create_directories(folder);
-    transfer::cls_File record;
-    record.SetPath(publishing_.WriteFile(version + "/" + nom, content));
-    record.SetNom(nom);
-    record.SetCurrentVersion(version);
-    record.SetWXP(true);
-    if (key) record.SetSigningKey(std::shared_ptr<const signing::SigningKey>(std::shared_ptr<void>(), key));
-    record.Upload();
+  // Publishes for Windows XP, signed with `key` (nullptr: not signed).
+  void PublishWith(const std::shared_ptr<const signing::SigningKey>& key, const std::string& nom,
+                   const std::string& content, const std::string& version = "013.001.010") {
+    publishingKey_ = key;
+    Publish(nom, content, version);
   }
 
   std::vector<std::string> Refused() const {
@@ -66,8 +59,8 @@ class SignedPublicationTest : public UpdateRunTest {
     return names;
   }
 
-  std::unique_ptr<signing::SigningKey> key_ = signing::SigningKey::Generate();
-  std::unique_ptr<signing::SigningKey> otherKey_ = signing::SigningKey::Generate();
+  std::shared_ptr<const signing::SigningKey> key_ = signing::SigningKey::Generate();
+  std::shared_ptr<const signing::SigningKey> otherKey_ = signing::SigningKey::Generate();
 };
 
 TEST_F(SignedPublicationTest, PlainFilesAlteredInTheTableAreRefusedByNameAndTheGoodOneInstalls) {
@@ -77,14 +70,14 @@ TEST_F(SignedPublicationTest, PlainFilesAlteredInTheTableAreRefusedByNameAndTheG
   cipher.Close();
 
   const std::string good = RandomBytes(3000, 1);
-  PublishWith(key_.get(), "bon.dll", good);
-  PublishWith(key_.get(), "volume.dll", RandomBytes(1'000'000, 2));    // two volumes
-  PublishWith(key_.get(), "encours.dll", RandomBytes(1'700'000, 3));   // three volumes
-  PublishWith(key_.get(), "a.dll", RandomBytes(2000, 4));
-  PublishWith(key_.get(), "b.dll", RandomBytes(2000, 5));
-  PublishWith(key_.get(), "ajout.dll", RandomBytes(2000, 6), "013.001.009");
+  PublishWith(key_, "bon.dll", good);
+  PublishWith(key_, "volume.dll", RandomBytes(1'000'000, 2));    // two volumes
+  PublishWith(key_, "encours.dll", RandomBytes(1'700'000, 3));   // three volumes
+  PublishWith(key_, "a.dll", RandomBytes(2000, 4));
+  PublishWith(key_, "b.dll", RandomBytes(2000, 5));
+  PublishWith(key_, "ajout.dll", RandomBytes(2000, 6), "013.001.009");
   PublishWith(nullptr, "ajout.dll", RandomBytes(2000, 7));               // a newer version without a record
-  PublishWith(otherKey_.get(), "autre.dll", RandomBytes(2000, 8));
+  PublishWith(otherKey_, "autre.dll", RandomBytes(2000, 8));
 
   database_.Execute("UPDATE Fichier64 SET DATA = CONCAT(LEFT(DATA, 99), CHAR(ASCII(SUBSTRING(DATA, 100, 1)) ^ 1), "
                     "SUBSTRING(DATA, 101)) WHERE Archive = 'volume.dll.zip.002'");
@@ -148,7 +141,7 @@ TEST_F(SignedPublicationTest, APackageRunsItsActionOnlyWhenItsRecordMatches) {
 
 TEST_F(SignedPublicationTest, WithoutATrustedKeyARecordStillCatchesDamagedContent) {
   std::filesystem::remove(machine_.app() + "/" + signing::kTrustedKeysFileName);
-  PublishWith(key_.get(), "abime.dll", RandomBytes(2000, 9));
+  PublishWith(key_, "abime.dll", RandomBytes(2000, 9));
   PublishWith(nullptr, "libre.dll", RandomBytes(2000, 10));
   database_.Execute("UPDATE Fichier64 SET DATA = CONCAT(DATA, 'x') WHERE NOM = 'abime.dll'");
 
