@@ -30,8 +30,9 @@ class cls_DownloadManager : private transfer::cls_FileListener, private FichierL
   void Test_Version(bool& forcer);
 
   // The check alone, as Test_Version starts: fills ConditionsList() with the conditions not met and, when
-  // every condition is met, UpdateList() with the plain files to fetch (all of them when `forcer`). Reads
-  // the database and the installed files; writes, fetches and installs nothing.
+  // every condition is met, UpdateList() with the plain files to fetch (all of them when `forcer`), and
+  // RefusedFiles() with those of them that the records already refuse. Reads the database and the installed
+  // files; writes, fetches and installs nothing.
   void CheckForUpdates(bool forcer);
 
   // Queues a record for publishing. The queue holds the record itself: later changes are stored.
@@ -57,6 +58,8 @@ class cls_DownloadManager : private transfer::cls_FileListener, private FichierL
   const std::vector<std::shared_ptr<transfer::cls_File>>& UploadQueue() const { return uploadQueue_; }
 
  private:
+  // CheckForUpdates without reading the records (the run reads them with the bytes).
+  void ChooseUpdates(bool forcer);
   bool IsConditionMet(const std::string& condition, std::int16_t typeCondition);
   // Records a refused version and announces it.
   void Refuse(const std::string& nom, const std::string& version, const std::string& reason);

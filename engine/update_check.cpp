@@ -13,11 +13,23 @@
 namespace maj::engine {
 
 void cls_DownloadManager::Test_Version(bool& forcer) {
-  CheckForUpdates(forcer);
+  // The run verifies every version itself, with its bytes: no need to read the records twice.
+  ChooseUpdates(forcer);
   RunUpdate();
 }
 
 void cls_DownloadManager::CheckForUpdates(bool forcer) {
+  ChooseUpdates(forcer);
+  // What the records and rows already say (the bytes are compared by a run).
+  for (const std::shared_ptr<Fichier>& fichier : updateList_) {
+    const FetchPlan plan = verifier_->BeforeFetch(fichier->Nom, fichier->Version, [&](signing::PublishedFields& used) {
+      used.type = fichier->Type;
+    }, false);
+    if (plan.refusal) refused_.push_back({fichier->Nom, fichier->Version, *plan.refusal});
+  }
+}
+
+void cls_DownloadManager::ChooseUpdates(bool forcer) {
   std::string message = "Vérification des versions";
   if (listener_) listener_->CheckVersionEvent(message);
 
@@ -61,13 +73,6 @@ void cls_DownloadManager::CheckForUpdates(bool forcer) {
     });
     // The types come with the chosen names, in the same order.
     for (std::size_t i = 0; i < chosen.size(); ++i) updateList_[i]->Type = chosen[i].type;
-    // What the records and rows already say (the bytes are compared by the run).
-    for (const std::shared_ptr<Fichier>& fichier : updateList_) {
-      const FetchPlan plan = verifier_->BeforeFetch(fichier->Nom, fichier->Version, [&](signing::PublishedFields& used) {
-        used.type = fichier->Type;
-      }, false);
-      if (plan.refusal) refused_.push_back({fichier->Nom, fichier->Version, *plan.refusal});
-    }
   }
 }
 

@@ -1,25 +1,32 @@
 #include "signing/sha256_hasher.h"
 
+#include <openssl/evp.h>
 #include <sodium.h>
 
 #include <cstdio>
 #include <stdexcept>
 #include <vector>
 
-#include "signing/keys.h"
 
 namespace maj::signing {
 
-static_assert(sizeof(crypto_hash_sha256_state) <= 128, "state buffer too small");
+struct Sha256Hasher::Context {
+  EVP_MD_CTX* digest = EVP_MD_CTX_new();
+  ~Context() { EVP_MD_CTX_free(digest); }
+};
 
-Sha256Hasher::Sha256Hasher() {
-  RequireSodium();
-  crypto_hash_sha256_init(reinterpret_cast<crypto_hash_sha256_state*>(state_));
+Sha256Hasher::Sha256Hasher() : context_(std::make_unique<Context>()) {
+  if (!context_->digest || EVP_DigestInit_ex(context_->digest, EVP_sha256(), nullptr) != 1) {
+    throw std::runtime_error("le calcul d'empreinte SHA-256 n'a pas pu démarrer");
+  }
 }
 
+Sha256Hasher::~Sha256Hasher() = default;
+
 void Sha256Hasher::Update(const void* data, std::size_t size) {
-  crypto_hash_sha256_update(reinterpret_cast<crypto_hash_sha256_state*>(state_),
-                            static_cast<const unsigned char*>(data), size);
+  if (EVP_DigestUpdate(context_->digest, data, size) != 1) {
+    throw std::runtime_error("le calcul d'empreinte SHA-256 a échoué");
+  }
 }
 
 void Sha256Hasher::UpdateFromFile(const std::string& path) {
@@ -35,7 +42,10 @@ void Sha256Hasher::UpdateFromFile(const std::string& path) {
 
 Sha256 Sha256Hasher::Final() {
   Sha256 digest{};
-  crypto_hash_sha256_final(reinterpret_cast<crypto_hash_sha256_state*>(state_), digest.data());
+  unsigned int length = 0;
+  if (EVP_DigestFinal_ex(context_->digest, digest.data(), &length) != 1 || length != digest.size()) {
+    throw std::runtime_error("le calcul d'empreinte SHA-256 a échoué");
+  }
   return digest;
 }
 
