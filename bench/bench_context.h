@@ -73,7 +73,8 @@ struct FleetSummary {
 struct SigningFigure {
   std::string label;
   double publishPlain = 0, publishSigned = 0;
-  double updatePlain = 0, updateVerified = 0;
+  double updatePlain = 0, updateVerified = 0;  // the engine process, start and connection included
+  double callsPlain = 0, callsVerified = 0;    // its calls alone
   long peakPlainKiB = 0, peakVerifiedKiB = 0;
 };
 

@@ -55,13 +55,31 @@ PublicationVerifier PublicationVerifier::ForInstallation() {
   return PublicationVerifier(signing::InstallationTrustedKeys(), transfer::SignatureTableExists());
 }
 
+void PublicationVerifier::Prefetch(const std::vector<transfer::VersionKey>& versions) {
+  if (versions.empty() || (!recordsStored_ && !Enforcing())) return;
+  if (recordsStored_) records_ = transfer::ReadSignatureRecords(versions);
+  rows_ = transfer::ReadVersionRowsOf(versions);
+  for (const transfer::VersionKey& version : versions) prefetched_.insert(transfer::Key(version.first, version.second));
+}
+
 FetchPlan PublicationVerifier::BeforeFetch(const std::string& nom, const std::string& version,
                                            const UsedValues& used, bool package) const {
   FetchPlan plan;
-  if (recordsStored_) plan.record = transfer::ReadSignatureRecord(nom, version);
+  const transfer::VersionKey key = transfer::Key(nom, version);
+  const bool prefetched = prefetched_.count(key) > 0;
+  if (prefetched) {
+    if (const auto found = records_.find(key); found != records_.end()) plan.record = found->second;
+  } else if (recordsStored_) {
+    plan.record = transfer::ReadSignatureRecord(nom, version);
+  }
   if (!plan.record && !Enforcing()) return plan;
 
-  const std::vector<transfer::StoredVersionRow> rows = transfer::ReadVersionRows(nom, version);
+  std::vector<transfer::StoredVersionRow> rows;
+  if (!prefetched) {
+    rows = transfer::ReadVersionRows(nom, version);
+  } else if (const auto found = rows_.find(key); found != rows_.end()) {
+    rows = found->second;
+  }
   std::vector<signing::PublishedFields> rowFields;
   for (const transfer::StoredVersionRow& row : rows) rowFields.push_back(row.fields);
   if (!plan.record) {

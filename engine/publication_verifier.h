@@ -4,6 +4,8 @@
 // bytes; without a trusted key, only the digest of a version that has a record.
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <set>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,6 +41,10 @@ class PublicationVerifier {
 
   bool Enforcing() const { return !trusted_.Empty(); }
 
+  // Reads the records and rows of `versions` at once, for the BeforeFetch calls of a run that follow: a few
+  // statements instead of two per version. Reads nothing when nothing is to be verified.
+  void Prefetch(const std::vector<transfer::VersionKey>& versions);
+
   // Writes the values the engine will act on (TYPE, actions... as it read them) over a copy of the signed
   // fields: they must match the record too.
   using UsedValues = std::function<void(signing::PublishedFields& fields)>;
@@ -57,6 +63,9 @@ class PublicationVerifier {
  private:
   signing::TrustedKeys trusted_;
   bool recordsStored_;
+  std::set<transfer::VersionKey> prefetched_;
+  std::map<transfer::VersionKey, signing::SignedRecord> records_;
+  std::map<transfer::VersionKey, std::vector<transfer::StoredVersionRow>> rows_;
 };
 
 }  // namespace maj::engine

@@ -51,6 +51,9 @@ void cls_DownloadManager::RunUpdate() {
 
   const std::string key = sysinfo::GetOSKey();
   platform::FileOperations& files = platform::CurrentFileOperations();
+  std::vector<transfer::VersionKey> versions;
+  for (const std::shared_ptr<Fichier>& fichier : updateList_) versions.push_back({fichier->Nom, fichier->Version});
+  verifier_->Prefetch(versions);
   for (const std::shared_ptr<Fichier>& fichier : updateList_) {
     SetCurrentFichier(fichier);
     RequirePlainFileName(fichier->Nom);

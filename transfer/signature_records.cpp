@@ -1,5 +1,7 @@
 #include "transfer/signature_records.h"
 
+#include <algorithm>
+#include <functional>
 #include <sstream>
 #include <stdexcept>
 
@@ -9,6 +11,7 @@
 #include "db/result_set.h"
 #include "db/update_table.h"
 #include "platform/file_names.h"
+#include "platform/text.h"
 #include "signing/sha256_hasher.h"
 
 namespace maj::transfer {
@@ -84,32 +87,63 @@ std::optional<std::string> FromHex(const std::string& hex) {
   return bytes;
 }
 
+// Asks for the versions `versions` a hundred at a time: `run` gets the condition
+// "(NOM = ? AND VERSION = ?) OR ..." and its parameters.
+void ForEachChunk(const std::vector<VersionKey>& versions,
+                  const std::function<void(const std::string&, const std::vector<db::Parameter>&)>& run) {
+  constexpr std::size_t kChunk = 100;
+  for (std::size_t first = 0; first < versions.size(); first += kChunk) {
+    std::string condition;
+    std::vector<db::Parameter> parameters;
+    for (std::size_t i = first; i < std::min(versions.size(), first + kChunk); ++i) {
+      condition += std::string(condition.empty() ? "" : " OR ") + "(NOM = ? AND VERSION = ?)";
+      parameters.push_back(db::Parameter::Text(versions[i].first));
+      parameters.push_back(db::Parameter::Text(versions[i].second));
+    }
+    run(condition, parameters);
+  }
+}
+
 }  // namespace
 
+VersionKey Key(const std::string& nom, const std::string& version) {
+  return {platform::ToLowerCase(nom), platform::ToLowerCase(version)};
+}
+
 bool SignatureTableExists() {
-  db::ResultSet rows = db::SharedConnection().Execute(
-      "SELECT COUNT(*) FROM information_schema.TABLES WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = ?",
-      {db::Parameter::Text("Fichier64Signature")});
-  return !rows.AtEnd() && rows.Field(0).AsInteger() > 0;
+  // SHOW TABLES reads the database's folder; information_schema may open every table of the server.
+  db::ResultSet rows = db::SharedConnection().Execute("SHOW TABLES LIKE 'Fichier64Signature'");
+  return rows.IsOpen() && !rows.AtEnd();
+}
+
+std::map<VersionKey, signing::SignedRecord> ReadSignatureRecords(const std::vector<VersionKey>& versions) {
+  std::map<VersionKey, signing::SignedRecord> records;
+  ForEachChunk(versions, [&](const std::string& condition, const std::vector<db::Parameter>& parameters) {
+    db::ResultSet row = db::SharedConnection().Execute(
+        "SELECT NOM, VERSION, EMPREINTE_SHA256, ARCHIVES, ID_CLE, SIGNATURE, DATE_SIGNATURE, FORMAT, " +
+            FieldColumns() + " FROM Fichier64Signature WHERE " + condition,
+        parameters);
+    for (; !row.AtEnd(); row.MoveNext()) {
+      signing::SignedRecord record;
+      record.format = static_cast<int>(row.Field("FORMAT").AsInteger());
+      record.fields.nom = row.Field("NOM").AsText();
+      record.fields.version = row.Field("VERSION").AsText();
+      ReadFields(row, record.fields);
+      record.fields.archives = DecodeArchives(row.Field("ARCHIVES").AsText());
+      DecodeInto(FromHex(row.Field("EMPREINTE_SHA256").AsText()), record.content);
+      record.keyIdentifier = row.Field("ID_CLE").AsText();
+      DecodeInto(signing::FromBase64(row.Field("SIGNATURE").AsText()), record.signature);
+      record.signedAt = row.Field("DATE_SIGNATURE").AsText();
+      records[Key(record.fields.nom, record.fields.version)] = std::move(record);
+    }
+  });
+  return records;
 }
 
 std::optional<signing::SignedRecord> ReadSignatureRecord(const std::string& nom, const std::string& version) {
-  db::ResultSet row = db::SharedConnection().Execute(
-      "SELECT NOM, VERSION, EMPREINTE_SHA256, ARCHIVES, ID_CLE, SIGNATURE, DATE_SIGNATURE, FORMAT, " +
-          FieldColumns() + " FROM Fichier64Signature WHERE NOM = ? AND VERSION = ?",
-      {db::Parameter::Text(nom), db::Parameter::Text(version)});
-  if (row.AtEnd()) return std::nullopt;
-  signing::SignedRecord record;
-  record.format = static_cast<int>(row.Field("FORMAT").AsInteger());
-  record.fields.nom = row.Field("NOM").AsText();
-  record.fields.version = row.Field("VERSION").AsText();
-  ReadFields(row, record.fields);
-  record.fields.archives = DecodeArchives(row.Field("ARCHIVES").AsText());
-  DecodeInto(FromHex(row.Field("EMPREINTE_SHA256").AsText()), record.content);
-  record.keyIdentifier = row.Field("ID_CLE").AsText();
-  DecodeInto(signing::FromBase64(row.Field("SIGNATURE").AsText()), record.signature);
-  record.signedAt = row.Field("DATE_SIGNATURE").AsText();
-  return record;
+  std::map<VersionKey, signing::SignedRecord> records = ReadSignatureRecords({{nom, version}});
+  if (records.empty()) return std::nullopt;
+  return std::move(records.begin()->second);
 }
 
 void WriteSignatureRecord(const signing::SignedRecord& record) {
@@ -142,25 +176,33 @@ void WriteSignatureRecord(const signing::SignedRecord& record) {
                                        values);
 }
 
-std::vector<StoredVersionRow> ReadVersionRows(const std::string& nom, const std::string& version) {
-  db::ResultSet rows = db::SharedConnection().Execute(
-      "SELECT CLE_FICHIER, NOM, VERSION, Archive, LENGTH(DATA) AS taille, " + FieldColumns() +
-          " FROM Fichier64 WHERE NOM = ? AND VERSION = ? ORDER BY CLE_FICHIER",
-      {db::Parameter::Text(nom), db::Parameter::Text(version)});
-  std::vector<StoredVersionRow> result;
-  for (; !rows.AtEnd(); rows.MoveNext()) {
-    StoredVersionRow row;
-    row.key = rows.Field("CLE_FICHIER");
-    const db::Value size = rows.Field("taille");
-    row.size = size.IsNull() || size.AsInteger() < 0 ? 0 : static_cast<std::uint64_t>(size.AsInteger());
-    row.fields.nom = rows.Field("NOM").AsText();
-    row.fields.version = rows.Field("VERSION").AsText();
-    ReadFields(rows, row.fields);
-    const db::Value archive = rows.Field("Archive");
-    row.fields.archives.push_back(archive.IsNull() ? std::nullopt : std::optional(archive.AsText()));
-    result.push_back(std::move(row));
-  }
+std::map<VersionKey, std::vector<StoredVersionRow>> ReadVersionRowsOf(const std::vector<VersionKey>& versions) {
+  std::map<VersionKey, std::vector<StoredVersionRow>> result;
+  ForEachChunk(versions, [&](const std::string& condition, const std::vector<db::Parameter>& parameters) {
+    db::ResultSet rows = db::SharedConnection().Execute(
+        "SELECT CLE_FICHIER, NOM, VERSION, Archive, LENGTH(DATA) AS taille, " + FieldColumns() +
+            " FROM Fichier64 WHERE " + condition + " ORDER BY CLE_FICHIER",
+        parameters);
+    for (; !rows.AtEnd(); rows.MoveNext()) {
+      StoredVersionRow row;
+      row.key = rows.Field("CLE_FICHIER");
+      const db::Value size = rows.Field("taille");
+      row.size = size.IsNull() || size.AsInteger() < 0 ? 0 : static_cast<std::uint64_t>(size.AsInteger());
+      row.fields.nom = rows.Field("NOM").AsText();
+      row.fields.version = rows.Field("VERSION").AsText();
+      ReadFields(rows, row.fields);
+      const db::Value archive = rows.Field("Archive");
+      row.fields.archives.push_back(archive.IsNull() ? std::nullopt : std::optional(archive.AsText()));
+      result[Key(row.fields.nom, row.fields.version)].push_back(std::move(row));
+    }
+  });
   return result;
+}
+
+std::vector<StoredVersionRow> ReadVersionRows(const std::string& nom, const std::string& version) {
+  std::map<VersionKey, std::vector<StoredVersionRow>> rows = ReadVersionRowsOf({{nom, version}});
+  if (rows.empty()) return {};
+  return std::move(rows.begin()->second);
 }
 
 signing::Sha256 HashStoredContent(const std::vector<StoredVersionRow>& rows) {

@@ -2,8 +2,10 @@
 // The statements on table Fichier64Signature, the signed records of published versions, and the reads of
 // Fichier64 that signing and verification share: every value bound as a parameter.
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "db/value.h"
@@ -19,6 +21,10 @@ struct StoredVersionRow {
   signing::PublishedFields fields;
 };
 
+// A version as the database compares them: NOM and VERSION in lower case.
+using VersionKey = std::pair<std::string, std::string>;
+VersionKey Key(const std::string& nom, const std::string& version);
+
 // True when table Fichier64Signature exists in the shared connection's database.
 bool SignatureTableExists();
 
@@ -26,11 +32,17 @@ bool SignatureTableExists();
 // digest or signature) are read as zeros, which no verification accepts.
 std::optional<signing::SignedRecord> ReadSignatureRecord(const std::string& nom, const std::string& version);
 
+// The records of `versions` (NOM, VERSION pairs), by Key; in few statements, for a whole run.
+std::map<VersionKey, signing::SignedRecord> ReadSignatureRecords(const std::vector<VersionKey>& versions);
+
 // Stores `record`, replacing the record of the same version; creates the table when it is missing.
 void WriteSignatureRecord(const signing::SignedRecord& record);
 
 // Every row of `nom` and `version`, whatever its flags and condition, in key order.
 std::vector<StoredVersionRow> ReadVersionRows(const std::string& nom, const std::string& version);
+
+// The rows of `versions` (NOM, VERSION pairs) as ReadVersionRows gives them, by Key; in few statements.
+std::map<VersionKey, std::vector<StoredVersionRow>> ReadVersionRowsOf(const std::vector<VersionKey>& versions);
 
 // The SHA-256 of the DATA of `rows`, concatenated in their order, streamed from the server.
 signing::Sha256 HashStoredContent(const std::vector<StoredVersionRow>& rows);
