@@ -56,14 +56,13 @@ PublicationVerifier PublicationVerifier::ForInstallation() {
 }
 
 void PublicationVerifier::Prefetch(const std::vector<transfer::VersionKey>& versions) {
-  if (versions.empty() || (!recordsStored_ && !Enforcing())) return;
-  if (recordsStored_) records_ = transfer::ReadSignatureRecords(versions);
-  rows_ = transfer::ReadVersionRowsOf(versions);
+  if (versions.empty() || !recordsStored_) return;
+  records_ = transfer::ReadSignatureRecords(versions);
   for (const transfer::VersionKey& version : versions) prefetched_.insert(transfer::Key(version.first, version.second));
 }
 
 FetchPlan PublicationVerifier::BeforeFetch(const std::string& nom, const std::string& version,
-                                           const UsedValues& used, bool package) const {
+                                           const UsedValues& used, bool package, bool rowsAtFetch) const {
   FetchPlan plan;
   const transfer::VersionKey key = transfer::Key(nom, version);
   const bool prefetched = prefetched_.count(key) > 0;
@@ -74,16 +73,8 @@ FetchPlan PublicationVerifier::BeforeFetch(const std::string& nom, const std::st
   }
   if (!plan.record && !Enforcing()) return plan;
 
-  std::vector<transfer::StoredVersionRow> rows;
-  if (!prefetched) {
-    rows = transfer::ReadVersionRows(nom, version);
-  } else if (const auto found = rows_.find(key); found != rows_.end()) {
-    rows = found->second;
-  }
-  std::vector<signing::PublishedFields> rowFields;
-  for (const transfer::StoredVersionRow& row : rows) rowFields.push_back(row.fields);
   if (!plan.record) {
-    if (!package && MayBeUnfinishedSplit(nom, rows)) {
+    if (!package && MayBeUnfinishedSplit(nom, transfer::ReadVersionRows(nom, version))) {
       plan.inProgress = true;
     } else {
       plan.refusal = "non signée";
@@ -91,24 +82,34 @@ FetchPlan PublicationVerifier::BeforeFetch(const std::string& nom, const std::st
     return plan;
   }
   const signing::SignedRecord& record = *plan.record;
-  if (IsStoredPrefix(signing::FoldRows(rowFields).archives, record.fields.archives)) {
-    plan.inProgress = true;
-    return plan;
-  }
-  if (!Enforcing()) return plan;
-
-  if (const signing::RecordTrust trust = signing::CheckRecord(record, trusted_); trust != signing::RecordTrust::Valid) {
-    plan.refusal = TrustRefusal(trust, record.keyIdentifier);
-  } else if (std::optional<std::string> field = signing::FirstDifference(record.fields, rowFields)) {
-    plan.refusal = *field + " différent de la version signée";
-  } else if (used) {
+  if (Enforcing()) {
     signing::PublishedFields acted = record.fields;
-    used(acted);
+    if (used) used(acted);
+    if (const signing::RecordTrust trust = signing::CheckRecord(record, trusted_);
+        trust != signing::RecordTrust::Valid) {
+      plan.refusal = TrustRefusal(trust, record.keyIdentifier);
+      return plan;
+    }
     if (std::optional<std::string> usedField = signing::FirstDifference(record.fields, acted)) {
       plan.refusal = *usedField + " différent de la version signée";
+      return plan;
     }
   }
+  if (!rowsAtFetch) CheckRows(plan, transfer::ReadVersionRows(nom, version));
   return plan;
+}
+
+void PublicationVerifier::CheckRows(FetchPlan& plan, const std::vector<transfer::StoredVersionRow>& rows) const {
+  if (!plan.record) return;
+  std::vector<signing::PublishedFields> rowFields;
+  for (const transfer::StoredVersionRow& row : rows) rowFields.push_back(row.fields);
+  if (IsStoredPrefix(signing::FoldRows(rowFields).archives, plan.record->fields.archives)) {
+    plan.inProgress = true;
+  } else if (!Enforcing()) {
+    return;
+  } else if (std::optional<std::string> field = signing::FirstDifference(plan.record->fields, rowFields)) {
+    plan.refusal = *field + " différent de la version signée";
+  }
 }
 
 std::optional<std::string> PublicationVerifier::AfterFetch(const FetchPlan& plan, const signing::Sha256& fetched) const {

@@ -41,8 +41,8 @@ class PublicationVerifier {
 
   bool Enforcing() const { return !trusted_.Empty(); }
 
-  // Reads the records and rows of `versions` at once, for the BeforeFetch calls of a run that follow: a few
-  // statements instead of two per version. Reads nothing when nothing is to be verified.
+  // Reads the records of `versions` at once, for the BeforeFetch calls of a run that follow: one statement
+  // instead of one per version. Reads nothing when there is no record table.
   void Prefetch(const std::vector<transfer::VersionKey>& versions);
 
   // Writes the values the engine will act on (TYPE, actions... as it read them) over a copy of the signed
@@ -50,9 +50,14 @@ class PublicationVerifier {
   using UsedValues = std::function<void(signing::PublishedFields& fields)>;
 
   // Reads the record and the rows of `nom` / `version` and decides whether to fetch. `package` says the
-  // version is a conditional package (one row, never split).
+  // version is a conditional package (one row, never split). With `rowsAtFetch`, a version that has a record
+  // is not compared with its rows here: the caller passes the rows it lists for fetching to CheckRows.
   FetchPlan BeforeFetch(const std::string& nom, const std::string& version, const UsedValues& used,
-                        bool package) const;
+                        bool package, bool rowsAtFetch = false) const;
+
+  // Compares the rows of a version that has a record (plan.record) with it: sets plan.inProgress when they
+  // are the first of its volumes only, plan.refusal when a field differs (when enforcing).
+  void CheckRows(FetchPlan& plan, const std::vector<transfer::StoredVersionRow>& rows) const;
 
   // The refusal, if any, once the bytes are fetched and their digest is `fetched`.
   std::optional<std::string> AfterFetch(const FetchPlan& plan, const signing::Sha256& fetched) const;
@@ -65,7 +70,6 @@ class PublicationVerifier {
   bool recordsStored_;
   std::set<transfer::VersionKey> prefetched_;
   std::map<transfer::VersionKey, signing::SignedRecord> records_;
-  std::map<transfer::VersionKey, std::vector<transfer::StoredVersionRow>> rows_;
 };
 
 }  // namespace maj::engine

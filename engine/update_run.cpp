@@ -60,9 +60,10 @@ void cls_DownloadManager::RunUpdate() {
     std::string archivePath = platform::JoinPath(workingFolder, fichier->Nom + ".zip");
 
     // The record and rows decide first; the fetched bytes are then compared before anything is unpacked.
-    const FetchPlan plan = verifier_->BeforeFetch(fichier->Nom, fichier->Version, [&](signing::PublishedFields& used) {
+    // The rows are compared with the record as the download lists them, before it writes anything.
+    FetchPlan plan = verifier_->BeforeFetch(fichier->Nom, fichier->Version, [&](signing::PublishedFields& used) {
       used.type = fichier->Type;
-    }, false);
+    }, false, true);
     if (plan.refusal) {
       Refuse(fichier->Nom, fichier->Version, *plan.refusal);
       continue;
@@ -73,9 +74,24 @@ void cls_DownloadManager::RunUpdate() {
     }
     signing::Sha256Hasher content;
     SetCurrentFile(std::make_shared<transfer::cls_File>());
-    if (plan.record) cFile->SetDownloadHasher(&content);
-    cFile->Download(workingFolder + "/", fichier->Nom, fichier->Version, key);
-    cFile->SetDownloadHasher(nullptr);
+    if (plan.record) {
+      cFile->SetDownloadHasher(&content);
+      cFile->SetRowsCheck([&](const std::vector<transfer::StoredVersionRow>& rows) {
+        verifier_->CheckRows(plan, rows);
+        if (plan.inProgress) throw transfer::RowsRefused("publication en cours", true);
+        if (plan.refusal) throw transfer::RowsRefused(*plan.refusal, false);
+      });
+    }
+    try {
+      cFile->Download(workingFolder + "/", fichier->Nom, fichier->Version, key);
+    } catch (const transfer::RowsRefused& refused) {
+      if (refused.InProgress()) {
+        SkipInProgress(fichier->Nom, fichier->Version);
+      } else {
+        Refuse(fichier->Nom, fichier->Version, refused.what());
+      }
+      continue;
+    }
 
     if (!files.FileExists(archivePath)) archivePath += ".001";
     if (!files.FileExists(archivePath)) {

@@ -58,7 +58,9 @@ void cls_File::Download(std::string Path, std::string Name, std::string version,
       if (listener_) listener_->DownloadProgress(static_cast<std::int64_t>(done), static_cast<std::int64_t>(expected));
     }, downloadHasher_ ? db::BlobBytes([this](const char* data, std::size_t count) {
       downloadHasher_->Update(data, count);
-    }) : db::BlobBytes());
+    }) : db::BlobBytes(), rowsCheck_);
+  } catch (const RowsRefused&) {
+    throw;
   } catch (const std::exception& cause) {
     Fail("Téléchargement", Name, cause);
   }

@@ -110,6 +110,21 @@ VersionKey Key(const std::string& nom, const std::string& version) {
   return {platform::ToLowerCase(nom), platform::ToLowerCase(version)};
 }
 
+std::string StoredFieldColumns() { return FieldColumns(); }
+
+StoredVersionRow StoredRowOf(db::ResultSet& rows) {
+  StoredVersionRow row;
+  row.key = rows.Field("CLE_FICHIER");
+  const db::Value size = rows.Field("taille");
+  row.size = size.IsNull() || size.AsInteger() < 0 ? 0 : static_cast<std::uint64_t>(size.AsInteger());
+  row.fields.nom = rows.Field("NOM").AsText();
+  row.fields.version = rows.Field("VERSION").AsText();
+  ReadFields(rows, row.fields);
+  const db::Value archive = rows.Field("Archive");
+  row.fields.archives.push_back(archive.IsNull() ? std::nullopt : std::optional(archive.AsText()));
+  return row;
+}
+
 bool SignatureTableExists() {
   // SHOW TABLES reads the database's folder; information_schema may open every table of the server.
   db::ResultSet rows = db::SharedConnection().Execute("SHOW TABLES LIKE 'Fichier64Signature'");
@@ -184,15 +199,7 @@ std::map<VersionKey, std::vector<StoredVersionRow>> ReadVersionRowsOf(const std:
             " FROM Fichier64 WHERE " + condition + " ORDER BY CLE_FICHIER",
         parameters);
     for (; !rows.AtEnd(); rows.MoveNext()) {
-      StoredVersionRow row;
-      row.key = rows.Field("CLE_FICHIER");
-      const db::Value size = rows.Field("taille");
-      row.size = size.IsNull() || size.AsInteger() < 0 ? 0 : static_cast<std::uint64_t>(size.AsInteger());
-      row.fields.nom = rows.Field("NOM").AsText();
-      row.fields.version = rows.Field("VERSION").AsText();
-      ReadFields(rows, row.fields);
-      const db::Value archive = rows.Field("Archive");
-      row.fields.archives.push_back(archive.IsNull() ? std::nullopt : std::optional(archive.AsText()));
+      StoredVersionRow row = StoredRowOf(rows);
       result[Key(row.fields.nom, row.fields.version)].push_back(std::move(row));
     }
   });

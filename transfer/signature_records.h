@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "db/result_set.h"
 #include "db/value.h"
 #include "signing/keys.h"
 #include "signing/signed_record.h"
@@ -24,6 +25,13 @@ struct StoredVersionRow {
 // A version as the database compares them: NOM and VERSION in lower case.
 using VersionKey = std::pair<std::string, std::string>;
 VersionKey Key(const std::string& nom, const std::string& version);
+
+// The Fichier64 columns that say what a row does ("TYPE, `condition`, typeCondition, ..."), for a SELECT.
+std::string StoredFieldColumns();
+
+// The row under the cursor of a statement that selected CLE_FICHIER, NOM, VERSION, Archive, LENGTH(DATA) AS
+// taille and StoredFieldColumns().
+StoredVersionRow StoredRowOf(db::ResultSet& rows);
 
 // True when table Fichier64Signature exists in the shared connection's database.
 bool SignatureTableExists();
