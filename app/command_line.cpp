@@ -31,6 +31,10 @@ int Run(const CommandLineRequest& request) {
       return RunCheck(request.json);
     case CommandLineAction::Publish:
       return RunPublish(request.publish);
+    case CommandLineAction::GenerateKey:
+      return RunGenerateKey(request.keyFile);
+    case CommandLineAction::Sign:
+      return RunSignStored(request.signName, request.publish);
   }
   return kExitFailed;
 }

@@ -23,7 +23,12 @@ int RunCheck(bool json) {
 
   nlohmann::ordered_json document = {{"updatesWaiting", report->UpdatesWaiting()},
                                      {"conditions", report->conditions},
-                                     {"files", nlohmann::ordered_json::array()}};
+                                     {"files", nlohmann::ordered_json::array()},
+                                     {"refused", nlohmann::ordered_json::array()}};
+  for (const session::RefusedVersion& refused : report->refused) {
+    document["refused"].push_back({{"name", refused.name}, {"version", refused.version}, {"reason", refused.reason}});
+    if (!json) PrintLine("Version refusée : " + refused.name + " " + refused.version + " (" + refused.reason + ")");
+  }
   if (!json) {
     for (const std::string& condition : report->conditions) PrintLine("Paquet manquant : " + condition);
   }

@@ -68,6 +68,27 @@ const std::vector<OptionSpec>& OptionSpecs(bool publishing) {
       {{"register"}, {}, {}, "Avec --publish : coche Register (inscription du composant).", {}, A::Publish},
       {{"regasm"}, {}, {}, "Avec --publish : coche RegAsm (inscription de l'assemblage .NET).", {}, A::Publish},
       {{"codebase"}, {}, {}, "Avec --publish : coche Codebase (inscription avec son emplacement).", {}, A::Publish},
+      {{"generate-key"},
+       "FICHIER",
+       "FICHIER",
+       "Écrit une nouvelle clé privée de signature dans FICHIER (droits 0600, jamais par-dessus un fichier) et "
+       "affiche sa clé publique, à placer dans les fichiers trusted-keys des postes.",
+       A::GenerateKey,
+       {}},
+      {{"sign"},
+       "NOM",
+       "NOM",
+       "Signe la version déjà stockée de NOM donnée par --version (un paquet conditionnel ajouté par un autre "
+       "outil), avec la clé de --signing-key.",
+       A::Sign,
+       {}},
+      {{"signing-key"},
+       "FICHIER",
+       "FICHIER",
+       "Avec --publish ou --sign : clé privée qui signe les publications (sinon MAJ_SIGNING_KEY ou la clé "
+       "cleSignature de la section [MAJ] du fichier de paramètres).",
+       {},
+       A::Publish},
       // Valid with every action and alone (the window); TakeInstallationOption reads it before the others.
       {{"installation"},
        "DOSSIER",
@@ -99,7 +120,7 @@ const std::vector<OptionSpec>& OptionSpecs(bool publishing) {
 // Options are read up to "--"; after it every argument is a file name.
 bool AsksToPublish(const QStringList& arguments) {
   for (qsizetype i = 1; i < arguments.size() && arguments[i] != "--"; ++i) {
-    if (arguments[i] == "--publish") return true;
+    if (arguments[i] == "--publish" || arguments[i] == "--sign") return true;
   }
   return false;
 }
@@ -156,17 +177,22 @@ std::variant<CommandLineRequest, UsageError> ParseCommandLine(const std::vector<
     if (spec.action && parser.isSet(spec.names.back())) actions.push_back(*spec.action);
   }
   if (actions.size() > 1) {
-    return Misuse("Une seule action à la fois : --unattended, --check, --publish, --help ou --version.");
+    return Misuse("Une seule action à la fois : --unattended, --check, --publish, --generate-key, --sign, --help ou --version.");
   }
   for (const OptionSpec& spec : specs) {
     if (!spec.onlyWith || !parser.isSet(spec.names.back())) continue;
     if (!actions.empty() && actions.front() == *spec.onlyWith) continue;
+    // The published version and the signing key also name what --sign signs.
+    if (!actions.empty() && actions.front() == CommandLineAction::Sign &&
+        (spec.names.back() == "version" || spec.names.back() == "signing-key")) {
+      continue;
+    }
     const auto owner =
         std::find_if(specs.begin(), specs.end(), [&](const OptionSpec& s) { return s.action == spec.onlyWith; });
     return Misuse("L'option --" + spec.names.back() + " ne s'emploie qu'avec --" + owner->names.back() + ".");
   }
   if (actions.empty()) {
-    return Misuse("Aucune action demandée : indiquez --unattended, --check, --publish, --help ou --version.");
+    return Misuse("Aucune action demandée : indiquez --unattended, --check, --publish, --generate-key, --sign, --help ou --version.");
   }
   CommandLineRequest request;
   request.action = actions.front();
@@ -184,6 +210,13 @@ std::variant<CommandLineRequest, UsageError> ParseCommandLine(const std::vector<
     request.waitLimitSeconds = seconds;
   }
   request.json = parser.isSet("json");
+  if (parser.isSet("signing-key")) request.publish.signingKey = parser.value("signing-key").toStdString();
+  if (request.action == CommandLineAction::GenerateKey) request.keyFile = parser.value("generate-key").toStdString();
+  if (request.action == CommandLineAction::Sign) {
+    request.signName = parser.value("sign").toStdString();
+    if (!parser.isSet("version")) return Misuse("--sign demande la version stockée, avec --version.");
+    request.publish.version = parser.value("version").toStdString();
+  }
   if (request.action != CommandLineAction::Publish) return request;
 
   if (files.isEmpty()) return Misuse("--publish demande au moins un fichier.");
@@ -259,7 +292,8 @@ std::string CommandLineHelp() {
   text += "\n" + Wrapped({},
                          "Codes de sortie : 0 terminé ; 1 échec (description écrite sur la sortie d'erreur) ; 2 ligne "
                          "de commande incorrecte, rien n'est fait ; 3 terminé, redémarrage nécessaire ; 4 Proscenia "
-                         "encore lancé à la fin de l'attente ; 10 mises à jour en attente (--check).",
+                         "encore lancé à la fin de l'attente ; 5 version publiée refusée (signature absente, non reconnue ou "
+                         "ne correspondant pas, --unattended) ; 10 mises à jour en attente (--check).",
                          0);
   return text.toStdString();
 }

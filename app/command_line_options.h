@@ -25,18 +25,21 @@ inline constexpr int kExitFailed = 1;
 inline constexpr int kExitBadUsage = 2;
 inline constexpr int kExitRestartNeeded = 3;
 inline constexpr int kExitStillRunning = 4;
+// --unattended: the run refused at least one published version (signature missing, untrusted or not matching).
+inline constexpr int kExitRefusedFiles = 5;
 inline constexpr int kExitUpdatesWaiting = 10;
 
 // The program's version, as `maj --version` prints it.
 inline constexpr const char kProgramVersion[] = "13.01.0010";
 
-enum class CommandLineAction { Help, Version, Unattended, Check, Publish };
+enum class CommandLineAction { Help, Version, Unattended, Check, Publish, GenerateKey, Sign };
 
 struct PublishOptions {
   std::vector<std::string> files;         // as given, in order
   std::optional<WindowsFlags> windows;    // nullopt: every Windows version, as the presets tick them
   std::optional<PublishingPreset> ticks;  // nullopt: the preset of each file's name
   std::optional<std::string> version;     // nullopt: the version read from each file
+  std::optional<std::string> signingKey;  // --signing-key: the private key file (else as ResolvePublishingKey finds it)
 };
 
 struct CommandLineRequest {
@@ -44,6 +47,8 @@ struct CommandLineRequest {
   std::optional<int> waitLimitSeconds;  // --unattended: give up after this many seconds of waiting
   bool json = false;                    // --check: one JSON document
   PublishOptions publish;
+  std::string keyFile;   // --generate-key: the private key file to write
+  std::string signName;  // --sign: the stored version's name (its version in publish.version)
 };
 
 // A command line that cannot be run, with its French description.

@@ -1,5 +1,6 @@
 #include "app/command_line_publish.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -8,11 +9,12 @@
 #include <vector>
 
 #include "app/command_line_console.h"
-#include "session/published_file_record.h"
 #include "config/installation.h"
 #include "engine/version_compare.h"
 #include "platform/text.h"
+#include "session/published_file_record.h"
 #include "session/publishing_service.h"
+#include "signing/key_files.h"
 
 namespace maj::app {
 namespace {
@@ -46,6 +48,12 @@ std::optional<PublishedFileRow> RowOf(const std::string& file, const PublishOpti
   return row;
 }
 
+// Status lines on standard output, errors on standard error.
+void PrintPublishingState(const session::SessionState& state) {
+  if (state.kind == session::StateKind::Status) PrintStatusLine(state.text);
+  if (state.kind == session::StateKind::Error) PrintErrorLine(state.text);
+}
+
 }  // namespace
 
 int RunPublish(const PublishOptions& options) {
@@ -58,13 +66,22 @@ int RunPublish(const PublishOptions& options) {
 
   config::LocateSettingsFile();
   session::SessionConnection connection;
-  session::PublishingService service(
-      [](const session::SessionState& state) {
-        if (state.kind == session::StateKind::Status) PrintStatusLine(state.text);
-        if (state.kind == session::StateKind::Error) PrintErrorLine(state.text);
-      },
-      connection);
-  return service.Publish(records) == session::Outcome::Completed ? kExitDone : kExitFailed;
+  session::PublishingService service(PrintPublishingState, connection);
+  return service.Publish(records, options.signingKey) == session::Outcome::Completed ? kExitDone : kExitFailed;
+}
+
+int RunGenerateKey(const std::string& keyFile) {
+  std::printf("%s\n", signing::GenerateKeyFile(keyFile).c_str());
+  return kExitDone;
+}
+
+int RunSignStored(const std::string& name, const PublishOptions& options) {
+  config::LocateSettingsFile();
+  session::SessionConnection connection;
+  session::PublishingService service(PrintPublishingState, connection);
+  return service.SignStored(name, options.version.value_or(""), options.signingKey) == session::Outcome::Completed
+             ? kExitDone
+             : kExitFailed;
 }
 
 }  // namespace maj::app

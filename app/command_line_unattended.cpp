@@ -106,9 +106,10 @@ int RunUnattended(std::optional<int> waitLimitSeconds) {
     case session::Outcome::ConnectionFailed:
       return kExitFailed;
   }
-  if (!restartNeeded) return kExitDone;
-  PrintStatusLine("Vous devez redémarrer pour terminer l'installation");
-  return kExitRestartNeeded;
+  if (restartNeeded) PrintStatusLine("Vous devez redémarrer pour terminer l'installation");
+  // A refused version is what a site's administrator must see first: it outranks the restart.
+  if (session.RefusedCount() > 0) return kExitRefusedFiles;
+  return restartNeeded ? kExitRestartNeeded : kExitDone;
 }
 
 }  // namespace maj::app

@@ -40,7 +40,8 @@ class SessionWorker : public QObject {
 
   // Starts the update session on the worker's thread. False (nothing started) while a task runs.
   bool StartUpdate();
-  // Starts publishing `records` on the worker's thread, on the same connection. False while a task runs.
+  // Starts publishing `records` on the worker's thread, on the same connection, signed with the key the
+  // variable or the settings file names (looked for at each sending). False while a task runs.
   bool StartPublishing(std::vector<std::shared_ptr<transfer::cls_File>> records);
   // Asks the running task to stop at its next safe point (publishing finishes its records).
   void RequestStop();

@@ -18,7 +18,7 @@ struct BenchOptions {
   std::vector<int> checkNames = {1000, 10000};
   int memorySizeMiB = 500;              // size of each of the two files of the memory part
   std::vector<int> clients = {1, 5, 20};  // client processes running at once in the fleet part
-  std::vector<std::string> parts = {"publish", "update", "check", "memory", "fleet", "window"};
+  std::vector<std::string> parts = {"publish", "update", "check", "memory", "fleet", "signing", "window"};
   std::string workFolder;               // empty: a new temporary folder, removed at the end
   bool keep = false;                    // keep the work folder
 };
@@ -76,6 +76,15 @@ struct WindowFigure {
   double windowlessSeconds = 0;
 };
 
+// The update run with and without verification, and publishing with and without signing.
+struct SigningFigure {
+  std::string label;
+  double publishPlain = 0, publishSigned = 0;
+  double updatePlain = 0, updateVerified = 0;  // the engine process, start and connection included
+  double callsPlain = 0, callsVerified = 0;    // its calls alone
+  long peakPlainKiB = 0, peakVerifiedKiB = 0;
+};
+
 struct Summary {
   std::vector<Comparison> update;
   std::vector<Comparison> publish;
@@ -83,6 +92,7 @@ struct Summary {
   std::vector<MemoryFigure> memory;
   FleetSummary fleet;
   WindowFigure window;
+  std::vector<SigningFigure> signing;
   double clientStartSeconds = -1;  // the mariadb client starting, connecting and running SELECT 1
 };
 
@@ -136,6 +146,10 @@ void RunCheck(BenchContext& context);
 void RunMemory(BenchContext& context);
 void RunWindow(BenchContext& context);
 void RunFleet(BenchContext& context);
+void RunSigning(BenchContext& context);
+
+// Prints the figures of RunSigning.
+void PrintSigning(const std::vector<SigningFigure>& figures);
 
 // Prints the summary with the targets.
 void PrintSummary(const BenchContext& context);

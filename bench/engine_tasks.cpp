@@ -16,6 +16,7 @@
 #include "engine/fichier.h"
 #include "engine/newest_versions.h"
 #include "platform/paths.h"
+#include "signing/publishing_key.h"
 #include "sysinfo/os_identification.h"
 #include "transfer/cls_file.h"
 
@@ -37,6 +38,8 @@ void Connect(const std::string& dataSource) {
 
 Result Publish(const std::string& version, const std::vector<std::string>& files) {
   engine::cls_DownloadManager manager;
+  // Signed as `maj --publish` signs: with the key named by MAJ_SIGNING_KEY, when set.
+  manager.SetSigningKey(signing::ResolvePublishingKey(std::nullopt));
   for (const std::string& path : files) {
     auto record = std::make_shared<transfer::cls_File>();
     record->SetPath(path);

@@ -24,7 +24,7 @@ constexpr const char* kUsage =
     "  --names N,N...       published names for the check (default 1000,10000)\n"
     "  --memory-size MiB    size of each of the two files of the memory run (default 500)\n"
     "  --clients N,N...     client processes updating at once in the fleet part (default 1,5,20)\n"
-    "  --parts LIST         some of publish,update,check,memory,fleet,window (default all)\n"
+    "  --parts LIST         some of publish,update,check,memory,fleet,signing,window (default all)\n"
     "  --work FOLDER        work folder (default: a new temporary folder, removed at the end)\n"
     "  --keep               keep the work folder\n"
     "The database is the one that MAJ_TEST_DATABASE, ODBCSYSINI and ODBCINI describe (scripts/testdb start).\n";
@@ -126,6 +126,7 @@ int main(int argc, char** argv) {
     maj::bench::RunCheck(context);
     maj::bench::RunMemory(context);
     maj::bench::RunFleet(context);
+    maj::bench::RunSigning(context);
     maj::bench::RunWindow(context);
     maj::bench::PrintSummary(context);
   } catch (const std::exception& error) {

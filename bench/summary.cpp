@@ -119,6 +119,7 @@ void PrintSummary(const BenchContext& context) {
                 above / 1024.0, Verdict(above < 16 * 1024));
   }
   PrintFleet(summary.fleet);
+  PrintSigning(summary.signing);
   if (summary.window.longestGapMs >= 0) {
     const WindowFigure& window = summary.window;
     const double ratio = window.windowSeconds / window.windowlessSeconds;

@@ -10,7 +10,7 @@ set(MAJ_TEST_DATABASE_FILE "${MAJ_TEST_DATABASE_STATE}/database.env")
 
 # The fixture's setup and cleanup tests; tests/CMakeLists.txt adds them once.
 function(maj_add_test_database_fixture)
-  add_test(NAME test_database_start COMMAND "${MAJ_SOURCE_ROOT}/scripts/testdb" start "${MAJ_TEST_DATABASE_STATE}")
+  add_test(NAME test_database_start COMMAND "${MAJ_SOURCE_ROOT}/scripts/testdb" start "${MAJ_TEST_DATABASE_STATE}" --tls)
   set_tests_properties(test_database_start PROPERTIES FIXTURES_SETUP maj_test_database TIMEOUT 180)
   add_test(NAME test_database_stop COMMAND "${MAJ_SOURCE_ROOT}/scripts/testdb" stop "${MAJ_TEST_DATABASE_STATE}")
   set_tests_properties(test_database_stop PROPERTIES FIXTURES_CLEANUP maj_test_database TIMEOUT 60)

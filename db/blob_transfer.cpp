@@ -22,8 +22,8 @@ std::uint64_t BlobPieceSize(std::uint64_t size) {
 
 }  // namespace
 
-std::uint64_t SaveBlobToFile(Connection& connection, const BlobLocation& blob, const std::string& path,
-                             const BlobProgress& progress) {
+std::uint64_t ReadBlob(Connection& connection, const BlobLocation& blob, const BlobBytes& sink,
+                       const BlobProgress& progress) {
   const std::string column = QuoteSqlIdentifier(blob.column);
   const std::string from =
       " FROM " + QuoteSqlIdentifier(blob.table) + " WHERE " + QuoteSqlIdentifier(blob.keyColumn) + " = ?";
@@ -39,7 +39,6 @@ std::uint64_t SaveBlobToFile(Connection& connection, const BlobLocation& blob, c
   const auto size = static_cast<std::uint64_t>(total.AsInteger());
   const std::uint64_t pieceSize = BlobPieceSize(size);
 
-  internal::OutputFile file(path, /*overwrite=*/true);
   const std::string pieceStatement = "SELECT SUBSTRING(" + column + ", ?, ?) AS piece" + from;
   std::uint64_t written = 0;
   while (written < size) {
@@ -50,7 +49,7 @@ std::uint64_t SaveBlobToFile(Connection& connection, const BlobLocation& blob, c
     std::uint64_t received = 0;
     const bool present = !piece.AtEnd() && piece.ReadFieldInPieces(0, [&](const char* data, std::size_t count) {
       count = static_cast<std::size_t>(std::min<std::uint64_t>(count, wanted - received));
-      file.Write(data, count);
+      sink(data, count);
       received += count;
     });
     if (!present || received != wanted) {
@@ -59,6 +58,16 @@ std::uint64_t SaveBlobToFile(Connection& connection, const BlobLocation& blob, c
     written += received;
     if (progress) progress(written, size);
   }
+  return written;
+}
+
+std::uint64_t SaveBlobToFile(Connection& connection, const BlobLocation& blob, const std::string& path,
+                             const BlobProgress& progress, const BlobBytes& observer) {
+  internal::OutputFile file(path, /*overwrite=*/true);
+  const std::uint64_t written = ReadBlob(connection, blob, [&](const char* data, std::size_t count) {
+    file.Write(data, count);
+    if (observer) observer(data, count);
+  }, progress);
   file.Commit();
   return written;
 }

@@ -23,6 +23,7 @@ constexpr int kUnknownHost = 2005;
 constexpr int kServerGoneAway = 2006;
 constexpr int kLostConnection = 2013;
 constexpr int kClientPacketTooLarge = 2020;
+constexpr int kTlsConnectionError = 2026;
 
 // What went wrong, as the user is told.
 enum class Failure {
@@ -34,6 +35,7 @@ enum class Failure {
   kUnknownHost,
   kAccountRefused,
   kUnknownDatabase,
+  kCertificate,
   kOtherConnect,
   kLost,
   kPacketLimit,
@@ -57,6 +59,9 @@ Failure ClassifyConnecting(const DriverDiagnostic& record, std::string_view data
   // unixODBC reports a driver library that cannot be loaded with state 01000 and this text.
   if (record.state == "IM003" || Contains(record.message, "can't open lib")) return Failure::kDriverUnusable;
   if (IsTimeOutState(record.state)) return Failure::kNoAnswer;
+  if (record.nativeError == kTlsConnectionError || Contains(record.message, "tls/ssl error")) {
+    return Failure::kCertificate;
+  }
   switch (record.nativeError) {
     case kCannotConnectLocal:
     case kCannotConnect:
@@ -134,6 +139,10 @@ const Wording kWordings[] = {
     {Failure::kUnknownDatabase, "La base de données demandée n'existe pas sur le serveur",
      "Vérifiez le nom de la base (DATABASE) inscrit dans la source de données et que cette base existe sur le "
      "serveur."},
+    {Failure::kCertificate, "La connexion chiffrée (TLS) au serveur de base de données est refusée",
+     "Causes possibles : le certificat du serveur de base de données ne correspond pas au nom du serveur indiqué "
+     "dans la source de données (SERVER), ou n'est pas signé par l'autorité de certification qu'elle désigne "
+     "(SSLCA). Aucune donnée n'a été échangée. Vérifiez le nom du serveur et son certificat."},
     {Failure::kOtherConnect, "La connexion à la base de données a échoué",
      "Vérifiez la source de données, le serveur de base de données et le compte de connexion."},
     {Failure::kLost, "La connexion à la base de données a été perdue ou le serveur ne répond plus",

@@ -62,4 +62,45 @@ void EnsureUpdateTable() {
   }
 }
 
+// Columns: the version's name and version; the SHA-256 of its whole stored content (hexadecimal); the fields
+// that say what it does, as in Fichier64; ARCHIVES, the Archive values of its rows in key order, one per line,
+// each written ">" + name, or "-" for NULL; the key identifier, the Ed25519 signature (base64), the time of
+// signing (UTC) and the format of the signed encoding.
+const char kCreateSignatureTableStatement[] =
+    "CREATE TABLE IF NOT EXISTS Fichier64Signature ("
+    " CLE_SIGNATURE INT(11) NOT NULL AUTO_INCREMENT,"
+    " NOM VARCHAR(100) NOT NULL DEFAULT '',"
+    " VERSION VARCHAR(20) NOT NULL DEFAULT '0',"
+    " EMPREINTE_SHA256 CHAR(64) NOT NULL DEFAULT '',"
+    " TYPE TINYINT(4) NOT NULL DEFAULT '0',"
+    " WIN9X TINYINT(4) NOT NULL DEFAULT '0',"
+    " WINNT4 TINYINT(4) NOT NULL DEFAULT '0',"
+    " WIN2000 TINYINT(4) NOT NULL DEFAULT '0',"
+    " WINXP TINYINT(4) NOT NULL DEFAULT '0',"
+    " WIN2003 TINYINT(4) NOT NULL DEFAULT '0',"
+    " WINME TINYINT(4) NOT NULL DEFAULT '0',"
+    " Vista TINYINT(4) NOT NULL DEFAULT '0',"
+    " Win7 TINYINT(4) NOT NULL DEFAULT '0',"
+    " Win8 TINYINT(4) NOT NULL DEFAULT '0',"
+    " `condition` VARCHAR(255) NOT NULL DEFAULT '',"
+    " typeCondition TINYINT(4) NOT NULL DEFAULT '0',"
+    " action1 TINYINT(4) NOT NULL DEFAULT '0',"
+    " actionData1 VARCHAR(255) NOT NULL DEFAULT '',"
+    " action2 TINYINT(4) NOT NULL DEFAULT '0',"
+    " actionData2 VARCHAR(255) NOT NULL DEFAULT '',"
+    " action3 TINYINT(4) NOT NULL DEFAULT '0',"
+    " actionData3 VARCHAR(255) NOT NULL DEFAULT '',"
+    " ARCHIVES TEXT NOT NULL,"
+    " ID_CLE CHAR(16) NOT NULL DEFAULT '',"
+    " SIGNATURE VARCHAR(100) NOT NULL DEFAULT '',"
+    " DATE_SIGNATURE VARCHAR(20) NOT NULL DEFAULT '',"
+    " FORMAT TINYINT(4) NOT NULL DEFAULT '1',"
+    " PRIMARY KEY (CLE_SIGNATURE),"
+    " UNIQUE INDEX NOM_VERSION (NOM, VERSION)"
+    " )"
+    " COLLATE='latin1_swedish_ci'"
+    " ENGINE=MyISAM;";
+
+void EnsureSignatureTable() { OpenQuery(kCreateSignatureTableStatement, kCursorDynamic); }
+
 }  // namespace maj::db

@@ -10,4 +10,12 @@ extern const char kCreateUpdateTableStatement[];
 // no connection) is ignored without a message.
 void EnsureUpdateTable();
 
+// The statement that creates table Fichier64Signature when it is missing: one signed record per published
+// version (NOM, VERSION), beside Fichier64 and with its conventions (MyISAM, latin1_swedish_ci).
+extern const char kCreateSignatureTableStatement[];
+
+// Creates table Fichier64Signature when it is missing. Throws DatabaseError when the statement fails: the
+// publisher calls it before writing a record, which must not be lost quietly.
+void EnsureSignatureTable();
+
 }  // namespace maj::db

@@ -31,6 +31,18 @@ void cls_DownloadManager::SetCurrentFichier(std::shared_ptr<Fichier> next) {
   }
 }
 
+void cls_DownloadManager::Refuse(const std::string& nom, const std::string& version, const std::string& reason) {
+  refused_.push_back({nom, version, reason});
+  std::string notice = PublicationVerifier::Notice(refused_.back());
+  if (listener_) listener_->DownloadEvent(notice);
+}
+
+void cls_DownloadManager::SkipInProgress(const std::string& nom, const std::string& version) {
+  // Being published right now: the next start takes it whole.
+  std::string notice = nom + " : version " + version + " incomplète dans la base (publication en cours), fichier ignoré";
+  if (listener_) listener_->DownloadEvent(notice);
+}
+
 void cls_DownloadManager::UploadInProgress(std::string& Filename) {
   if (listener_) listener_->UploadFileEvent(Filename);
 }

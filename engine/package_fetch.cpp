@@ -13,11 +13,11 @@
 namespace maj::engine {
 
 void FetchPackage(const std::string& nom, const db::Value& key, std::uint64_t storedSize, const std::string& path,
-                  const db::BlobProgress& progress) {
+                  const db::BlobProgress& progress, const db::BlobBytes& observer) {
   try {
     const std::optional<std::string> shortage = platform::DiskSpaceShortage(platform::ParentFolder(path), storedSize);
     if (shortage) throw std::runtime_error(*shortage);
-    db::SaveBlobToFile(db::SharedConnection(), {"Fichier64", "Cle_Fichier", key, "data"}, path, progress);
+    db::SaveBlobToFile(db::SharedConnection(), {"Fichier64", "Cle_Fichier", key, "data"}, path, progress, observer);
   } catch (const RunStopped&) {
     throw;  // not a failure of this package: the run was asked to stop
   } catch (const std::exception& cause) {

@@ -12,8 +12,8 @@ namespace maj::engine {
 // there. `storedSize` is the row's LENGTH(data): when it does not fit in the free space of the folder of
 // `path` (platform::DiskSpaceShortage), nothing is written. Throws std::runtime_error naming the package
 // `nom` (control characters escaped) with the cause, whatever failed. `progress`, when set, is told the bytes
-// written so far.
+// written so far; `observer`, when set, sees every byte written.
 void FetchPackage(const std::string& nom, const db::Value& key, std::uint64_t storedSize, const std::string& path,
-                  const db::BlobProgress& progress = {});
+                  const db::BlobProgress& progress = {}, const db::BlobBytes& observer = {});
 
 }  // namespace maj::engine

@@ -16,6 +16,7 @@ void cls_DownloadManager::ProcessUpload() {
   const std::size_t count = uploadQueue_.size();
   for (std::size_t index = 0; index < count; ++index) {
     SetCurrentFile(uploadQueue_[index]);
+    cFile->SetSigningKey(signingKey_);
     cFile->Upload();
   }
 }

@@ -13,12 +13,24 @@
 namespace maj::engine {
 
 void cls_DownloadManager::Test_Version(bool& forcer) {
-  CheckForUpdates(forcer);
+  // The run verifies every version itself, with its bytes: no need to read the records twice.
+  ChooseUpdates(forcer);
   StopIfRequested();
   RunUpdate();
 }
 
 void cls_DownloadManager::CheckForUpdates(bool forcer) {
+  ChooseUpdates(forcer);
+  // What the records and rows already say (the bytes are compared by a run).
+  for (const std::shared_ptr<Fichier>& fichier : updateList_) {
+    const FetchPlan plan = verifier_->BeforeFetch(fichier->Nom, fichier->Version, [&](signing::PublishedFields& used) {
+      used.type = fichier->Type;
+    }, false);
+    if (plan.refusal) refused_.push_back({fichier->Nom, fichier->Version, *plan.refusal});
+  }
+}
+
+void cls_DownloadManager::ChooseUpdates(bool forcer) {
   std::string message = "Vérification des versions";
   if (listener_) listener_->CheckVersionEvent(message);
 
@@ -34,6 +46,9 @@ void cls_DownloadManager::CheckForUpdates(bool forcer) {
     throw std::runtime_error(
         "La version de Windows de ce poste n'est pas reconnue : la mise à jour ne peut pas être vérifiée.");
   }
+  // The trusted keys are read first: a damaged trusted-keys file stops the check before anything is chosen.
+  verifier_.emplace(PublicationVerifier::ForInstallation());
+  refused_.clear();
 
   {
     db::ResultSet rows = db::OpenQuery(

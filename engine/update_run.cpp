@@ -15,11 +15,14 @@
 #include "engine/fetched_archive.h"
 #include "engine/main_version_number.h"
 #include "engine/package_fetch.h"
+#include "engine/publication_verifier.h"
 #include "engine/published_name.h"
 #include "engine/working_folder.h"
+#include "platform/file_names.h"
 #include "platform/file_operations.h"
 #include "platform/paths.h"
 #include "platform/text.h"
+#include "signing/sha256_hasher.h"
 #include "sysinfo/os_identification.h"
 
 namespace maj::engine {
@@ -38,6 +41,9 @@ bool HoldsEntry(const archive::ZipComponent& zip, const std::string& nom) {
 }  // namespace
 
 void cls_DownloadManager::RunUpdate() {
+  // The run decides afresh, with the fetched bytes.
+  refused_.clear();
+  if (!verifier_) verifier_.emplace(PublicationVerifier::ForInstallation());
   const std::string baseFolder = PrepareWorkingFolder();
   const std::string workingFolder = WorkingFolder();
   // Files waiting for the next start are copied from the working folder then: it stays until that is done,
@@ -88,14 +94,48 @@ bool cls_DownloadManager::FetchAndInstall(bool& keepWorkingFolder) {
 
   const std::string key = sysinfo::GetOSKey();
   platform::FileOperations& files = platform::CurrentFileOperations();
+  std::vector<transfer::VersionKey> versions;
+  for (const std::shared_ptr<Fichier>& fichier : updateList_) versions.push_back({fichier->Nom, fichier->Version});
+  verifier_->Prefetch(versions);
   for (const std::shared_ptr<Fichier>& fichier : updateList_) {
     StopIfRequested();
     SetCurrentFichier(fichier);
     RequirePlainFileName(fichier->Nom);
     std::string archivePath = platform::JoinPath(workingFolder, fichier->Nom + ".zip");
 
+    // The record and rows decide first; the fetched bytes are then compared before anything is unpacked.
+    // The rows are compared with the record as the download lists them, before it writes anything.
+    FetchPlan plan = verifier_->BeforeFetch(fichier->Nom, fichier->Version, [&](signing::PublishedFields& used) {
+      used.type = fichier->Type;
+    }, false, true);
+    if (plan.refusal) {
+      Refuse(fichier->Nom, fichier->Version, *plan.refusal);
+      continue;
+    }
+    if (plan.inProgress) {
+      SkipInProgress(fichier->Nom, fichier->Version);
+      continue;
+    }
+    signing::Sha256Hasher content;
     SetCurrentFile(std::make_shared<transfer::cls_File>());
-    cFile->Download(workingFolder + "/", fichier->Nom, fichier->Version, key);
+    if (plan.record) {
+      cFile->SetDownloadHasher(&content);
+      cFile->SetRowsCheck([&](const std::vector<transfer::StoredVersionRow>& rows) {
+        verifier_->CheckRows(plan, rows);
+        if (plan.inProgress) throw transfer::RowsRefused("publication en cours", true);
+        if (plan.refusal) throw transfer::RowsRefused(*plan.refusal, false);
+      });
+    }
+    try {
+      cFile->Download(workingFolder + "/", fichier->Nom, fichier->Version, key);
+    } catch (const transfer::RowsRefused& refused) {
+      if (refused.InProgress()) {
+        SkipInProgress(fichier->Nom, fichier->Version);
+      } else {
+        Refuse(fichier->Nom, fichier->Version, refused.what());
+      }
+      continue;
+    }
 
     if (!files.FileExists(archivePath)) archivePath += ".001";
     if (!files.FileExists(archivePath)) {
@@ -105,13 +145,22 @@ bool cls_DownloadManager::FetchAndInstall(bool& keepWorkingFolder) {
       if (listener_) listener_->DownloadEvent(notice);
       continue;
     }
+    if (plan.record) {
+      if (const std::optional<std::string> refusal = verifier_->AfterFetch(plan, content.Final())) {
+        // Nothing of it stays where a later step could pick it up.
+        for (const std::optional<std::string>& archive : plan.record->fields.archives) {
+          const std::string name = archive.value_or(fichier->Nom + ".zip");
+          const std::string path = platform::JoinPath(workingFolder, name);
+          if (platform::IsPlainFileName(name) && files.FileExists(path)) files.DeleteFile(path);
+        }
+        Refuse(fichier->Nom, fichier->Version, *refusal);
+        continue;
+      }
+    }
     {
       archive::ZipComponent zip;
       if (!OpenFetchedArchive(zip, platform::ResolvePathCase(archivePath))) {
-        // Being published right now: the next start takes it whole.
-        std::string notice = fichier->Nom + " : version " + fichier->Version +
-                             " incomplète dans la base (publication en cours), fichier ignoré";
-        if (listener_) listener_->DownloadEvent(notice);
+        SkipInProgress(fichier->Nom, fichier->Version);
         continue;
       }
       zip.SetProgressHandler([this](std::uint64_t done, std::uint64_t expected) {
@@ -153,13 +202,14 @@ void cls_DownloadManager::RetrieveConditionalFiles() {
     // result set the driver would hold each whole row in memory. The condition text is bound, never pasted:
     // it may hold quotes and backslashes.
     db::ResultSet rows = db::SharedConnection().Execute(
-        " select cle_fichier, nom, action1, actionData1, action2, actionData2, action3, actionData3, type, "
+        " select cle_fichier, nom, version, action1, actionData1, action2, actionData2, action3, actionData3, type, "
         " LENGTH(data) AS taille from Fichier64 where `condition` = ?",
         {db::Parameter::Text(condition)});
     struct ListedPackage {
       db::Value key;
       std::uint64_t size;
       std::shared_ptr<Fichier> fichier;
+      std::string version;
     };
     std::vector<ListedPackage> listed;
     for (; rows.IsOpen() && !rows.AtEnd(); rows.MoveNext()) {
@@ -175,11 +225,11 @@ void cls_DownloadManager::RetrieveConditionalFiles() {
       const db::Value size = rows.Field("taille");
       listed.push_back({rows.Field("cle_fichier"),
                         size.IsNull() ? 0 : static_cast<std::uint64_t>(std::max<std::int64_t>(size.AsInteger(), 0)),
-                        std::move(fichier)});
+                        std::move(fichier), rows.Field("version").AsText()});
     }
     rows.Close();
 
-    for (auto& [key, size, fichier] : listed) {
+    for (auto& [key, size, fichier, version] : listed) {
       StopIfRequested();
       const std::string nom = fichier->Nom;
       if (listener_) {
@@ -187,10 +237,34 @@ void cls_DownloadManager::RetrieveConditionalFiles() {
         listener_->DownloadFileEvent(shown);
       }
       RequirePlainFileName(nom);
+      // A package's actions run programs: it is fetched only when its record allows, and kept only when the
+      // bytes match it.
+      const FetchPlan plan = verifier_->BeforeFetch(nom, version, [&](signing::PublishedFields& used) {
+        used.type = fichier->Type;
+        used.actions = {fichier->action1, fichier->action2, fichier->action3};
+        used.actionData = {fichier->actionData1, fichier->actionData2, fichier->actionData3};
+      }, true);
+      if (plan.refusal) {
+        Refuse(nom, version, *plan.refusal);
+        continue;
+      }
+      if (plan.inProgress) {
+        SkipInProgress(nom, version);
+        continue;
+      }
       const std::string path = platform::JoinPath(workingFolder, nom);
+      signing::Sha256Hasher content;
       FetchPackage(nom, key, size, path, [this](std::uint64_t done, std::uint64_t expected) {
         DownloadProgress(static_cast<std::int64_t>(done), static_cast<std::int64_t>(expected));
-      });
+      }, plan.record ? db::BlobBytes([&](const char* data, std::size_t count) { content.Update(data, count); })
+                     : db::BlobBytes());
+      if (plan.record) {
+        if (const std::optional<std::string> refusal = verifier_->AfterFetch(plan, content.Final())) {
+          platform::CurrentFileOperations().DeleteFile(path);
+          Refuse(nom, version, *refusal);
+          continue;
+        }
+      }
 
       SetCurrentFichier(fichier);
       fichier->Path = path;

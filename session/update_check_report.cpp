@@ -23,6 +23,9 @@ std::optional<CheckReport> CheckForUpdates(const StateReporter& report) {
       result.files.push_back({fichier->Nom, engine::LocalFileVersion(engine::InstalledPath(fichier->Nom, false)),
                               fichier->Version});
     }
+    for (const engine::RefusedFile& refused : engine.RefusedFiles()) {
+      result.refused.push_back({refused.nom, refused.version, refused.reason});
+    }
     return result;
   } catch (const std::exception& error) {
     SessionState state;

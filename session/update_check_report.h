@@ -15,9 +15,16 @@ struct WaitingFile {
   std::string publishedVersion;
 };
 
+struct RefusedVersion {
+  std::string name;
+  std::string version;
+  std::string reason;  // French, as the status notice gives it
+};
+
 struct CheckReport {
   std::vector<std::string> conditions;  // conditional packages whose condition is not met
   std::vector<WaitingFile> files;       // files newer than their installed copies, when no package is missing
+  std::vector<RefusedVersion> refused;  // versions the signed records refuse already, without their bytes
   bool UpdatesWaiting() const { return !conditions.empty() || !files.empty(); }
 };
 

@@ -49,9 +49,11 @@ Outcome UpdateSession::RunSteps() {
     engine.Test_Version(forcer);
   } catch (...) {
     restartNeeded_ = events.RestartNeeded();
+    refusedCount_ = engine.RefusedFiles().size();
     throw;
   }
   restartNeeded_ = events.RestartNeeded();
+  refusedCount_ = engine.RefusedFiles().size();
   return End(Outcome::Completed, events.OldVersion(), events.NewVersion());
 }
 

@@ -4,6 +4,7 @@
 // gives it a thread of its own) and reports one stream of states; the front end serves the wait for the main
 // application and the engine's messages.
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -46,6 +47,9 @@ class UpdateSession {
 
   // True once the run asked for a restart (also when it stopped after such an install).
   bool RestartNeeded() const { return restartNeeded_; }
+  // How many versions the run refused to install (signature, fields or content not as signed); each was
+  // named in a status notice.
+  std::size_t RefusedCount() const { return refusedCount_; }
 
  private:
   Outcome RunSteps();
@@ -57,6 +61,7 @@ class UpdateSession {
   SessionConnection& connection_;
   std::atomic<bool> stop_{false};
   bool restartNeeded_ = false;
+  std::size_t refusedCount_ = 0;
 };
 
 }  // namespace maj::session

@@ -11,6 +11,7 @@
 #include "platform/paths.h"
 #include "platform/run_stopped.h"
 #include "transfer/fichier64_rows.h"
+#include "transfer/signature_records.h"
 
 namespace maj::transfer {
 namespace {
@@ -56,7 +57,11 @@ void cls_File::Download(std::string Path, std::string Name, std::string version,
       return platform::ResolvePathCase(platform::JoinPath(folder, TargetName(archive, Name)));
     }, [this](std::uint64_t done, std::uint64_t expected) {
       if (listener_) listener_->DownloadProgress(static_cast<std::int64_t>(done), static_cast<std::int64_t>(expected));
-    });
+    }, downloadHasher_ ? db::BlobBytes([this](const char* data, std::size_t count) {
+      downloadHasher_->Update(data, count);
+    }) : db::BlobBytes(), rowsCheck_);
+  } catch (const RowsRefused&) {
+    throw;
   } catch (const platform::RunStopped&) {
     throw;
   } catch (const std::exception& cause) {
@@ -79,6 +84,7 @@ void cls_File::Upload() {
                                               FlagToBit(wXP_), FlagToBit(w2k3_),   FlagToBit(wME_),
                                               FlagToBit(wVista_), FlagToBit(w7_), FlagToBit(w8_)};
       internal::UpdateStoredVersion(nom_, currentVersion_, updated, typeFichier_);
+      if (signingKey_) SignStoredVersion(nom_, currentVersion_, *signingKey_);
       return;
     }
 
@@ -102,27 +108,45 @@ void cls_File::Upload() {
 
     // One row per archive file, each file deleted once its row is stored: the whole archive when it fit in
     // one volume, else the volumes in ascending order so that their keys ascend too.
+    // The content is hashed from the files as they are stored, for the record written after the last row.
     platform::FileOperations& files = platform::CurrentFileOperations();
+    signing::Sha256Hasher content;
+    std::vector<std::optional<std::string>> archives;
+    const auto store = [&](const std::string& file, const std::string& archive) {
+      if (signingKey_) content.UpdateFromFile(file);
+      internal::InsertArchiveRow(currentVersion_, typeFichier_, nom_, archive, inserted, file);
+      files.DeleteFile(file);
+      archives.push_back(archive);
+    };
     for (int n = 1;; ++n) {
       if (files.FileExists(archivePath)) {
-        internal::InsertArchiveRow(currentVersion_, typeFichier_, nom_, nom_ + ".zip", inserted, archivePath);
-        files.DeleteFile(archivePath);
-        return;
+        store(archivePath, nom_ + ".zip");
+        break;
       }
       const std::string volumePath = archivePath + "." + VolumeNumber(n);
       if (!files.FileExists(volumePath)) {
         // The zip component always leaves an archive or its first volume; a missing one must not pass for
         // a published file.
         if (n == 1) throw std::runtime_error("aucune archive n'a été produite à « " + archivePath + " »");
-        return;
+        break;
       }
-      internal::InsertArchiveRow(currentVersion_, typeFichier_, nom_, nom_ + ".zip." + VolumeNumber(n), inserted,
-                                 volumePath);
-      files.DeleteFile(volumePath);
+      store(volumePath, nom_ + ".zip." + VolumeNumber(n));
     }
+    if (signingKey_) SignNewVersion(archives, content.Final(), inserted);
   } catch (const std::exception& cause) {
     Fail("Publication", nom_, cause);
   }
+}
+
+void cls_File::SignNewVersion(const std::vector<std::optional<std::string>>& archives,
+                              const signing::Sha256& content, const std::array<std::int16_t, 9>& flags) const {
+  signing::PublishedFields fields;
+  fields.nom = nom_;
+  fields.version = currentVersion_;
+  fields.type = typeFichier_;
+  for (std::size_t i = 0; i < flags.size(); ++i) fields.windows[i] = flags[i] != 0;
+  fields.archives = archives;
+  WriteSignatureRecord(signing::SignPublication(fields, content, *signingKey_));
 }
 
 std::int16_t cls_File::FlagToBit(bool flag) { return flag ? 1 : 0; }

@@ -3,10 +3,32 @@
 // (compressed, split into volumes when large) or updates the flags of a stored one; `Download` writes the
 // stored archive or volumes of one version into a folder.
 #include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <array>
+#include <memory>
+#include <optional>
 #include <string>
 #include <utility>
+#include <vector>
+
+#include "signing/keys.h"
+#include "signing/sha256_hasher.h"
+#include "transfer/signature_records.h"
 
 namespace maj::transfer {
+
+// Thrown by a rows check (cls_File::SetRowsCheck) to stop a download before anything is written; Download
+// lets it through unchanged.
+class RowsRefused : public std::runtime_error {
+ public:
+  RowsRefused(const std::string& reason, bool inProgress) : std::runtime_error(reason), inProgress_(inProgress) {}
+  // True when the rows are a publication still being stored rather than a refusal.
+  bool InProgress() const { return inProgress_; }
+
+ private:
+  bool inProgress_;
+};
 
 // Events of cls_File, in declaration order, raised synchronously. `Filename` is the record's name.
 class cls_FileListener {
@@ -29,6 +51,20 @@ class cls_File {
 
   // The listener receives the events; nullptr (the default) raises nothing. Not owned.
   void SetListener(cls_FileListener* listener) { listener_ = listener; }
+
+  // The key that signs what Upload stores (nullptr, the default: nothing is signed). With a key, Upload stores
+  // the version's signed record (Fichier64Signature) after its last row, also when it only changes the flags
+  // of a stored version.
+  void SetSigningKey(std::shared_ptr<const signing::SigningKey> key) { signingKey_ = std::move(key); }
+
+  // A hasher that Download feeds with every byte it writes, in row order (nullptr, the default: none). Not
+  // owned; it must outlive the downloads it is set for.
+  void SetDownloadHasher(signing::Sha256Hasher* hasher) { downloadHasher_ = hasher; }
+
+  // A check that Download runs on the rows it is about to fetch (those of the version applying to the OS key,
+  // in key order), before writing anything; it stops the download by throwing RowsRefused. Empty: none.
+  using RowsCheck = std::function<void(const std::vector<StoredVersionRow>& rows)>;
+  void SetRowsCheck(RowsCheck check) { rowsCheck_ = std::move(check); }
 
   // Accessors store and return values unchanged.
   const std::string& GetPath() const { return path_; }
@@ -80,7 +116,13 @@ class cls_File {
   static std::int16_t FlagToBit(bool flag);
   bool ExistsInTable();
 
+  void SignNewVersion(const std::vector<std::optional<std::string>>& archives, const signing::Sha256& content,
+                      const std::array<std::int16_t, 9>& flags) const;
+
   cls_FileListener* listener_ = nullptr;
+  std::shared_ptr<const signing::SigningKey> signingKey_;
+  signing::Sha256Hasher* downloadHasher_ = nullptr;
+  RowsCheck rowsCheck_;
   std::string path_;
   std::string nom_;
   std::int16_t typeFichier_ = 0;

@@ -72,11 +72,13 @@ void InsertArchiveRow(const std::string& version, std::int16_t type, const std::
 void SaveStoredArchives(const std::string& nom, const std::string& version, const std::string& flagColumn,
                         const std::string& folder,
                         const std::function<std::string(const std::optional<std::string>& archive)>& targetFor,
-                        const db::BlobProgress& progress) {
+                        const db::BlobProgress& progress, const db::BlobBytes& observer,
+                        const std::function<void(const std::vector<StoredVersionRow>& rows)>& beforeFetch) {
   // The rows are listed first and each DATA is then fetched in pieces cut by the server: the driver would
   // otherwise hold whole rows (or the whole result) in memory, however large the stored values are.
-  db::ResultSet rows = db::SharedConnection().Execute(std::string(" SELECT cle_fichier, nom, archive, ") +
-                                                          " LENGTH(data) AS taille " + " FROM Fichier64 " +
+  db::ResultSet rows = db::SharedConnection().Execute(std::string(" SELECT cle_fichier, nom, version, archive, ") +
+                                                          " LENGTH(data) AS taille, " + StoredFieldColumns() +
+                                                          " FROM Fichier64 " +
                                                           " WHERE " + " Nom = ? " + " AND Version = ? " + " AND " +
                                                           flagColumn + " <> 0 " + " ORDER By Cle_Fichier ",
                                                       NameAndVersion(nom, version));
@@ -86,16 +88,16 @@ void SaveStoredArchives(const std::string& nom, const std::string& version, cons
     std::uint64_t size;
   };
   std::vector<StoredArchive> archives;
+  std::vector<StoredVersionRow> listed;
   std::uint64_t total = 0;
   for (; !rows.AtEnd(); rows.MoveNext()) {
-    const db::Value archive = rows.Field("archive");
-    const db::Value size = rows.Field("taille");
-    archives.push_back({rows.Field("cle_fichier"), archive.IsNull() ? std::nullopt : std::optional(archive.AsText()),
-                        size.IsNull() || size.AsInteger() < 0 ? 0 : static_cast<std::uint64_t>(size.AsInteger())});
+    listed.push_back(StoredRowOf(rows));
+    archives.push_back({listed.back().key, listed.back().fields.archives.front(), listed.back().size});
     total += archives.back().size;
   }
   rows.Close();
   if (archives.empty()) return;
+  if (beforeFetch) beforeFetch(listed);
   if (const std::optional<std::string> shortage = platform::DiskSpaceShortage(folder, total)) {
     throw std::runtime_error(*shortage);
   }
@@ -104,7 +106,8 @@ void SaveStoredArchives(const std::string& nom, const std::string& version, cons
     const std::string target = targetFor(stored.archive);
     db::BlobProgress rowProgress;
     if (progress) rowProgress = [&](std::uint64_t written, std::uint64_t) { progress(before + written, total); };
-    db::SaveBlobToFile(db::SharedConnection(), {"Fichier64", "Cle_Fichier", stored.key, "data"}, target, rowProgress);
+    db::SaveBlobToFile(db::SharedConnection(), {"Fichier64", "Cle_Fichier", stored.key, "data"}, target, rowProgress,
+                       observer);
     before += stored.size;
   }
 }

@@ -6,8 +6,10 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "db/blob_transfer.h"
+#include "transfer/signature_records.h"
 
 namespace maj::transfer::internal {
 
@@ -35,10 +37,13 @@ void InsertArchiveRow(const std::string& version, std::int16_t type, const std::
 // key order: asks `targetFor` for the local file to write from the row's Archive value (nullopt when NULL),
 // then streams the row's DATA into that file, creating or replacing it. First throws std::runtime_error,
 // writing nothing, when the rows' DATA together do not fit in the free space of `folder`. `progress`, when
-// set, is told the bytes written so far of all the rows' bytes.
+// set, is told the bytes written so far of all the rows' bytes; `observer`, when set, sees every byte written,
+// in row order; `beforeFetch`, when set, sees the rows listed before anything is written, and stops the
+// download by throwing.
 void SaveStoredArchives(const std::string& nom, const std::string& version, const std::string& flagColumn,
                         const std::string& folder,
                         const std::function<std::string(const std::optional<std::string>& archive)>& targetFor,
-                        const db::BlobProgress& progress = {});
+                        const db::BlobProgress& progress = {}, const db::BlobBytes& observer = {},
+                        const std::function<void(const std::vector<StoredVersionRow>& rows)>& beforeFetch = {});
 
 }  // namespace maj::transfer::internal

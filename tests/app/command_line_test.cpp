@@ -159,7 +159,8 @@ TEST_F(CommandLineTest, PublishedFilesAreCheckedWithoutAnyChangeThenInstalledByA
   EXPECT_EQ(json.status, 10);
   EXPECT_EQ(nlohmann::json::parse(json.rawOut), nlohmann::json::parse(R"({"updatesWaiting": true, "conditions": [],
       "files": [{"name": "decors.dll", "installedVersion": null, "publishedVersion": "013.001.000.010"},
-                {"name": "orv_spec.exe", "installedVersion": "6.2.9200.16384", "publishedVersion": "013.001.000.010"}]})"));
+                {"name": "orv_spec.exe", "installedVersion": "6.2.9200.16384", "publishedVersion": "013.001.000.010"}],
+      "refused": []})"));
   EXPECT_EQ(Installation(), published);
   EXPECT_FALSE(fs::exists(app_ + "/bin"));
 

@@ -29,6 +29,7 @@ void UpdateRunTest::Publish(const std::string& nom, const std::string& content, 
   record.SetTypeFichier(type);
   record.SetWXP(xp);
   record.SetW7(!xp);
+  record.SetSigningKey(publishingKey_);
   record.Upload();
 }
 

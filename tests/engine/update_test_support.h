@@ -64,7 +64,7 @@ class UpdateRunTest : public ::testing::Test {
   void TearDown() override;
 
   // Publishes `content` as version `version` of `nom` through cls_File.Upload, applying to Windows XP (or to
-  // Windows 7 only), with TYPE `type`.
+  // Windows 7 only), with TYPE `type`, signed with publishingKey_ when set.
   void Publish(const std::string& nom, const std::string& content, const std::string& version,
                std::int16_t type = 0, bool xp = true);
   void Insert(const ConditionalRow& row);
@@ -79,6 +79,7 @@ class UpdateRunTest : public ::testing::Test {
   RecordingEngineListener listener_;
   std::vector<std::string> messages_;
   std::unique_ptr<cls_DownloadManager> engine_;
+  std::shared_ptr<const signing::SigningKey> publishingKey_;
 };
 
 }  // namespace maj::engine::testing

@@ -68,6 +68,8 @@ const TestServer& GetTestServer() {
     result.port = std::stoi(values.at("PORT"));
     result.socket = values.at("SOCKET");
     result.adminUser = values.at("ADMIN_USER");
+    if (values.count("TLS_CA")) result.tlsCa = values.at("TLS_CA");
+    if (values.count("TLS_OTHER_HOST")) result.tlsOtherHost = values.at("TLS_OTHER_HOST");
     return result;
   }();
   return server;

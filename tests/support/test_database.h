@@ -40,6 +40,8 @@ struct TestServer {
   int port = 0;
   std::string socket;         // the server's Unix socket
   std::string adminUser;      // an account with every right and no password
+  std::string tlsCa;          // started with --tls: the CA that signed the server's certificate for 127.0.0.1
+  std::string tlsOtherHost;   // started with --tls: another address of the server, which the certificate lacks
 };
 
 // Throws std::runtime_error when no server is described (the CTest fixture did not run).
