@@ -112,7 +112,9 @@ std::shared_ptr<transfer::cls_File> RowToFileRecord(const QTableWidget& grid, in
                         CellText(grid, row, kVersionColumn),
                         {Ticked(grid, row, 2), Ticked(grid, row, 3), Ticked(grid, row, 4)},
                         {}};
-  for (std::size_t i = 0; i < file.Windows.size(); ++i) file.Windows[i] = Ticked(grid, row, 6 + static_cast<int>(i));
+  for (std::size_t i = 0; i < file.Windows.size(); ++i) {
+    file.Windows[i] = Ticked(grid, row, 6 + static_cast<int>(db::kWindowsColumns[i].panelPosition));
+  }
   return session::FileRecordOf(file);
 }
 

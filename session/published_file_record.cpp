@@ -30,8 +30,8 @@ std::optional<WindowsFlags> ParseWindowsList(std::string_view list) {
       flags = kEveryWindows;
       known = true;
     }
-    for (std::size_t i = 0; i < kWindowsColumns.size(); ++i) {
-      if (!platform::EqualsIgnoreCase(name, kWindowsColumns[i])) continue;
+    for (std::size_t i = 0; i < db::kWindowsColumns.size(); ++i) {
+      if (!platform::EqualsIgnoreCase(name, db::kWindowsColumns[i].panelName)) continue;
       flags[i] = true;
       known = true;
     }
@@ -62,11 +62,11 @@ std::shared_ptr<transfer::cls_File> FileRecordOf(const PublishedFileRow& row) {
                                                    (row.Ticks.Codebase ? engine::kTypeCodeBase : 0)));
   record->SetCurrentVersion(db::NormalizeVersion(row.Version));
   record->SetW9x(row.Windows[0]);
-  record->SetWME(row.Windows[1]);
-  record->SetWNT4(row.Windows[2]);
+  record->SetWNT4(row.Windows[1]);
+  record->SetW2k(row.Windows[2]);
   record->SetWXP(row.Windows[3]);
-  record->SetW2k(row.Windows[4]);
-  record->SetW2k3(row.Windows[5]);
+  record->SetW2k3(row.Windows[4]);
+  record->SetWME(row.Windows[5]);
   record->SetWVista(row.Windows[6]);
   record->SetW7(row.Windows[7]);
   record->Setw8(row.Windows[8]);

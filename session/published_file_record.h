@@ -7,20 +7,18 @@
 #include <string>
 #include <string_view>
 
+#include "db/windows_flags.h"
 #include "session/publishing_presets.h"
 #include "transfer/cls_file.h"
 
 namespace maj::session {
 
-// The panel's nine Windows columns, in order.
-inline constexpr std::array<std::string_view, 9> kWindowsColumns = {"9X",  "ME",    "NT",   "XP",  "2K",
-                                                                    "2K3", "Vista", "Win7", "Win8"};
+// One tick per Windows column of Fichier64 (db::kWindowsColumns order).
+using db::kEveryWindows;
+using db::WindowsFlags;
 
-// One tick per entry of kWindowsColumns.
-using WindowsFlags = std::array<bool, 9>;
-inline constexpr WindowsFlags kEveryWindows = {true, true, true, true, true, true, true, true, true};
-
-// The Windows flags named by a comma-separated list of kWindowsColumns names or "all" (letter case ignored,
+// The Windows flags named by a comma-separated list of the panel's names of db::kWindowsColumns or "all"
+// (letter case ignored,
 // blanks around names allowed); nullopt when a name is unknown or none is given.
 std::optional<WindowsFlags> ParseWindowsList(std::string_view list);
 

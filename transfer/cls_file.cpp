@@ -71,7 +71,7 @@ void cls_File::Download(std::string Path, std::string Name, std::string version,
 
 void cls_File::Upload() {
   try {
-    const internal::WindowsFlags inserted = {StoredBoolean(w9x_),  StoredBoolean(wNT4_),   StoredBoolean(w2k_),
+    const internal::StoredWindowsValues inserted = {StoredBoolean(w9x_),  StoredBoolean(wNT4_),   StoredBoolean(w2k_),
                                              StoredBoolean(wXP_),  StoredBoolean(w2k3_),   StoredBoolean(wME_),
                                              StoredBoolean(wVista_), StoredBoolean(w7_), StoredBoolean(w8_)};
     if (ExistsInTable()) {
@@ -80,7 +80,7 @@ void cls_File::Upload() {
         std::string filename = nom_;
         listener_->UploadInProgress(filename);
       }
-      const internal::WindowsFlags updated = {FlagToBit(w9x_), FlagToBit(wNT4_),   FlagToBit(w2k_),
+      const internal::StoredWindowsValues updated = {FlagToBit(w9x_), FlagToBit(wNT4_),   FlagToBit(w2k_),
                                               FlagToBit(wXP_), FlagToBit(w2k3_),   FlagToBit(wME_),
                                               FlagToBit(wVista_), FlagToBit(w7_), FlagToBit(w8_)};
       internal::UpdateStoredVersion(nom_, currentVersion_, updated, typeFichier_);

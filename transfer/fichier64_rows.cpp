@@ -15,10 +15,6 @@
 namespace maj::transfer::internal {
 namespace {
 
-// Names of the flag columns as the statements write them, in WindowsFlags order.
-constexpr const char* kFlagColumns[9] = {"WIN9X", "WINNT4", "WIN2000", "WINXP", "WIN2003",
-                                         "WINME", "Vista",  "WIN7",    "WIN8"};
-
 std::vector<db::Parameter> NameAndVersion(const std::string& nom, const std::string& version) {
   return {db::Parameter::Text(nom), db::Parameter::Text(version)};
 }
@@ -39,7 +35,7 @@ bool VersionIsStored(const std::string& nom, const std::string& version) {
   return !rows.AtEnd();
 }
 
-void UpdateStoredVersion(const std::string& nom, const std::string& version, const WindowsFlags& flags,
+void UpdateStoredVersion(const std::string& nom, const std::string& version, const StoredWindowsValues& flags,
                          std::int16_t type) {
   std::vector<db::Parameter> parameters;
   for (std::int16_t flag : flags) parameters.push_back(db::Parameter::Integer(flag));
@@ -54,7 +50,7 @@ void UpdateStoredVersion(const std::string& nom, const std::string& version, con
 }
 
 void InsertArchiveRow(const std::string& version, std::int16_t type, const std::string& nom,
-                      const std::string& archive, const WindowsFlags& flags, const std::string& dataFile) {
+                      const std::string& archive, const StoredWindowsValues& flags, const std::string& dataFile) {
   // An empty insertable result set: it only names the columns of the new row.
   db::ResultSet table;
   table.Open("SELECT * FROM Fichier64 WHERE 1=0", db::SharedConnection(), db::kCursorKeyset, db::kLockOptimistic);
@@ -63,7 +59,9 @@ void InsertArchiveRow(const std::string& version, std::int16_t type, const std::
   table.SetField("Type", db::Value::Integer(type));
   table.SetField("Nom", db::Value::Text(nom));
   table.SetField("Archive", db::Value::Text(archive));
-  for (std::size_t i = 0; i < flags.size(); ++i) table.SetField(kFlagColumns[i], db::Value::Integer(flags[i]));
+  for (std::size_t i = 0; i < flags.size(); ++i) {
+    table.SetField(std::string(db::kWindowsColumns[i].column), db::Value::Integer(flags[i]));
+  }
   table.SetFieldFromFile("Data", dataFile);
   table.Update();
   table.Close();

@@ -9,12 +9,13 @@
 #include <vector>
 
 #include "db/blob_transfer.h"
+#include "db/windows_flags.h"
 #include "transfer/signature_records.h"
 
 namespace maj::transfer::internal {
 
-// The nine applies-to flags in column order WIN9X, WINNT4, WIN2000, WINXP, WIN2003, WINME, Vista, Win7, Win8.
-using WindowsFlags = std::array<std::int16_t, 9>;
+// The values stored in the nine applies-to columns, in db::kWindowsColumns order.
+using StoredWindowsValues = std::array<std::int16_t, db::kWindowsColumns.size()>;
 
 // The flag column named by an OS key ("`winXP`", "`vista`"... as GetOSKey gives them, letter case ignored),
 // back-quoted and ready to be placed in a statement. Throws std::invalid_argument for any other text, which
@@ -25,13 +26,13 @@ std::string FlagColumnForOSKey(const std::string& osKey);
 bool VersionIsStored(const std::string& nom, const std::string& version);
 
 // Sets the nine flags and TYPE of every row of `nom` and `version`.
-void UpdateStoredVersion(const std::string& nom, const std::string& version, const WindowsFlags& flags,
+void UpdateStoredVersion(const std::string& nom, const std::string& version, const StoredWindowsValues& flags,
                          std::int16_t type);
 
 // Inserts one row whose DATA is the whole content of the local file `dataFile`, which is streamed to the
 // server rather than read into memory.
 void InsertArchiveRow(const std::string& version, std::int16_t type, const std::string& nom,
-                      const std::string& archive, const WindowsFlags& flags, const std::string& dataFile);
+                      const std::string& archive, const StoredWindowsValues& flags, const std::string& dataFile);
 
 // For each row of `nom` and `version` whose flag column `flagColumn` (from FlagColumnForOSKey) is not 0, in
 // key order: asks `targetFor` for the local file to write from the row's Archive value (nullopt when NULL),

@@ -10,6 +10,7 @@
 #include "db/database.h"
 #include "db/result_set.h"
 #include "db/update_table.h"
+#include "db/windows_flags.h"
 #include "platform/file_names.h"
 #include "platform/text.h"
 #include "signing/sha256_hasher.h"
@@ -17,15 +18,11 @@
 namespace maj::transfer {
 namespace {
 
-// Flag columns in PublishedFields::windows order.
-constexpr const char* kFlagColumns[9] = {"WIN9X", "WINNT4", "WIN2000", "WINXP", "WIN2003",
-                                         "WINME", "Vista",  "Win7",    "Win8"};
-
 // The columns that say what a version does, common to both tables.
 std::string FieldColumns() {
   std::string columns = "TYPE, `condition`, typeCondition, action1, actionData1, action2, actionData2, action3, "
                         "actionData3";
-  for (const char* flag : kFlagColumns) columns += std::string(", ") + flag;
+  for (const db::WindowsColumn& flag : db::kWindowsColumns) columns.append(", ").append(flag.column);
   return columns;
 }
 
@@ -37,7 +34,7 @@ void ReadFields(db::ResultSet& row, signing::PublishedFields& fields) {
     fields.actions[i] = row.Field("action" + std::to_string(i + 1)).AsInteger();
     fields.actionData[i] = row.Field("actionData" + std::to_string(i + 1)).AsText();
   }
-  for (std::size_t i = 0; i < 9; ++i) fields.windows[i] = row.Field(kFlagColumns[i]).AsInteger() != 0;
+  for (std::size_t i = 0; i < 9; ++i) fields.windows[i] = row.Field(std::string(db::kWindowsColumns[i].column)).AsInteger() != 0;
 }
 
 // ARCHIVES: one line per archive, ">" + name, or "-" for NULL.
