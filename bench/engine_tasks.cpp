@@ -14,11 +14,11 @@
 #include "db/update_table.h"
 #include "engine/cls_download_manager.h"
 #include "engine/fichier.h"
-#include "engine/newest_versions.h"
 #include "platform/paths.h"
 #include "signing/publishing_key.h"
 #include "sysinfo/os_identification.h"
 #include "transfer/cls_file.h"
+#include "transfer/newest_versions.h"
 
 namespace maj::bench {
 namespace {
@@ -104,15 +104,15 @@ Result Compress(const std::vector<std::string>& files) {
 Result CheckParts() {
   const std::string key = sysinfo::GetOSKey();
   auto start = Clock::now();
-  std::vector<engine::NewestVersion> newest;
-  engine::NewestPlainVersions(key, [&](const engine::NewestVersion& published) {
+  std::vector<transfer::NewestVersion> newest;
+  transfer::NewestPlainVersions(key, [&](const transfer::NewestVersion& published) {
     newest.push_back(published);
     return false;
   });
   const double querySeconds = SecondsSince(start);
   long newer = 0;
   start = Clock::now();
-  for (const engine::NewestVersion& published : newest) {
+  for (const transfer::NewestVersion& published : newest) {
     engine::Fichier fichier;
     fichier.Nom = published.nom;
     fichier.Version = published.version;

@@ -3,12 +3,11 @@
 #include <optional>
 #include <stdexcept>
 
-#include "db/blob_transfer.h"
-#include "db/database.h"
 #include "engine/engine_host.h"
 #include "platform/disk_space.h"
 #include "platform/file_names.h"
 #include "platform/paths.h"
+#include "transfer/fichier64_update_queries.h"
 
 namespace maj::engine {
 
@@ -17,7 +16,7 @@ void FetchPackage(const std::string& nom, const db::Value& key, std::uint64_t st
   try {
     const std::optional<std::string> shortage = platform::DiskSpaceShortage(platform::ParentFolder(path), storedSize);
     if (shortage) throw std::runtime_error(*shortage);
-    db::SaveBlobToFile(db::SharedConnection(), {"Fichier64", "Cle_Fichier", key, "data"}, path, progress, observer);
+    transfer::SavePackageData(key, path, progress, observer);
   } catch (const RunStopped&) {
     throw;  // not a failure of this package: the run was asked to stop
   } catch (const std::exception& cause) {

@@ -2,13 +2,11 @@
 // are newer than their installed copies, for the running Windows version.
 #include <stdexcept>
 
-#include "db/database.h"
-#include "db/query_helpers.h"
-#include "db/result_set.h"
 #include "engine/cls_download_manager.h"
 #include "engine/install_conditions.h"
-#include "engine/newest_versions.h"
 #include "sysinfo/os_identification.h"
+#include "transfer/fichier64_update_queries.h"
+#include "transfer/newest_versions.h"
 
 namespace maj::engine {
 
@@ -50,20 +48,13 @@ void cls_DownloadManager::ChooseUpdates(bool forcer) {
   verifier_.emplace(PublicationVerifier::ForInstallation());
   refused_.clear();
 
-  {
-    db::ResultSet rows = db::OpenQuery(
-        " select distinct `condition`, typeCondition from Fichier64 where typeCondition <> 0 and " + key + " <> 0",
-        db::kCursorDynamic);
-    for (; rows.IsOpen() && !rows.AtEnd(); rows.MoveNext()) {
-      const std::string condition = rows.Field("condition").AsText();
-      const auto typeCondition = static_cast<std::int16_t>(rows.Field("typeCondition").AsInteger());
-      if (!IsConditionMet(condition, typeCondition)) conditions_.push_back(condition);
-    }
+  for (const transfer::PackageCondition& package : transfer::ListPackageConditions(key)) {
+    if (!IsConditionMet(package.condition, package.typeCondition)) conditions_.push_back(package.condition);
   }
 
   // While any package is wanted, the plain files wait for a later check.
   if (conditions_.empty()) {
-    const std::vector<NewestVersion> chosen = NewestPlainVersions(key, [&](const NewestVersion& newest) {
+    const std::vector<transfer::NewestVersion> chosen = transfer::NewestPlainVersions(key, [&](const transfer::NewestVersion& newest) {
       auto fichier = std::make_shared<Fichier>();
       SetCurrentFichier(fichier);
       fichier->Nom = newest.nom;

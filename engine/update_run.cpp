@@ -8,9 +8,6 @@
 
 #include "archive/zip_component.h"
 #include "archive/zip_entry_names.h"
-#include "db/connection.h"
-#include "db/database.h"
-#include "db/result_set.h"
 #include "engine/cls_download_manager.h"
 #include "engine/fetched_archive.h"
 #include "engine/main_version_number.h"
@@ -24,6 +21,7 @@
 #include "platform/text.h"
 #include "signing/sha256_hasher.h"
 #include "sysinfo/os_identification.h"
+#include "transfer/fichier64_update_queries.h"
 
 namespace maj::engine {
 namespace {
@@ -74,15 +72,9 @@ void cls_DownloadManager::RunUpdate() {
 
   std::int32_t lOld = 0;
   std::int32_t lNew = 999999;
-  {
-    db::ResultSet versions = db::SharedConnection().Execute(
-        "SELECT VERSION FROM Fichier64 WHERE UCASE(NOM)='ORV_SPEC.EXE' GROUP BY VERSION ORDER BY VERSION DESC");
-    if (versions.IsOpen() && !versions.AtEnd()) {
-      lNew = MainVersionNumber(versions.Field("VERSION").AsText()).value_or(lNew);
-      versions.MoveNext();
-      if (!versions.AtEnd()) lOld = MainVersionNumber(versions.Field("VERSION").AsText()).value_or(lOld);
-    }
-  }
+  const std::vector<std::string> mainVersions = transfer::MainApplicationVersions();
+  if (!mainVersions.empty()) lNew = MainVersionNumber(mainVersions[0]).value_or(lNew);
+  if (mainVersions.size() > 1) lOld = MainVersionNumber(mainVersions[1]).value_or(lOld);
   if (listener_) listener_->OldNewOrvSpecVersionEvent(lOld, lNew);
   cleanWorkingFolder(keepWorkingFolder);
 }
@@ -198,13 +190,6 @@ void cls_DownloadManager::RetrieveConditionalFiles() {
 
   const std::string workingFolder = WorkingFolder();
   for (const std::string& condition : conditions_) {
-    // The rows are listed without their DATA, which is then fetched in pieces cut by the server: through the
-    // result set the driver would hold each whole row in memory. The condition text is bound, never pasted:
-    // it may hold quotes and backslashes.
-    db::ResultSet rows = db::SharedConnection().Execute(
-        " select cle_fichier, nom, version, action1, actionData1, action2, actionData2, action3, actionData3, type, "
-        " LENGTH(data) AS taille from Fichier64 where `condition` = ?",
-        {db::Parameter::Text(condition)});
     struct ListedPackage {
       db::Value key;
       std::uint64_t size;
@@ -212,22 +197,18 @@ void cls_DownloadManager::RetrieveConditionalFiles() {
       std::string version;
     };
     std::vector<ListedPackage> listed;
-    for (; rows.IsOpen() && !rows.AtEnd(); rows.MoveNext()) {
+    for (transfer::PackageRow& row : transfer::ListPackageRows(condition)) {
       auto fichier = std::make_shared<Fichier>();
-      fichier->Nom = rows.Field("nom").AsText();
-      fichier->action1 = static_cast<std::int32_t>(rows.Field("action1").AsInteger());
-      fichier->actionData1 = rows.Field("actionData1").AsText();
-      fichier->action2 = static_cast<std::int32_t>(rows.Field("action2").AsInteger());
-      fichier->actionData2 = rows.Field("actionData2").AsText();
-      fichier->action3 = static_cast<std::int32_t>(rows.Field("action3").AsInteger());
-      fichier->actionData3 = rows.Field("actionData3").AsText();
-      fichier->Type = static_cast<std::int32_t>(rows.Field("type").AsInteger());
-      const db::Value size = rows.Field("taille");
-      listed.push_back({rows.Field("cle_fichier"),
-                        size.IsNull() ? 0 : static_cast<std::uint64_t>(std::max<std::int64_t>(size.AsInteger(), 0)),
-                        std::move(fichier), rows.Field("version").AsText()});
+      fichier->Nom = row.nom;
+      fichier->action1 = row.actions[0];
+      fichier->actionData1 = row.actionData[0];
+      fichier->action2 = row.actions[1];
+      fichier->actionData2 = row.actionData[1];
+      fichier->action3 = row.actions[2];
+      fichier->actionData3 = row.actionData[2];
+      fichier->Type = row.type;
+      listed.push_back({std::move(row.key), row.size, std::move(fichier), std::move(row.version)});
     }
-    rows.Close();
 
     for (auto& [key, size, fichier, version] : listed) {
       StopIfRequested();

@@ -4,16 +4,23 @@
 
 #include <ostream>
 
-#include "engine/newest_versions.h"
 #include "tests/engine/update_test_support.h"
+#include "transfer/newest_versions.h"
 
-namespace maj::engine {
+namespace maj::transfer {
 
 void PrintTo(const NewestVersion& newest, std::ostream* out) {
   *out << newest.nom << " " << newest.version << " type " << newest.type;
 }
 
+}  // namespace maj::transfer
+
+namespace maj::engine {
 namespace {
+
+using transfer::NewestPlainVersions;
+using transfer::NewestPlainVersionsNameByName;
+using transfer::NewestVersion;
 
 using testing::UpdateRunTest;
 

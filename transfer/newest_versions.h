@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace maj::engine {
+namespace maj::transfer {
 
 // One plain name to check: the name as its first row for this Windows version spells it, and the VERSION and
 // TYPE of the newest row of that name.
@@ -32,4 +32,4 @@ std::vector<NewestVersion> NewestPlainVersions(const std::string& key,
 std::vector<NewestVersion> NewestPlainVersionsNameByName(const std::string& key,
                                                          const std::function<bool(const NewestVersion&)>& wanted);
 
-}  // namespace maj::engine
+}  // namespace maj::transfer

@@ -1,4 +1,4 @@
-#include "engine/newest_versions.h"
+#include "transfer/newest_versions.h"
 
 #include <map>
 
@@ -8,7 +8,7 @@
 #include "db/query_helpers.h"
 #include "db/result_set.h"
 
-namespace maj::engine {
+namespace maj::transfer {
 namespace {
 
 // Per name: its first row for this Windows version, the name as that row spells it (the row key, zero-padded,
@@ -83,4 +83,4 @@ std::vector<NewestVersion> NewestPlainVersionsNameByName(const std::string& key,
   return chosen;
 }
 
-}  // namespace maj::engine
+}  // namespace maj::transfer
