@@ -123,7 +123,7 @@ void PrintSummary(const BenchContext& context) {
   if (summary.window.longestGapMs >= 0) {
     const WindowFigure& window = summary.window;
     const double ratio = window.windowSeconds / window.windowlessSeconds;
-    std::printf("6. Window: a package of 200 MiB, then the plain files, fetched and installed in two starts\n");
+    std::printf("7. Window: a package of 200 MiB, then the plain files, fetched and installed in two starts\n");
     std::printf("  longest gap between two ticks of a 10 ms timer on the window's thread: %.1f ms"
                 " (target <= 50 ms): %s\n",
                 window.longestGapMs, Verdict(window.longestGapMs <= 50));

@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <random>
+#include <algorithm>
 #include <stdexcept>
 #include <vector>
 
@@ -9,16 +10,6 @@ namespace maj::testing {
 namespace {
 
 constexpr std::size_t kPiece = 1 << 20;
-
-// A "Vm...:" line of /proc/self/status, in bytes.
-std::uint64_t StatusBytes(const std::string& field) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind(field + ":", 0) == 0) return std::stoull(line.substr(field.size() + 1)) * 1024;
-  }
-  throw std::runtime_error("no " + field + " in /proc/self/status");
-}
 
 }  // namespace
 
@@ -46,16 +37,6 @@ bool SameFileContent(const std::string& a, const std::string& b) {
     if (!std::equal(left.begin(), left.begin() + first.gcount(), right.begin())) return false;
     if (first.gcount() == 0) return true;
   }
-}
-
-std::uint64_t PeakMemoryGrowthOf(const std::function<void()>& work) {
-  // "5" resets the peak resident set size (VmHWM) to the current one (VmRSS). Where the kernel refuses, the
-  // earlier peak can only overstate the growth, never hide it.
-  std::ofstream("/proc/self/clear_refs") << "5";
-  const std::uint64_t before = StatusBytes("VmRSS");
-  work();
-  const std::uint64_t after = StatusBytes("VmHWM");
-  return after > before ? after - before : 0;
 }
 
 }  // namespace maj::testing

@@ -1,8 +1,7 @@
 #pragma once
-// Large files for the tests that move big values: written and compared in pieces, never held whole, and the
-// process's peak memory while some work runs.
+// Large files for the tests that move big values: written and compared in pieces, never held whole (their
+// memory is measured by the bench, not here).
 #include <cstdint>
-#include <functional>
 #include <string>
 
 namespace maj::testing {
@@ -12,9 +11,5 @@ void WriteRandomFile(const std::string& path, std::uint64_t size, unsigned seed)
 
 // True when both files can be read and hold the same bytes.
 bool SameFileContent(const std::string& a, const std::string& b);
-
-// How far the peak resident memory of the process rose above its level at the start while `work` ran, in
-// bytes.
-std::uint64_t PeakMemoryGrowthOf(const std::function<void()>& work);
 
 }  // namespace maj::testing
