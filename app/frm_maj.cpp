@@ -131,14 +131,13 @@ void Frm_maj::RenderEnd(const SessionState& state) {
     return;
   }
   switch (state.outcome) {
-    case Outcome::Completed:
-      {
-        std::int32_t lOld = state.oldVersion;
-        std::int32_t lNew = state.newVersion;
-        documentation_->ShowDocumentationList(lOld, lNew);
-        ShowEndPanel();
-      }
+    case Outcome::Completed: {
+      std::int32_t lOld = state.oldVersion;
+      std::int32_t lNew = state.newVersion;
+      documentation_->ShowDocumentationList(lOld, lNew);
+      ShowEndPanel();
       break;
+    }
     case Outcome::Failed:
       ShowEndPanel();  // "Quitter" stays at hand
       break;
