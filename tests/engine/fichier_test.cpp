@@ -58,18 +58,6 @@ TEST_F(FichierTest, ComparesWithTheInstalledCopyInItsOwnFolder) {
   }
 }
 
-TEST_F(FichierTest, BinFolderIsCreatedForAnInstallNotForAVersionTest) {
-  ASSERT_FALSE(fs::exists(app_.path() / "bin"));
-  Fichier fichier;
-  fichier.Nom = "report.ocx";
-  fichier.Version = "1.0";
-  EXPECT_EQ(fichier.TestVersion(), 1);
-  EXPECT_FALSE(fs::exists(app_.path() / "bin"));
-  EXPECT_EQ(InstalledPath("report.ocx"), app_.str() + "/bin/report.ocx");
-  EXPECT_TRUE(fs::is_directory(app_.path() / "bin"));
-  EXPECT_EQ(InstalledPath("setup.EXE"), app_.str() + "/setup.EXE");
-}
-
 TEST(PublishedNameTest, NamesThatCouldLeaveTheirFolderAreRefused) {
   for (const std::string_view bad : {"", ".", "..", "../x.dll", "..\\x.dll", "c:x.dll", "/etc/x"}) {
     EXPECT_THROW(RequirePlainFileName(bad), std::runtime_error) << bad;

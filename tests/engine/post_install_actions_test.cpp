@@ -24,7 +24,7 @@ std::string RarFixture(const std::string& name) { return std::string(MAJ_SOURCE_
 
 TEST(ActionCommandTest, SplitsAfterTheWorkingFolderAndExpandsMaj) {
   const std::string working = "/srv/Program Files/App/MAJ";
-  // %MAJ% and the working folder are checked through the installs below.
+  // %MAJ% and the working folder are checked through the whole runs (update_conditions_test).
   // Not starting with the working folder: the first blank cuts, leading blanks of the parameters dropped.
   ActionCommand command = SplitActionCommand("ignored", "C:\\Tools\\run.exe    -q  x", working);
   EXPECT_EQ(command.program, "C:\\Tools\\run.exe");
@@ -38,19 +38,6 @@ TEST(ActionCommandTest, SplitsAfterTheWorkingFolderAndExpandsMaj) {
   command = SplitActionCommand("", "\"C:\\Program Files\\x\\setup.exe\" /quiet", working);
   EXPECT_EQ(command.program, "C:\\Program Files\\x\\setup.exe");
   EXPECT_EQ(command.parameters, "/quiet");
-}
-
-TEST(PostInstallActionTest, StartsTheProgramInTheWorkingFolderAndWaitsForIt) {
-  InstallMachine machine;
-  // The script outlives several polls, then leaves a mark: the install must not return before.
-  auto fichier = machine.Fetched("setup.zip", "payload");
-  machine.WriteRecorder(machine.working() + "/setup.sh",
-                        "sleep 0.3; echo done > '" + machine.app() + "/done.txt'");
-  fichier->action1 = 3;
-  fichier->actionData1 = "%MAJ%\\setup.sh /S /v";
-  EXPECT_FALSE(fichier->ProcessAction());
-  EXPECT_EQ(ReadFileText(machine.app() + "/done.txt"), "done\n");
-  EXPECT_EQ(machine.Calls(), std::vector<std::string>{"setup.sh /S /v | " + machine.working()});
 }
 
 TEST(PostInstallActionTest, ExtractsEveryVolumeOfARarArchiveIntoTheWorkingFolder) {

@@ -106,8 +106,9 @@ TEST_F(UpdateRunTest, TypeThreeIsAlwaysFetchedAndATextUnderTwoTypesTwice) {
 }
 
 TEST_F(UpdateRunTest, PackageActionsRunFromTheWorkingFolder) {
+  // The script outlives several polls before it leaves its mark: the run must wait for it.
   const std::string script =
-      "#!/bin/sh\necho \"$(basename \"$0\") $* | $(pwd)\" >> '" + machine_.app() + "/calls.txt'\n";
+      "#!/bin/sh\nsleep 0.3; echo \"$(basename \"$0\") $* | $(pwd)\" >> '" + machine_.app() + "/calls.txt'\n";
   Insert({.nom = "setup.sh",
           .data = script,
           .condition = "%windir%\\setup.log",
