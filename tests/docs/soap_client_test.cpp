@@ -129,26 +129,20 @@ std::string Repeated(const std::string& text, int count) {
   return repeated;
 }
 
-TEST(DocumentationServiceTest, ListsEntriesAndSavesDocumentsByteForByteFromTheService) {
+// Listing, the refusal of an unknown identifier and small documents through the real service: the
+// documentation list of tests/app. Here a document of many pieces replaces a longer file.
+TEST(DocumentationServiceTest, SavesALargeDocumentByteForByteFromTheService) {
   TempFolder documents;
-  documents.WriteFile("index.txt",
-                      "12|Nouveautés de la version|13.01\n13|Guide|12.05|ignoré\n# comment\n\n14|Ancien|9.0\n");
+  documents.WriteFile("index.txt", "12|Nouveautés de la version|13.01\n");
   std::string bytes = std::string("\xff\xfe\x00\x80", 4);
   for (int i = 0; i < 300000; ++i) bytes.push_back(static_cast<char>(i * 131 % 256));
   documents.WriteFile("12.pdf", bytes);
   testing::DocServiceProcess process(documents.str());
   ScopedEnvironment environment;
   environment.Set(kWsdlLocationVariable, process.WsdlUrl());
-  DocumentationService service;
-
-  EXPECT_EQ(service.GetListeNouveautes(0, 999999),
-            (std::vector<std::string>{"12|Nouveautés de la version|13.01", "13|Guide|12.05|ignoré", "14|Ancien|9.0"}));
   TempFolder saved;
   const std::string replaced = saved.WriteFile("Nouveautés.pdf", "earlier content, longer than nothing");
-  service.GetFichier(DocumentIdentifier(" 12.9 "), replaced);
-  EXPECT_EQ(ReadFileText(replaced), bytes);
-  EXPECT_NE(FailureOf([&] { service.GetFichier(99, replaced); }).find("No document has the identifier 99"),
-            std::string::npos);
+  DocumentationService().GetFichier(DocumentIdentifier(" 12.9 "), replaced);
   EXPECT_EQ(ReadFileText(replaced), bytes);
   EXPECT_NE(FailureOf([] { DocumentIdentifier("douze"); }), "");
 }
