@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
-#include <random>
 #include <stdexcept>
 
 #include "archive/zip_component.h"
@@ -25,13 +24,6 @@ void ExtractZip(const std::string& archive, const std::string& folder) {
   ZipComponent zip;
   zip.OpenArchive(archive);
   zip.ExtractArchive(folder);
-}
-
-std::string RandomBytes(size_t size, unsigned seed) {
-  std::mt19937 generator(seed);
-  std::string bytes(size, '\0');
-  for (char& c : bytes) c = static_cast<char>(generator() & 0xff);
-  return bytes;
 }
 
 std::vector<std::string> ListTree(const std::filesystem::path& folder) {

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/large_files.h"
+
 namespace maj::archive::testing {
 
 // Volume size used by the tests that cut archives into volumes.
@@ -19,8 +21,7 @@ void WriteZip(const std::string& source, const std::string& archive, double volu
 // Opens `archive` (whole or a set's first volume) and extracts it into `folder`.
 void ExtractZip(const std::string& archive, const std::string& folder);
 
-// `size` pseudo-random bytes (incompressible), the same for the same seed.
-std::string RandomBytes(size_t size, unsigned seed);
+using maj::testing::RandomBytes;
 
 // Every file and folder under `folder`, as sorted relative paths ("a", "a/b.txt").
 std::vector<std::string> ListTree(const std::filesystem::path& folder);

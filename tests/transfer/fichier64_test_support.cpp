@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <random>
 
 #include "db/connection.h"
 #include "db/database.h"
@@ -35,13 +34,6 @@ void InsertRow(const std::string& nom, const std::string& version, const std::op
       "INSERT INTO Fichier64 (NOM, VERSION, Archive, DATA, WIN9X, WINNT4, WIN2000, WINXP, WIN2003, WINME) "
       "VALUES (?, ?, ?, ?, 0, 0, 0, -1, 0, 0)",
       {db::Value::Text(nom), db::Value::Text(version), archive ? db::Value::Text(*archive) : db::Value::Null(), data});
-}
-
-std::string RandomBytes(std::size_t size, unsigned seed) {
-  std::mt19937 generator(seed);
-  std::string bytes(size, '\0');
-  for (char& byte : bytes) byte = static_cast<char>(generator() & 0xFF);
-  return bytes;
 }
 
 std::vector<std::string> FileNames(const std::string& folder) {
