@@ -75,17 +75,6 @@ TEST(RxUnrarList, CompressedCommentIsReportedAndTheRunGoesOn) {
   EXPECT_EQ(unrar.strLastErrorMsg(), "Unknown comment format");
 }
 
-TEST(RxUnrarList, ArchiveWithoutEntriesReturnsFalseAfterOneVolumeEvent) {
-  maj::testing::TempFolder folder;
-  const std::string path = folder.WriteFile("empty.rar", testing::EmptyRar4Archive());
-  RecordingListener listener;
-  CRxUnrar unrar(&listener);
-  std::vector<std::string> names(3);
-  EXPECT_FALSE(unrar.ListRarFiles(path, names));
-  // No header was read: the volume name is empty.
-  EXPECT_EQ(listener.events, std::vector<std::string>{"NextVolumne "});
-}
-
 std::intptr_t UserData(CRxUnrar& unrar) { return reinterpret_cast<std::intptr_t>(&unrar); }
 std::intptr_t Buffer(char* buffer) { return reinterpret_cast<std::intptr_t>(buffer); }
 
