@@ -3,7 +3,6 @@
 #include <sys/wait.h>
 #include <zip.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <stdexcept>
@@ -24,17 +23,6 @@ void ExtractZip(const std::string& archive, const std::string& folder) {
   ZipComponent zip;
   zip.OpenArchive(archive);
   zip.ExtractArchive(folder);
-}
-
-std::vector<std::string> ListTree(const std::filesystem::path& folder) {
-  std::vector<std::string> names;
-  std::error_code ec;
-  for (auto it = std::filesystem::recursive_directory_iterator(folder, ec);
-       !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-    names.push_back(std::filesystem::relative(it->path(), folder).string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 int RunQuiet(const std::string& command) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/support/large_files.h"
+#include "tests/support/temp_folder.h"
 
 namespace maj::archive::testing {
 
@@ -23,8 +24,7 @@ void ExtractZip(const std::string& archive, const std::string& folder);
 
 using maj::testing::RandomBytes;
 
-// Every file and folder under `folder`, as sorted relative paths ("a", "a/b.txt").
-std::vector<std::string> ListTree(const std::filesystem::path& folder);
+using maj::testing::ListTree;
 
 // Runs `command` through the shell with its output discarded; returns its exit status.
 int RunQuiet(const std::string& command);

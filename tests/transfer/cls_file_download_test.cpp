@@ -12,7 +12,7 @@ namespace {
 
 using maj::testing::FailureOf;
 using maj::testing::ReadFileText;
-using testing::FileNames;
+using maj::testing::ListTree;
 using testing::InsertRow;
 
 class DownloadTest : public testing::Fichier64Test {};
@@ -26,7 +26,7 @@ TEST_F(DownloadTest, AnUnknownOSKeyIsRefusedBeforeAnyQuery) {
     const std::string failure = FailureOf([&] { fetcher.Download(destination, "report.ocx", "013.001.010", key); });
     EXPECT_NE(failure.find("report.ocx"), std::string::npos) << key << ": " << failure;
   }
-  EXPECT_TRUE(FileNames(destination).empty());
+  EXPECT_TRUE(ListTree(destination).empty());
 }
 
 TEST_F(DownloadTest, RowsAreSavedUnderTheirArchiveElseTheNameWithZipTheLaterWinning) {
@@ -41,7 +41,7 @@ TEST_F(DownloadTest, RowsAreSavedUnderTheirArchiveElseTheNameWithZipTheLaterWinn
 
   cls_File().Download(windowsDestination, "a.dll", "001.000.000", "`WINXP`");
 
-  EXPECT_EQ(FileNames(destination), (std::vector<std::string>{"a.dll.zip", "a.dll.zip.001"}));
+  EXPECT_EQ(ListTree(destination), (std::vector<std::string>{"a.dll.zip", "a.dll.zip.001"}));
   EXPECT_EQ(ReadFileText(destination + "a.dll.zip"), "second");
 }
 
@@ -53,7 +53,7 @@ TEST_F(DownloadTest, StoredArchiveNameLeavingTheFolderOrAnUnwritableFolderFailsN
   const std::string failure = FailureOf([&] { cls_File().Download(destination, "a.dll", "001.000.000", "`winXP`"); });
   EXPECT_NE(failure.find("../evade.zip"), std::string::npos) << failure;
   // Files written before the failure stay; nothing lands outside the folder.
-  EXPECT_EQ(FileNames(destination), std::vector<std::string>{"a.dll.zip"});
+  EXPECT_EQ(ListTree(destination), std::vector<std::string>{"a.dll.zip"});
   EXPECT_FALSE(std::filesystem::exists(folder_.path() / "evade.zip"));
   // Windows separators and drives are refused the same way, never written under a literal name.
   for (const std::string archive : {"..\\x.zip", "C:\\evil.zip", "C:evil.zip"}) {
@@ -62,7 +62,7 @@ TEST_F(DownloadTest, StoredArchiveNameLeavingTheFolderOrAnUnwritableFolderFailsN
     const std::string refused = FailureOf([&] { cls_File().Download(destination, "b.dll", version, "`winXP`"); });
     EXPECT_NE(refused.find("« " + archive + " » refusé"), std::string::npos) << refused;
   }
-  EXPECT_EQ(FileNames(destination), std::vector<std::string>{"a.dll.zip"});
+  EXPECT_EQ(ListTree(destination), std::vector<std::string>{"a.dll.zip"});
 
   const std::string unwritable =
       FailureOf([&] { cls_File().Download(folder_.str() + "/absent/", "a.dll", "001.000.000", "`winXP`"); });

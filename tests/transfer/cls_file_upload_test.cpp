@@ -14,7 +14,7 @@ namespace {
 
 using maj::testing::FailureOf;
 using maj::testing::ReadFileText;
-using testing::FileNames;
+using maj::testing::ListTree;
 using testing::RandomBytes;
 using testing::ReadRows;
 using testing::RecordingFileListener;
@@ -45,7 +45,7 @@ TEST_F(UploadTest, RepublishingAVersionChangesOnlyFlagsAndTypeOfEveryVolumeRow) 
       EXPECT_GT(before[i].key, before[i - 1].key);
     }
   }
-  EXPECT_EQ(FileNames(folder_.str()), std::vector<std::string>{"report.ocx"});
+  EXPECT_EQ(ListTree(folder_.str()), std::vector<std::string>{"report.ocx"});
   EXPECT_EQ(listener.events, (std::vector<std::string>{"compress:report.ocx", "upload:report.ocx"}));
   listener.events.clear();
   // The file on disk changes too: a re-published version must not store it.
@@ -68,7 +68,7 @@ TEST_F(UploadTest, RepublishingAVersionChangesOnlyFlagsAndTypeOfEveryVolumeRow) 
     EXPECT_EQ(after[i].flags, (Flags{1, 0, 0, 0, 0, 0, 0, 0, 1}));
   }
   EXPECT_EQ(listener.events, std::vector<std::string>{"upload:report.ocx"});
-  EXPECT_EQ(FileNames(folder_.str()), std::vector<std::string>{"report.ocx"});
+  EXPECT_EQ(ListTree(folder_.str()), std::vector<std::string>{"report.ocx"});
 }
 
 TEST_F(UploadTest, NewVersionLeavesTheRowsOfOlderVersionsAndAWindowsStylePathFindsItsSource) {
@@ -90,7 +90,7 @@ TEST_F(UploadTest, NewVersionLeavesTheRowsOfOlderVersionsAndAWindowsStylePathFin
   EXPECT_EQ(rows[1].version, "001.000.001");
   EXPECT_EQ(rows[1].type, 2);
   EXPECT_GT(rows[1].dataLength, old.dataLength);
-  EXPECT_EQ(FileNames(folder_.str()), std::vector<std::string>{"notes.txt"});
+  EXPECT_EQ(ListTree(folder_.str()), std::vector<std::string>{"notes.txt"});
 }
 
 TEST_F(UploadTest, NameWithQuotesAndBackslashIsStoredAndFoundAgainButNeverFetchedUnderAFolder) {
@@ -112,7 +112,7 @@ TEST_F(UploadTest, NameWithQuotesAndBackslashIsStoredAndFoundAgainButNeverFetche
   const std::string destination = Destination();
   const std::string refused = FailureOf([&] { cls_File().Download(destination, nom, "002.000.000", "`win7`"); });
   EXPECT_NE(refused.find("« " + nom + ".zip » refusé"), std::string::npos) << refused;
-  EXPECT_TRUE(FileNames(destination).empty());
+  EXPECT_TRUE(ListTree(destination).empty());
 }
 
 // Deletes like the real provider but refuses the second volume; sees no archive at all when `blind`, as when
@@ -149,14 +149,14 @@ TEST_F(UploadTest, FailedDeletionOfAStoredVolumeStopsWithEarlierRowsKeptAndLater
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rows[0].archive, "report.ocx.zip.001");
   EXPECT_EQ(rows[1].archive, "report.ocx.zip.002");
-  EXPECT_EQ(FileNames(folder_.str()),
+  EXPECT_EQ(ListTree(folder_.str()),
             (std::vector<std::string>{"report.ocx", "report.ocx.zip.002", "report.ocx.zip.003"}));
 }
 
 TEST_F(UploadTest, MissingSourceOrCompressionLeavingNoArchiveStoresNothingAndNamesTheFile) {
   std::string failure = FailureOf([&] { MakeRecord("absent.dll", "", "001.000.000").Upload(); });
   EXPECT_NE(failure.find("absent.dll"), std::string::npos) << failure;
-  EXPECT_TRUE(FileNames(folder_.str()).empty());
+  EXPECT_TRUE(ListTree(folder_.str()).empty());
 
   cls_File record = MakeRecord("notes.txt", "contenu", "001.000.000");
   FaultyFiles files(/*blind=*/true);

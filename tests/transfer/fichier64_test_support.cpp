@@ -1,6 +1,5 @@
 #include "tests/transfer/fichier64_test_support.h"
 
-#include <algorithm>
 #include <filesystem>
 
 #include "db/connection.h"
@@ -34,13 +33,6 @@ void InsertRow(const std::string& nom, const std::string& version, const std::op
       "INSERT INTO Fichier64 (NOM, VERSION, Archive, DATA, WIN9X, WINNT4, WIN2000, WINXP, WIN2003, WINME) "
       "VALUES (?, ?, ?, ?, 0, 0, 0, -1, 0, 0)",
       {db::Value::Text(nom), db::Value::Text(version), archive ? db::Value::Text(*archive) : db::Value::Null(), data});
-}
-
-std::vector<std::string> FileNames(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 void Fichier64Test::SetUp() {

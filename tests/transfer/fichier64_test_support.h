@@ -42,8 +42,7 @@ inline void InsertRow(const std::string& nom, const std::string& version, const 
 
 using maj::testing::RandomBytes;
 
-// Names of the files in `folder`, sorted.
-std::vector<std::string> FileNames(const std::string& folder);
+using maj::testing::ListTree;
 
 // Records the events of a cls_File as "upload:Nom", "compress:Nom", "download:Nom".
 class RecordingFileListener : public cls_FileListener {
