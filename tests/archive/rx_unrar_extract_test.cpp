@@ -1,5 +1,5 @@
-// Testing and extracting with CRxUnrar: contents on disk, progress, the decoder-gap fallback and refusal
-// of entries that would land outside the destination.
+// Extracting with CRxUnrar (testing an archive is not something the program asks): contents on disk,
+// progress, the decoder-gap fallback and refusal of entries that would land outside the destination.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -34,7 +34,7 @@ TEST(RxUnrarExtract, ExtractsRar4StoredTreeWithLinkAndEmptyFolder) {
   }
 }
 
-TEST(RxUnrarExtract, ExtractsRar4CompressedAndRar5IntoAFolderItCreatesAndTestsWithoutWriting) {
+TEST(RxUnrarExtract, ExtractsRar4CompressedAndRar5IntoAFolderItCreates) {
   TempFolder dest;
   CRxUnrar unrar;
   const fs::path target = dest.path() / "new/sub";
@@ -50,15 +50,6 @@ TEST(RxUnrarExtract, ExtractsRar4CompressedAndRar5IntoAFolderItCreatesAndTestsWi
   EXPECT_TRUE(fs::is_directory(dest.path() / "testdir"));
   EXPECT_EQ(fs::file_size(dest.path() / "test.bin"), 1200u);
   EXPECT_EQ(fs::file_size(dest.path() / "test6.bin"), 4096u);
-
-  // Testing writes nothing, not even in the current folder.
-  TempFolder cwd;
-  const fs::path previous = fs::current_path();
-  fs::current_path(cwd.path());
-  EXPECT_TRUE(unrar.TestRarFiles(RarFixture("test_read_format_rar_compress_normal.rar")));
-  EXPECT_TRUE(unrar.TestRarFiles(RarFixture("test_read_format_rar5_win32.rar")));
-  fs::current_path(previous);
-  EXPECT_TRUE(fs::is_empty(cwd.path()));
 }
 
 TEST(RxUnrarExtract, ExtractsUnicodeNamesAndTheEmptyFileWithoutProgressForIt) {
@@ -93,7 +84,6 @@ TEST(RxUnrarExtract, ArchivesLibarchiveCannotDecodeAreExtractedWithUnar) {
   // Progress is reported for the entry however it was decoded.
   ASSERT_FALSE(listener.progressExtracted.empty());
   EXPECT_LE(listener.progressExtracted.back(), 20131111);
-  EXPECT_TRUE(unrar.TestRarFiles(RarFixture("decoder-gaps/test_read_format_rar_multi_lzss_blocks.rar")));
 }
 
 TEST(RxUnrarExtract, SelfExtractingArchivesAndArchivesLibarchiveCannotParse) {

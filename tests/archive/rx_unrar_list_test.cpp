@@ -89,27 +89,19 @@ TEST(RarCallback, MissingVolumeNameIsBounded) {
   EXPECT_EQ(std::strlen(name), kRarVolumeNameBufferSize - 1);
 }
 
-TEST(RarCallback, PasswordAnswerIsBoundedAndNeverEmpty) {
+// The program's listener answers no password: one is made up, and the answer is cut to the library's bound.
+TEST(RarCallback, PasswordAnswerIsNeverEmptyAndIsBounded) {
   RecordingListener listener;
   CRxUnrar unrar(&listener);
-  char password[kRarPasswordBufferSize];
-  std::memset(password, '#', sizeof(password));
-  listener.passwordAnswer = "pw";
+  char password[kRarPasswordBufferSize] = {};
   EXPECT_EQ(MRxUnrar::RarCallback(kRarNeedPassword, UserData(unrar), Buffer(password), sizeof(password)), 0);
-  EXPECT_STREQ(password, "pw");
-
-  // Only the first p2 bytes are written: here the password without its NUL.
-  std::memset(password, '#', sizeof(password));
-  MRxUnrar::RarCallback(kRarNeedPassword, UserData(unrar), Buffer(password), 2);
-  EXPECT_EQ(std::string(password, 3), "pw#");
-
-  // An empty answer still gives the library a password, made up at run time.
-  listener.passwordAnswer.clear();
-  std::memset(password, 0, sizeof(password));
-  MRxUnrar::RarCallback(kRarNeedPassword, UserData(unrar), Buffer(password), sizeof(password));
   EXPECT_EQ(std::string(password).rfind("CRxUnrar", 0), 0u);
   EXPECT_GT(std::strlen(password), std::strlen("CRxUnrar"));
-  EXPECT_EQ(listener.passwordRequests, 3);
+
+  // Only the first p2 bytes are written.
+  std::memset(password, '#', sizeof(password));
+  MRxUnrar::RarCallback(kRarNeedPassword, UserData(unrar), Buffer(password), 2);
+  EXPECT_EQ(std::string(password, 3), "CR#");
 }
 
 TEST(RarCallback, ThreeGibibyteEntryKeepsItsSize) {
