@@ -91,8 +91,6 @@ TEST_F(DocumentationListTest, EntriesFillRowsUnderTheHeaderAndAnyListingErrorHid
                                   {"14", "Notes", "12.05", "télécharger"}};
   for (int row = 0; row < 3; ++row)
     for (int column = 0; column < 4; ++column) EXPECT_EQ(Text(row, column), expected[row][column]);
-  EXPECT_EQ(vsf->horizontalHeaderItem(1)->text(), "Libellé");
-  EXPECT_EQ(vsf->horizontalHeaderItem(2)->text(), "Version");
   EXPECT_TRUE(vsf->isColumnHidden(0));
 
   Show(130109, 130110);
@@ -125,7 +123,8 @@ TEST_F(DocumentationListTest, EntriesFillRowsUnderTheHeaderAndAnyListingErrorHid
 }
 
 TEST_F(DocumentationListTest, AClickOnADownloadCellSavesThatDocumentOrSaysWhyNot) {
-  const std::string bytes("%PDF\xff\xfe\x00\x80 Nouveaut\xe9s", 20);
+  std::string bytes("%PDF\xff\xfe\x00\x80", 8);  // then many pieces of the transfer
+  for (int i = 0; i < 300000; ++i) bytes.push_back(static_cast<char>(i * 131 % 256));
   documents.WriteFile("12.pdf", bytes);
   Serve("12|/etc/Nouveautés de la version|13.01\n99|Absent|13.01\n");
   Show();
@@ -138,7 +137,7 @@ TEST_F(DocumentationListTest, AClickOnADownloadCellSavesThatDocumentOrSaysWhyNot
   };
   list.ShowMessage = [&](QWidget*, const QString& text) { messages.push_back(text); };
 
-  answer = QString::fromStdString(saved.str() + "/choisi.pdf");
+  answer = QString::fromStdString(saved.WriteFile("choisi.pdf", std::string(bytes.size() + 9, 'x')));  // replaced
   ClickCell(0, 1);
   ClickCell(0, 2);
   QTest::mouseClick(vsf->horizontalHeader()->viewport(), Qt::LeftButton, {},
@@ -148,7 +147,7 @@ TEST_F(DocumentationListTest, AClickOnADownloadCellSavesThatDocumentOrSaysWhyNot
   ClickDownload(0);
   const std::string folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString();
   EXPECT_EQ(proposed, std::vector<QString>{QString::fromStdString(folder + "/Nouveautés de la version")});
-  EXPECT_EQ(ReadFileText(saved.str() + "/choisi.pdf"), bytes);
+  EXPECT_TRUE(ReadFileText(saved.str() + "/choisi.pdf") == bytes);
   EXPECT_EQ(messages, std::vector<QString>{"terminé"});
   EXPECT_EQ(Text(0, 3), "télécharger");
 

@@ -76,14 +76,6 @@ void SetRar4UnpackedSize(std::string& archive, const std::string& name, std::uin
   FixRar4HeaderCrc(archive, start, headSize);
 }
 
-std::string EmptyRar4Archive() {
-  std::string main("\0\0\x73\0\0\x0d\0\0\0\0\0\0\0", 13);
-  FixRar4HeaderCrc(main, 0, main.size());
-  std::string end("\0\0\x7b\0\x40\x07\0", 7);
-  FixRar4HeaderCrc(end, 0, end.size());
-  return std::string("Rar!\x1a\x07\x00", 7) + main + end;
-}
-
 static std::string Vint(std::uint64_t value) {
   std::string bytes;
   for (; value >= 0x80; value >>= 7) bytes.push_back(static_cast<char>((value & 0x7F) | 0x80));

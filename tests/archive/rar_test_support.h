@@ -27,9 +27,6 @@ void InsertRar4Copy(std::string& archive, const std::string& templateName, const
 // Sets the unpacked size (low 32 bits) of the RAR 4 file header named `name` and fixes the header CRC.
 void SetRar4UnpackedSize(std::string& archive, const std::string& name, std::uint32_t size);
 
-// A RAR 4 archive with no entries: signature, main header, end of archive.
-std::string EmptyRar4Archive();
-
 // A RAR 5 block: its CRC and size, then `body` (type, flags, fields).
 std::string Rar5Block(const std::string& body);
 

@@ -53,31 +53,15 @@ TEST(RxUnrarList, ListsNamesAndDetailsOfEachFormat) {
   }
 }
 
+// The names array's bound (nothing in the program lists archives): too small fails, none at all throws.
 TEST(RxUnrarList, NamesArrayBounds) {
-  const std::string archive = RarFixture("test_read_format_rar.rar");
   RecordingListener listener;
   CRxUnrar unrar(&listener);
-  // Upper bound 0: fails before opening anything.
-  std::vector<std::string> one(1);
-  EXPECT_FALSE(unrar.ListRarFiles(archive, one));
-  EXPECT_EQ(listener.events, std::vector<std::string>{kArrayTooSmall});
-  EXPECT_EQ(unrar.strLastErrorMsg(), "Supplied array to small to fit all files");
-
-  // Upper bound N = 2: fails at entry N + 2, after filling the array.
-  listener.events.clear();
   std::vector<std::string> three(3);
-  EXPECT_FALSE(unrar.ListRarFiles(archive, three));
-  EXPECT_EQ(three, (std::vector<std::string>{"test.txt", "testlink", "testdir/test.txt"}));
+  EXPECT_FALSE(unrar.ListRarFiles(RarFixture("test_read_format_rar.rar"), three));
   EXPECT_EQ(listener.events.back(), std::string(kArrayTooSmall) + "testdir");
-
-  // Upper bound 4: exactly the five entries fit.
-  std::vector<std::string> five(5);
-  EXPECT_TRUE(unrar.ListRarFiles(archive, five));
-  EXPECT_EQ(five[4], "testemptydir");
-
-  // An array without elements reaches the caller.
   std::vector<std::string> none;
-  EXPECT_THROW(unrar.ListRarFiles(archive, none), std::out_of_range);
+  EXPECT_THROW(unrar.ListRarFiles(RarFixture("test_read_format_rar.rar"), none), std::out_of_range);
 }
 
 TEST(RxUnrarList, CompressedCommentIsReportedAndTheRunGoesOn) {
@@ -89,17 +73,6 @@ TEST(RxUnrarList, CompressedCommentIsReportedAndTheRunGoesOn) {
   EXPECT_EQ(listener.events[0],
             "CommentError 14 Unknown comment format | " + RarFixture("test_read_format_rar_subblock.rar"));
   EXPECT_EQ(unrar.strLastErrorMsg(), "Unknown comment format");
-}
-
-TEST(RxUnrarList, ArchiveWithoutEntriesReturnsFalseAfterOneVolumeEvent) {
-  maj::testing::TempFolder folder;
-  const std::string path = folder.WriteFile("empty.rar", testing::EmptyRar4Archive());
-  RecordingListener listener;
-  CRxUnrar unrar(&listener);
-  std::vector<std::string> names(3);
-  EXPECT_FALSE(unrar.ListRarFiles(path, names));
-  // No header was read: the volume name is empty.
-  EXPECT_EQ(listener.events, std::vector<std::string>{"NextVolumne "});
 }
 
 std::intptr_t UserData(CRxUnrar& unrar) { return reinterpret_cast<std::intptr_t>(&unrar); }
@@ -116,27 +89,19 @@ TEST(RarCallback, MissingVolumeNameIsBounded) {
   EXPECT_EQ(std::strlen(name), kRarVolumeNameBufferSize - 1);
 }
 
-TEST(RarCallback, PasswordAnswerIsBoundedAndNeverEmpty) {
+// The program's listener answers no password: one is made up, and the answer is cut to the library's bound.
+TEST(RarCallback, PasswordAnswerIsNeverEmptyAndIsBounded) {
   RecordingListener listener;
   CRxUnrar unrar(&listener);
-  char password[kRarPasswordBufferSize];
-  std::memset(password, '#', sizeof(password));
-  listener.passwordAnswer = "pw";
+  char password[kRarPasswordBufferSize] = {};
   EXPECT_EQ(MRxUnrar::RarCallback(kRarNeedPassword, UserData(unrar), Buffer(password), sizeof(password)), 0);
-  EXPECT_STREQ(password, "pw");
-
-  // Only the first p2 bytes are written: here the password without its NUL.
-  std::memset(password, '#', sizeof(password));
-  MRxUnrar::RarCallback(kRarNeedPassword, UserData(unrar), Buffer(password), 2);
-  EXPECT_EQ(std::string(password, 3), "pw#");
-
-  // An empty answer still gives the library a password, made up at run time.
-  listener.passwordAnswer.clear();
-  std::memset(password, 0, sizeof(password));
-  MRxUnrar::RarCallback(kRarNeedPassword, UserData(unrar), Buffer(password), sizeof(password));
   EXPECT_EQ(std::string(password).rfind("CRxUnrar", 0), 0u);
   EXPECT_GT(std::strlen(password), std::strlen("CRxUnrar"));
-  EXPECT_EQ(listener.passwordRequests, 3);
+
+  // Only the first p2 bytes are written.
+  std::memset(password, '#', sizeof(password));
+  MRxUnrar::RarCallback(kRarNeedPassword, UserData(unrar), Buffer(password), 2);
+  EXPECT_EQ(std::string(password, 3), "CR#");
 }
 
 TEST(RarCallback, ThreeGibibyteEntryKeepsItsSize) {

@@ -81,37 +81,19 @@ TEST_F(RxUnrarVolumes, ASetLibarchiveCannotParseIsReadWholeVolumeByVolume) {
             (std::vector<std::string>{"NextVolumne " + Path("set.part1.rar"),
                                       "ProcessingFile span.txt 23 5.0 m30 a100644",
                                       "NextVolumne " + Path("set.part2.rar"), "Progress 23 23"}));
-  // Stopped at the change of volume, as any set.
+  // A listener that does not let the change of volume go on stops the set (the program's always does).
   listener_.continueVolumes = false;
   std::vector<std::string> names(2);
   EXPECT_FALSE(unrar_.ListRarFiles(Path("set.part1.rar"), names));
   EXPECT_EQ(listener_.events.back(), "ProcessError 15 Volume open error | span.txt");
 }
 
-TEST_F(RxUnrarVolumes, ListenerThatDoesNotAnswerTrueStopsAtTheFirstChange) {
-  listener_.continueVolumes = false;
-  EXPECT_FALSE(unrar_.ExtractRarFiles(RarFixture(kRar4Part1), Path("out")));
-  EXPECT_EQ(listener_.volumes, (std::vector<std::string>{RarFixture(kRar4Part1), RarFixture(kRar4Part2)}));
-  EXPECT_EQ(listener_.events.back(), "ProcessError 15 Volume open error | LibarchiveAddingTest.html");
-  EXPECT_TRUE(fs::is_empty(Path("out")));
-
-  CRxUnrar silent;  // no listener at all
-  EXPECT_FALSE(silent.TestRarFiles(RarFixture(kRar4Part1)));
-  EXPECT_EQ(silent.strLastErrorMsg(), "Volume open error");
-}
-
-TEST_F(RxUnrarVolumes, MissingVolumeFollowsTheNameGivenOrStopsWithoutOne) {
+// The program's listener names no other place for a missing volume.
+TEST_F(RxUnrarVolumes, AMissingVolumeStopsTheSet) {
   const std::string first = Place({{kRar4Part1, "set.part1.rar"}, {kRar4Part2, "set.part2.rar"}});
   EXPECT_FALSE(unrar_.ExtractRarFiles(first, Path("out")));
   EXPECT_EQ(listener_.events.back(), "ProcessError 15 Volume open error | LibarchiveAddingTest.html");
   EXPECT_FALSE(fs::exists(ExtractedHtml()));
-
-  Place({{kRar4Part3, "elsewhere.rar"}});
-  listener_.missingFileAnswers = {Path("elsewhere.rar")};
-  ASSERT_TRUE(unrar_.ExtractRarFiles(first, Path("out")));
-  EXPECT_TRUE(listener_.Has("MissingFile " + Path("set.part3.rar")));
-  EXPECT_EQ(listener_.volumes.back(), Path("elsewhere.rar"));
-  EXPECT_EQ(Sha256OfFile(ExtractedHtml()).substr(0, 16), kHtmlSha256Start);
 }
 
 TEST_F(RxUnrarVolumes, VolumesOutOfOrderOrALaterVolumeFirstFail) {

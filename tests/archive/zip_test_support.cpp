@@ -3,10 +3,8 @@
 #include <sys/wait.h>
 #include <zip.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <fstream>
-#include <random>
 #include <stdexcept>
 
 #include "archive/zip_component.h"
@@ -25,24 +23,6 @@ void ExtractZip(const std::string& archive, const std::string& folder) {
   ZipComponent zip;
   zip.OpenArchive(archive);
   zip.ExtractArchive(folder);
-}
-
-std::string RandomBytes(size_t size, unsigned seed) {
-  std::mt19937 generator(seed);
-  std::string bytes(size, '\0');
-  for (char& c : bytes) c = static_cast<char>(generator() & 0xff);
-  return bytes;
-}
-
-std::vector<std::string> ListTree(const std::filesystem::path& folder) {
-  std::vector<std::string> names;
-  std::error_code ec;
-  for (auto it = std::filesystem::recursive_directory_iterator(folder, ec);
-       !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-    names.push_back(std::filesystem::relative(it->path(), folder).string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 int RunQuiet(const std::string& command) {

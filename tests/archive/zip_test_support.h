@@ -6,6 +6,9 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/large_files.h"
+#include "tests/support/temp_folder.h"
+
 namespace maj::archive::testing {
 
 // Volume size used by the tests that cut archives into volumes.
@@ -19,11 +22,9 @@ void WriteZip(const std::string& source, const std::string& archive, double volu
 // Opens `archive` (whole or a set's first volume) and extracts it into `folder`.
 void ExtractZip(const std::string& archive, const std::string& folder);
 
-// `size` pseudo-random bytes (incompressible), the same for the same seed.
-std::string RandomBytes(size_t size, unsigned seed);
+using maj::testing::RandomBytes;
 
-// Every file and folder under `folder`, as sorted relative paths ("a", "a/b.txt").
-std::vector<std::string> ListTree(const std::filesystem::path& folder);
+using maj::testing::ListTree;
 
 // Runs `command` through the shell with its output discarded; returns its exit status.
 int RunQuiet(const std::string& command);

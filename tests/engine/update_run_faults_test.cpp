@@ -20,7 +20,7 @@ using maj::testing::FailureOf;
 using maj::testing::ReadFileText;
 using maj::testing::SmallFileSystem;
 using testing::UpdateRunTest;
-using transfer::testing::FileNames;
+using maj::testing::ListTree;
 using transfer::testing::RandomBytes;
 
 constexpr std::size_t kMiB = 1 << 20;
@@ -37,7 +37,7 @@ TEST_F(UpdateRunTest, AReplacementThatCannotBeWrittenKeepsTheInstalledCopyAndEnd
   EXPECT_NE(failure.find("Installation de « bouge.dll » impossible"), std::string::npos) << failure;
   EXPECT_NE(failure.find("Espace disque insuffisant"), std::string::npos) << failure;
   EXPECT_EQ(ReadFileText(installed), old);
-  EXPECT_EQ(FileNames(machine_.bin()), std::vector<std::string>{"bouge.dll"});  // no partial copy left
+  EXPECT_EQ(ListTree(machine_.bin()), std::vector<std::string>{"bouge.dll"});  // no partial copy left
   EXPECT_TRUE(machine_.PendingMoves().empty());
   EXPECT_EQ(listener_.events.back(), "ActionFile:bouge.dll");  // no end, no restart announced
 }
@@ -54,7 +54,7 @@ TEST_F(UpdateRunTest, WritesThatDoNotFitInTheFreeSpaceAreRefusedBeforeAnyByteIsW
                          "nécessaires (marge comprise)"),
             std::string::npos)
       << failure;
-  EXPECT_TRUE(FileNames(working).empty());
+  EXPECT_TRUE(ListTree(working).empty());
   database_.Execute("DELETE FROM Fichier64");
 
   // A plain file whose stored archive does not fit.
@@ -62,7 +62,7 @@ TEST_F(UpdateRunTest, WritesThatDoNotFitInTheFreeSpaceAreRefusedBeforeAnyByteIsW
   failure = FailureOf([&] { Check(); });
   EXPECT_NE(failure.find("« lourd.dll »"), std::string::npos) << failure;
   EXPECT_NE(failure.find("Espace disque insuffisant"), std::string::npos) << failure;
-  EXPECT_TRUE(FileNames(working).empty());
+  EXPECT_TRUE(ListTree(working).empty());
   database_.Execute("DELETE FROM Fichier64");
 
   // A small archive declaring far more than the free space: fetched, never unpacked.
@@ -70,7 +70,7 @@ TEST_F(UpdateRunTest, WritesThatDoNotFitInTheFreeSpaceAreRefusedBeforeAnyByteIsW
   failure = FailureOf([&] { Check(); });
   EXPECT_NE(failure.find("bombe.dll.zip"), std::string::npos) << failure;
   EXPECT_NE(failure.find("Espace disque insuffisant : 33,0 Mo nécessaires"), std::string::npos) << failure;
-  EXPECT_EQ(FileNames(working), std::vector<std::string>{"bombe.dll.zip"});
+  EXPECT_EQ(ListTree(working), std::vector<std::string>{"bombe.dll.zip"});
   EXPECT_FALSE(fs::exists(machine_.bin() + "/bombe.dll"));
 }
 

@@ -16,8 +16,6 @@ void UpdateRunTest::SetUp() {
   engine_ = std::make_unique<cls_DownloadManager>(&listener_, host);
 }
 
-void UpdateRunTest::TearDown() { engine_.reset(); }
-
 void UpdateRunTest::Publish(const std::string& nom, const std::string& content, const std::string& version,
                             std::int16_t type, bool xp) {
   const std::string folder = publishing_.str() + "/" + version;

@@ -61,7 +61,6 @@ struct ConditionalRow {
 class UpdateRunTest : public ::testing::Test {
  protected:
   void SetUp() override;
-  void TearDown() override;
 
   // Publishes `content` as version `version` of `nom` through cls_File.Upload, applying to Windows XP (or to
   // Windows 7 only), with TYPE `type`, signed with publishingKey_ when set.
@@ -78,7 +77,7 @@ class UpdateRunTest : public ::testing::Test {
   maj::testing::TempFolder publishing_;
   RecordingEngineListener listener_;
   std::vector<std::string> messages_;
-  std::unique_ptr<cls_DownloadManager> engine_;
+  std::unique_ptr<cls_DownloadManager> engine_;  // declared last: gone before the machine and the database
   std::shared_ptr<const signing::SigningKey> publishingKey_;
 };
 

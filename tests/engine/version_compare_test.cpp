@@ -1,8 +1,7 @@
+// Version texts compared part by part (the installed copy's FileVersion in dotted form: fichier_test).
 #include "engine/version_compare.h"
 
 #include <gtest/gtest.h>
-
-#include "tests/support/pe_fixtures.h"
 
 namespace maj::engine {
 namespace {
@@ -36,15 +35,6 @@ TEST(VersionCompareTest, ComparesVersionTexts) {
   for (const auto& c : cases) {
     EXPECT_EQ(compareVersionStr(c.left, c.right), c.expected) << '"' << c.left << "\" vs \"" << c.right << '"';
   }
-}
-
-TEST(LocalFileVersionTest, ReadsTheFileVersionInDottedForm) {
-  EXPECT_EQ(LocalFileVersion(testing::PeFixture("full.dll")), "13.1.0.10");  // "13, 1, 0, 10"
-  EXPECT_EQ(LocalFileVersion(testing::PeFixture("missing_table.dll")), "6.2.9200.16384");  // no comma: as is
-  EXPECT_EQ(LocalFileVersion(testing::PeFixture("company_in_0409.dll")), "1.0 en");
-  EXPECT_EQ(LocalFileVersion(testing::PeFixture("no_version.dll")), "");
-  EXPECT_EQ(LocalFileVersion(testing::PeFixture("no_translation.dll")), "");
-  EXPECT_EQ(LocalFileVersion(testing::PeFixture("full.dll") + ".missing"), "");
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 
-#include "tests/support/test_database.h"
+#include "tests/support/failure_of.h"
 #include "tests/support/temp_folder.h"
 
 namespace maj::platform {

@@ -56,9 +56,7 @@ TEST(ChildProcessTest, RunsInItsFolderAndReportsTheExitCode) {
   auto child = ChildProcess::Start("/bin/sh", "-c \"pwd > out.txt; echo \\\"$1\\\" >> out.txt; exit 3\" sh \"a b\"",
                                    temp.str() + "/work folder");
   ASSERT_TRUE(child);
-  int polls = 0;
-  EXPECT_EQ(child->WaitForExit([&] { ++polls; }, std::chrono::milliseconds(1)), 3);
-  EXPECT_GE(polls, 1);
+  EXPECT_EQ(child->WaitForExit(nullptr), 3);  // the program waits without anything to do between polls
   EXPECT_FALSE(child->IsRunning());
   EXPECT_EQ(ReadFileText(temp.path() / "Work Folder/out.txt"), (temp.path() / "Work Folder").string() + "\na b\n");
 }
@@ -85,7 +83,7 @@ TEST(ChildProcessTest, AProgramLeftRunningIsReapedWhenItsHandleGoes) {
   EXPECT_FALSE(std::filesystem::exists(entry));
 }
 
-TEST(ChildProcessTest, StartsDetachedWithAQuotedProgramAndRefusesWhatCannotRun) {
+TEST(ChildProcessTest, RefusesWhatCannotRun) {
   TempFolder temp;
   const std::string script = temp.WriteFile("not_executable.sh", "#!/bin/sh\n");
   EXPECT_FALSE(ChildProcess::Start(temp.str() + "/missing", "", ""));
@@ -94,15 +92,7 @@ TEST(ChildProcessTest, StartsDetachedWithAQuotedProgramAndRefusesWhatCannotRun) 
   EXPECT_FALSE(StartDetached(""));
   EXPECT_FALSE(StartDetached(std::string("\"").append(temp.str()) + "/missing program\" x"));
 
-  std::filesystem::create_directories(temp.path() / "my tools");
-  std::filesystem::copy_file("/bin/sh", temp.path() / "my tools/run sh");
-  ASSERT_TRUE(
-      StartDetached(std::string("\"").append(temp.str()) + "/my tools/run sh\" -c \"echo done > out.txt\"", temp.str()));
-  // The program runs on its own: wait for its output without holding it.
-  for (int i = 0; i < 1000 && ReadFileText(temp.path() / "out.txt") != "done\n"; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  EXPECT_EQ(ReadFileText(temp.path() / "out.txt"), "done\n");
+  // A program started detached, a quoted path with its arguments: the registrations of tests/engine.
 }
 
 bool IsZombie(int pid) {

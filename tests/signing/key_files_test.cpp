@@ -4,27 +4,19 @@
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <functional>
 #include <string>
 
 #include "signing/key_files.h"
 #include "signing/signed_record.h"
 #include "signing/trusted_keys.h"
+#include "tests/support/failure_of.h"
 #include "tests/support/temp_folder.h"
 
 namespace maj::signing {
 namespace {
 
+using maj::testing::FailureOf;
 using maj::testing::TempFolder;
-
-std::string FailureOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const std::exception& error) {
-    return error.what();
-  }
-  return "<no failure>";
-}
 
 TEST(KeyFilesTest, AGeneratedKeySignsWhatItsPrintedLineVerifiesAndIsNeverOverwritten) {
   TempFolder folder;

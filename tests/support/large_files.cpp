@@ -13,6 +13,13 @@ constexpr std::size_t kPiece = 1 << 20;
 
 }  // namespace
 
+std::string RandomBytes(std::size_t size, unsigned seed) {
+  std::mt19937 generator(seed);
+  std::string bytes(size, '\0');
+  for (char& byte : bytes) byte = static_cast<char>(generator() & 0xFF);
+  return bytes;
+}
+
 void WriteRandomFile(const std::string& path, std::uint64_t size, unsigned seed) {
   std::mt19937 generator(seed);
   std::ofstream out(path, std::ios::binary | std::ios::trunc);

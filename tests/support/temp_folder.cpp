@@ -1,5 +1,6 @@
 #include "tests/support/temp_folder.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -31,6 +32,17 @@ std::string ReadFileText(const std::filesystem::path& path) {
   std::ostringstream content;
   content << in.rdbuf();
   return content.str();
+}
+
+std::vector<std::string> ListTree(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (auto it = std::filesystem::recursive_directory_iterator(folder, ec);
+       !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+    names.push_back(std::filesystem::relative(it->path(), folder).string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 }  // namespace maj::testing

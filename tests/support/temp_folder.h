@@ -1,6 +1,7 @@
 #pragma once
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace maj::testing {
 
@@ -24,5 +25,8 @@ class TempFolder {
 
 // The whole content of a file ("" when it cannot be read).
 std::string ReadFileText(const std::filesystem::path& path);
+
+// Every file and folder under `folder`, as sorted relative paths ("a", "a/b.txt").
+std::vector<std::string> ListTree(const std::filesystem::path& folder);
 
 }  // namespace maj::testing

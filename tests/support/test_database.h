@@ -6,30 +6,16 @@
 //   database.ConnectShared();                     // db::SharedConnection() on it, as account Proscenia
 //   maj::db::EnsureUpdateTable();                 // ... the code under test ...
 //   EXPECT_EQ(database.QueryValue("SELECT COUNT(*) FROM Fichier64"), "1");
-#include <gtest/gtest.h>
-
-#include <exception>
-#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "db/connection.h"
+#include "tests/support/failure_of.h"
 #include "tests/support/temp_folder.h"
 
 namespace maj::testing {
-
-// The description of what `action` throws; a test failure, and "", when it throws nothing.
-inline std::string FailureOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const std::exception& error) {
-    return error.what();
-  }
-  ADD_FAILURE() << "no failure";
-  return {};
-}
 
 // The server, as scripts/testdb describes it in the file named by the environment variable
 // MAJ_TEST_DATABASE (else the build's own testdb/database.env).

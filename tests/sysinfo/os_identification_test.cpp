@@ -47,7 +47,7 @@ TEST_F(OSIdentificationTest, EveryVersionGivesItsKey) {
       {"4.00.950", "`win9x`"}, {"4.10.2222", "`win9x`"}, {"4.90.3000", "`winME`"}, {"4.45", ""}, {"5.1.2600", ""},
       {"4.0", "`winNT4`"},     {"5.0", "`win2000`"},     {"5.1", "`winXP`"},      {"5.2", "`win2003`"},
       {"6.0", "`vista`"},      {"6.1", "`win7`"},        {"6.2", "`win8`"},       {"4.1", ""},
-      {"6.3", ""},             {"10.0", ""},             {"5.10", ""}};
+      {"6.3", ""},             {"10.0", ""},             {"5.10", ""},            {"not a version", ""}};
   std::set<std::string> given;
   for (std::size_t i = 0; i < std::size(versions); ++i) {
     const auto [version, key] = versions[i];
@@ -60,26 +60,6 @@ TEST_F(OSIdentificationTest, EveryVersionGivesItsKey) {
   EXPECT_EQ(given, std::set<std::string>(kKnownOSKeys.begin(), kKnownOSKeys.end()));
   for (const std::string& key : given) EXPECT_TRUE(IsKnownOSKey(key)) << key;
   for (const char* unknown : {"", "`WINXP`", "winXP", "`winXP` <> 0 or 1"}) EXPECT_FALSE(IsKnownOSKey(unknown));
-}
-
-TEST_F(OSIdentificationTest, TheVersionIsAskedAgainOnlyUntilItIsReadAndTheWidthOnce) {
-  EXPECT_EQ(GetOSKey(), "");
-  SetNt("not a version");
-  EXPECT_EQ(GetOSKey(), "");
-  SetNt("10.0");  // read, although outside the table
-  EXPECT_EQ(GetOSKey(), "");
-  SetNt("6.1");
-  EXPECT_EQ(GetOSKey(), "");
-  ResetOSIdentificationForTesting();
-  EXPECT_EQ(GetOSKey(), "`win7`");
-
-  // The width defaults to the machine's (asked once: see the system folder below).
-  utsname names;
-  ASSERT_EQ(uname(&names), 0);
-  const bool machine64 = std::string_view(names.machine).find("64") != std::string_view::npos;
-  SetArchitecture("unknown");
-  ResetOSIdentificationForTesting();
-  EXPECT_EQ(Is64Bit(), machine64);
 }
 
 TEST_F(OSIdentificationTest, SystemFolderFollowsVersionAndWidth) {
@@ -102,6 +82,13 @@ TEST_F(OSIdentificationTest, SystemFolderFollowsVersionAndWidth) {
   EXPECT_EQ(OSSystemFolder(), Windows() + "/SYSTEM32");
   env_.Set("WINDIR", "/srv/windows");
   EXPECT_EQ(OSSystemFolder(), "/srv/windows/SYSTEM32");
+
+  // An architecture it does not know: the machine's own width.
+  utsname names;
+  ASSERT_EQ(uname(&names), 0);
+  SetArchitecture("unknown");
+  ResetOSIdentificationForTesting();
+  EXPECT_EQ(Is64Bit(), std::string_view(names.machine).find("64") != std::string_view::npos);
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
 #include "tests/transfer/fichier64_test_support.h"
 
-#include <algorithm>
 #include <filesystem>
-#include <random>
 
 #include "db/connection.h"
 #include "db/database.h"
@@ -35,20 +33,6 @@ void InsertRow(const std::string& nom, const std::string& version, const std::op
       "INSERT INTO Fichier64 (NOM, VERSION, Archive, DATA, WIN9X, WINNT4, WIN2000, WINXP, WIN2003, WINME) "
       "VALUES (?, ?, ?, ?, 0, 0, 0, -1, 0, 0)",
       {db::Value::Text(nom), db::Value::Text(version), archive ? db::Value::Text(*archive) : db::Value::Null(), data});
-}
-
-std::string RandomBytes(std::size_t size, unsigned seed) {
-  std::mt19937 generator(seed);
-  std::string bytes(size, '\0');
-  for (char& byte : bytes) byte = static_cast<char>(generator() & 0xFF);
-  return bytes;
-}
-
-std::vector<std::string> FileNames(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 void Fichier64Test::SetUp() {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "db/value.h"
+#include "tests/support/large_files.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_database.h"
 #include "transfer/cls_file.h"
@@ -39,11 +40,9 @@ inline void InsertRow(const std::string& nom, const std::string& version, const 
   InsertRow(nom, version, archive, db::Value::Text(data));
 }
 
-// `size` pseudo-random (incompressible) bytes, the same for the same seed.
-std::string RandomBytes(std::size_t size, unsigned seed);
+using maj::testing::RandomBytes;
 
-// Names of the files in `folder`, sorted.
-std::vector<std::string> FileNames(const std::string& folder);
+using maj::testing::ListTree;
 
 // Records the events of a cls_File as "upload:Nom", "compress:Nom", "download:Nom".
 class RecordingFileListener : public cls_FileListener {
