@@ -14,9 +14,12 @@
 
 #include "signing/keys.h"
 #include "signing/sha256_hasher.h"
-#include "transfer/signature_records.h"
 
 namespace maj::transfer {
+
+// One stored row of a version (transfer/signature_records.h): only named here, so that the users of cls_File
+// do not see the database layer.
+struct StoredVersionRow;
 
 // Thrown by a rows check (cls_File::SetRowsCheck) to stop a download before anything is written; Download
 // lets it through unchanged.
