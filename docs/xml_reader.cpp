@@ -186,7 +186,9 @@ bool IsXmlName(std::string_view name) {
   if (name.empty() || name.find_first_of(":<>&/\"' \t\r\n") != std::string_view::npos) return false;
   NameProbe probe;
   try {
-    ReadXml("<" + std::string(name) + "/>", probe);
+    std::string element = "<";  // built by append: GCC 12 misreads "literal" + string at -O3 (-Wrestrict)
+    element.append(name).append("/>");
+    ReadXml(element, probe);
   } catch (const XmlError&) {
     return false;
   }
